@@ -1,0 +1,32 @@
+# qtm_library(NAME DEPS...): a static library of every .cpp/.h/.ui in the
+# calling folder. Globbing keeps parallel work on separate folders from
+# colliding in one list of files.
+function(qtm_library name)
+  file(GLOB _src CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.h
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.ui
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  if(NOT _src)
+    add_library(${name} INTERFACE)
+    return()
+  endif()
+  add_library(${name} STATIC ${_src})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC Qt6::Core Qt6::Gui Qt6::Widgets ${ARGN})
+endfunction()
+
+# qtm_test(NAME SOURCES... LIBS ...): one Qt Test executable registered with CTest,
+# run offscreen with its own settings folder.
+function(qtm_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTM_SOURCE_DIR=${CMAKE_SOURCE_DIR};QTM_BINARY_DIR=${CMAKE_BINARY_DIR}")
+endfunction()

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what building (and, with "test", testing) needs on Debian 12. Run as root.
+set -euo pipefail
+pkgs=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-serialbus-dev
+      qt6-serialport-dev libsimpleini-dev libgl-dev)
+if [ "${1:-}" = test ]; then
+  pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat xvfb xauth)
+fi
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,72 @@
+#include "link/messages.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+
+MessageSink::~MessageSink() = default;
+
+namespace {
+
+class BoxSink : public MessageSink
+{
+public:
+    void Show(const QString &text) override
+    {
+        if (!HaveWidgets()) {
+            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+            return;
+        }
+        QMessageBox::information(QApplication::activeWindow(), Title(), text);
+    }
+
+    bool Ask(const QString &text) override
+    {
+        if (!HaveWidgets()) {
+            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+            return false; // nobody to say yes
+        }
+        return QMessageBox::question(QApplication::activeWindow(), Title(), text,
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            == QMessageBox::Yes;
+    }
+
+private:
+    static bool HaveWidgets() { return qobject_cast<QApplication *>(QCoreApplication::instance()); }
+    static QString Title() { return QGuiApplication::applicationDisplayName(); }
+};
+
+BoxSink g_boxes;
+MessageSink *g_sink = nullptr;
+
+MessageSink &Sink()
+{
+    return g_sink ? *g_sink : g_boxes;
+}
+
+} // namespace
+
+namespace Messages {
+
+void Show(const QString &text)
+{
+    Sink().Show(text);
+}
+
+bool Ask(const QString &text)
+{
+    return Sink().Ask(text);
+}
+
+void SetSink(MessageSink *sink)
+{
+    g_sink = sink;
+}
+
+MessageSink *CurrentSink()
+{
+    return g_sink;
+}
+
+} // namespace Messages

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Where message boxes go: the program shows them, tests record them.
+class MessageSink
+{
+public:
+    virtual ~MessageSink();
+    virtual void Show(const QString &text) = 0;
+    virtual bool Ask(const QString &text) = 0;
+};
+
+namespace Messages {
+// An information box titled with the application's name.
+void Show(const QString &text);
+// A Yes/No question; true = Yes.
+bool Ask(const QString &text);
+// nullptr restores the message boxes.
+void SetSink(MessageSink *sink);
+MessageSink *CurrentSink();
+} // namespace Messages

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class SimBench;
+
+// The simulated bench running inside the monitor (demo mode): both lines on free
+// loopback ports, event-driven in the caller's thread, model row 0, with noise.
+class DemoBench : public QObject {
+    Q_OBJECT
+public:
+    explicit DemoBench(QObject *parent = nullptr);
+    ~DemoBench() override;
+
+    bool Start(QString *error);
+    QString BenchEndpoint() const;      // "tcp://127.0.0.1:PORT"
+    QString FlowmeterEndpoint() const;  // "tcp://127.0.0.1:PORT"
+    int ImrAddress() const;
+    int UsiAddress() const;
+    int IptAddress() const;
+    int FlowmeterAddress() const;
+
+private:
+    SimBench *bench_;
+};

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "simdevice.h"
+
+#include <QString>
+#include <array>
+
+class ImrModule;
+class Noise;
+class SimClock;
+
+// The flowmeter under test, one of the model rows 0..6 with its register map. It
+// measures the flow rate the ИМР imitates towards it, accumulates volume and drives
+// a pulse output (0.001 m³ a pulse) and 4..20 mA current outputs (0..300 m³/h).
+class Flowmeter : public RegisterDevice {
+public:
+    static constexpr int kRows = 7;
+    static constexpr double kFlowPerPulseNs = 0.4913328;  // m³/h per pulse, circulation and ns
+    static constexpr double kLitrePerPulse = 0.001;       // m³ of one output pulse
+
+    Flowmeter(int address, int row, double errorPercent, const SimClock &clock, Noise &noise);
+    void SetImr(const ImrModule *imr) { imr_ = imr; }
+
+    int Address() const override { return address_; }
+    QByteArray Identification() const override;
+    static QString ModelName(int row);
+
+    // Autocirculations the ИМР counts on this flowmeter's signal.
+    int CountedCirculations() const;
+    // Accumulates the volume up to `nowMs`.
+    void Integrate(double nowMs);
+    // Flow rate the measuring channel shows, without noise, m³/h.
+    double ShownFlow(int channel) const;
+    int MeasuringChannel() const;
+    quint32 PulsesEmitted() const { return quint32(pulseVolume_ / kLitrePerPulse); }
+    // Current of output 0 or 1, mA (ИПТ channels 1 and 2 are wired to them).
+    double OutputCurrent(int output) const;
+
+protected:
+    void BeforeRead(Space space, int address, int count) override;
+    quint8 CheckWrite(Space space, int address, const QList<quint16> &values) override;
+    void AfterWrite(Space space, int address, int count) override;
+
+private:
+    void DefineSingle();
+    void DefineTwoChannel();
+    void DefineMultiChannel();
+    double ImitatedFlow() const;
+    bool HasSignal(int channel) const;
+    int Channels() const;
+    // Register of channel `ch`'s flow rate / volume for this row, -1 if none.
+    int FlowRegister(int ch) const;
+    int VolumeRegister(int ch) const;
+    Space ValueSpace() const { return row_ == 6 ? Space::Input : Space::Holding; }
+
+    int address_;
+    int row_;
+    double gain_;
+    const SimClock &clock_;
+    Noise &noise_;
+    const ImrModule *imr_ = nullptr;
+    std::array<double, 4> volume_{};
+    double pulseVolume_ = 0;
+    double lastMs_ = 0;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "benchmodule.h"
+
+class Flowmeter;
+class Noise;
+
+// The current meter: four channels that turn raw sums into mA with their scale and
+// offset registers, and the AD420 reference current output. Channels 1 and 2 are
+// wired to the flowmeter's current outputs, channel 3 to the reference output; in
+// calibration mode n the reference drives channel n.
+class IptModule : public BenchModule {
+public:
+    static constexpr double kFullScaleMa = 23.999334;
+
+    IptModule(int address, Noise &noise);
+    void SetFlowmeter(const Flowmeter *flowmeter) { flowmeter_ = flowmeter; }
+    double ReferenceMa() const;
+    double InputMa(int channel) const;
+
+protected:
+    void BeforeRead(Space space, int address, int count) override;
+    quint8 CheckWrite(Space space, int address, const QList<quint16> &values) override;
+
+private:
+    Noise &noise_;
+    const Flowmeter *flowmeter_ = nullptr;
+};

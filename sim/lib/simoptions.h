@@ -1,0 +1,27 @@
+#pragma once
+
+#include "faultplan.h"
+
+#include <QString>
+#include <QStringList>
+
+// How the simulated bench is set up.
+struct SimOptions {
+    QString bench = "tcp://127.0.0.1:1502";
+    QString flowmeter = "tcp://127.0.0.1:1503";
+    int imrAddress = 1;
+    int usiAddress = 2;
+    int iptAddress = 3;
+    int flowmeterAddress = 1;
+    int model = 0;
+    double delayNs = 600.0;
+    double flowErrorPercent = 0.0;
+    bool exact = false;
+    int lineSpeed = 0;  // 0: answers as fast as the host allows
+    FaultPlan faults;
+
+    // Parses the command line (arguments after the program name). False with a
+    // message on bad arguments; `help` is set for --help.
+    bool Parse(const QStringList &args, QString *error, bool *help = nullptr);
+    static QString Usage();
+};

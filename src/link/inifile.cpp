@@ -12,6 +12,7 @@
 
 // Values are raw bytes; decoding is ours (UTF-8, else Windows-1251).
 #define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
 #include <string>
@@ -72,6 +73,22 @@ QString Decode(const char *raw)
     return DecodeWindows1251(bytes);
 }
 
+// The parser reads a "[" line without "]" as a section name running into the
+// following lines, which would swallow readable keys; such lines are dropped.
+QByteArray WithoutBrokenHeaders(const QByteArray &data)
+{
+    QByteArray out;
+    out.reserve(data.size());
+    for (const QByteArray &line : data.split('\n')) {
+        const QByteArray t = line.trimmed();
+        if (t.startsWith('[') && !t.contains(']'))
+            continue;
+        out += line;
+        out += '\n';
+    }
+    return out;
+}
+
 std::string Encode(const QString &s)
 {
     return s.toUtf8().toStdString();
@@ -81,7 +98,7 @@ std::string Encode(const QString &s)
 
 struct IniFile::Store
 {
-    CSimpleIniCaseA ini{false, false, false};
+    CSimpleIniA ini{false, false, false};
 };
 
 IniFile::IniFile(const QString &name)
@@ -100,6 +117,7 @@ IniFile::IniFile(const QString &name)
         data.remove(0, 3);
     // A stray NUL would end the parse early; the rest of the file is still text.
     data.replace('\0', ' ');
+    data = WithoutBrokenHeaders(data);
     m_store->ini.LoadData(data.constData(), static_cast<size_t>(data.size()));
 }
 
@@ -182,9 +200,9 @@ void IniFile::WriteBool(const QString &section, const QString &key, bool value)
 
 QStringList IniFile::Sections() const
 {
-    CSimpleIniCaseA::TNamesDepend names;
+    CSimpleIniA::TNamesDepend names;
     m_store->ini.GetAllSections(names);
-    names.sort(CSimpleIniCaseA::Entry::LoadOrder());
+    names.sort(CSimpleIniA::Entry::LoadOrder());
     QStringList out;
     for (const auto &n : names)
         out << Decode(n.pItem);
@@ -193,9 +211,9 @@ QStringList IniFile::Sections() const
 
 QStringList IniFile::Keys(const QString &section) const
 {
-    CSimpleIniCaseA::TNamesDepend names;
+    CSimpleIniA::TNamesDepend names;
     m_store->ini.GetAllKeys(Encode(section).c_str(), names);
-    names.sort(CSimpleIniCaseA::Entry::LoadOrder());
+    names.sort(CSimpleIniA::Entry::LoadOrder());
     QStringList out;
     for (const auto &n : names)
         out << Decode(n.pItem);

@@ -94,11 +94,34 @@ std::string Encode(const QString &s)
     return s.toUtf8().toStdString();
 }
 
+bool IsAscii(const char *s)
+{
+    for (; *s; ++s) {
+        if (static_cast<unsigned char>(*s) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// Names match without regard to case in Cyrillic too, and a name stored in
+// Windows-1251 by an older installation matches the same name asked in UTF-8.
+struct TextNoCase
+{
+    bool operator()(const char *left, const char *right) const
+    {
+        if (IsAscii(left) && IsAscii(right))
+            return SI_GenericNoCase<char>()(left, right);
+        return QString::compare(Decode(left), Decode(right), Qt::CaseInsensitive) < 0;
+    }
+};
+
+using Ini = CSimpleIniTempl<char, TextNoCase, SI_ConvertA<char>>;
+
 } // namespace
 
 struct IniFile::Store
 {
-    CSimpleIniA ini{false, false, false};
+    Ini ini{false, false, false};
 };
 
 IniFile::IniFile(const QString &name)
@@ -200,9 +223,9 @@ void IniFile::WriteBool(const QString &section, const QString &key, bool value)
 
 QStringList IniFile::Sections() const
 {
-    CSimpleIniA::TNamesDepend names;
+    Ini::TNamesDepend names;
     m_store->ini.GetAllSections(names);
-    names.sort(CSimpleIniA::Entry::LoadOrder());
+    names.sort(Ini::Entry::LoadOrder());
     QStringList out;
     for (const auto &n : names)
         out << Decode(n.pItem);
@@ -211,9 +234,9 @@ QStringList IniFile::Sections() const
 
 QStringList IniFile::Keys(const QString &section) const
 {
-    CSimpleIniA::TNamesDepend names;
+    Ini::TNamesDepend names;
     m_store->ini.GetAllKeys(Encode(section).c_str(), names);
-    names.sort(CSimpleIniA::Entry::LoadOrder());
+    names.sort(Ini::Entry::LoadOrder());
     QStringList out;
     for (const auto &n : names)
         out << Decode(n.pItem);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -104,6 +105,32 @@ private Q_SLOTS:
         ini.WriteInteger(QStringLiteral("Pribor"), QStringLiteral("N"), 1);
         QVERIFY(ini.UpdateFile());
         QVERIFY(Get(QStringLiteral("QTM.ini")).contains("Name=" + cp));
+    }
+
+    void cyrillicNamesMatchAcrossCaseAndEncoding()
+    {
+        // Section "Прибор", key "Имя" in Windows-1251.
+        Put(QStringLiteral("QTM.ini"), "[\xCF\xF0\xE8\xE1\xEE\xF0]\n\xC8\xEC\xFF=1\n");
+        IniFile ini(QStringLiteral("QTM.ini"));
+        QCOMPARE(ini.ReadInteger(QStringLiteral("ПРИБОР"), QStringLiteral("имя"), -1), 1);
+        ini.WriteInteger(QStringLiteral("прибор"), QStringLiteral("ИМЯ"), 2);
+        QCOMPARE(ini.Sections(), QStringList({QStringLiteral("Прибор")}));
+        QCOMPARE(ini.Keys(QStringLiteral("Прибор")), QStringList({QStringLiteral("Имя")}));
+        QCOMPARE(ini.ReadInteger(QStringLiteral("Прибор"), QStringLiteral("Имя"), -1), 2);
+    }
+
+    void windows1251TableAgreesWithTheSystemCodec()
+    {
+        QStringDecoder system("windows-1251");
+        if (!system.isValid())
+            QSKIP("no system Windows-1251 codec to compare with");
+        for (int b = 0x80; b <= 0xFF; ++b) {
+            if (b == 0x98)
+                continue; // unassigned
+            const QByteArray one(1, char(b));
+            QCOMPARE(DecodeWindows1251(one), QString(system(one)));
+        }
+        QCOMPARE(DecodeWindows1251("abc"), QStringLiteral("abc"));
     }
 
     void numbersFallBackToTheDefault_data()

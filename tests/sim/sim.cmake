@@ -1,0 +1,2 @@
+# The simulated bench: its devices in-process, and the executable through real clients.
+qtm_test(tst_simdevices SOURCES ${CMAKE_SOURCE_DIR}/tests/sim/tst_simdevices.cpp LIBS qtm_sim)

@@ -23,7 +23,8 @@ QString ResultText(int code);
 
 // Source converted to the type of the code, as a QVariant of that metatype
 // (qint8, quint8, qint16, quint16, qint32, quint32, float, double, bool).
-// Integer codes cut to width; 19 goes through 64 bits. Unknown code: invalid QVariant.
+// Integer codes cut to width (a fractional source rounds half to even first);
+// 19 goes through 64 bits. Unknown code: invalid QVariant.
 QVariant TypedValue(const QVariant &source, int code);
 // The data type code of a value built by TypedValue (0 when it has none).
 int TypeCodeOf(const QVariant &value);
@@ -32,7 +33,8 @@ int TypeCodeOf(const QVariant &value);
 QChar edtInt(QChar key);
 QChar edtFloat(QChar key, const QLocale &locale = QLocale());
 
-// Decimal text with either separator; ok=false when it does not convert.
+// Decimal text with either separator; ok=false (and 0) when it does not convert.
+// Digit grouping, "nan" and "inf" are not numbers an operator types.
 double ParseDecimal(const QString &text, bool *ok, const QLocale &locale = QLocale());
 
 // Number patterns "0.###", "0.####", "0.#####" with the locale's separator:

@@ -31,5 +31,6 @@ constexpr int kWaitDeadlineMs = 30000;
 
 // Sets the mailbox to -1 and runs the event loop until a result is stored; returns
 // it. Nested waits return innermost first. After deadlineMs without a result the
-// mailbox gets 1 ("Прибор не отвечает") and that is returned.
+// mailbox gets 1 ("Прибор не отвечает") and that is returned; so it does at once
+// when there is no application object to run an event loop.
 int WaitResult(Mailbox &mailbox, int deadlineMs = kWaitDeadlineMs);

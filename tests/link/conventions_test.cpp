@@ -1,4 +1,5 @@
 #include "link/conventions.h"
+#include "link/messages.h"
 
 #include <QTest>
 
@@ -235,6 +236,14 @@ private Q_SLOTS:
         QLocale::setDefault(c);
         QCOMPARE(Fmt3(0.5), QStringLiteral("0.5"));
         QCOMPARE(edtFloat(QChar(',')), QChar('.'));
+    }
+
+    void messagesWithoutWidgetsDoNotCrash()
+    {
+        // No widget application here: nothing to show, nobody to say yes.
+        Messages::SetSink(nullptr);
+        Messages::Show(QStringLiteral("проверка"));
+        QVERIFY(!Messages::Ask(QStringLiteral("Продолжить?")));
     }
 
     void roundHalfEven_data()

@@ -1,2 +1,3 @@
 # The simulated bench: its devices in-process, and the executable through real clients.
 qtm_test(tst_simdevices SOURCES ${CMAKE_SOURCE_DIR}/tests/sim/tst_simdevices.cpp LIBS qtm_sim)
+qtm_test(tst_simline SOURCES ${CMAKE_SOURCE_DIR}/tests/sim/tst_simline.cpp LIBS qtm_sim)

@@ -1,7 +1,6 @@
 #include "link/activityindicator.h"
 
-ActivityIndicator::ActivityIndicator(QWidget *parent)
-    : QLabel(parent)
+ActivityIndicator::ActivityIndicator(QWidget *parent) : QLabel(parent)
 {
     setText(Symbol(0));
 }
@@ -9,10 +8,14 @@ ActivityIndicator::ActivityIndicator(QWidget *parent)
 QString ActivityIndicator::Symbol(int phase)
 {
     switch (phase) {
-    case 1: return QStringLiteral("/");
-    case 2: return QStringLiteral("--");
-    case 3: return QStringLiteral("\\");
-    default: return QStringLiteral("|");
+    case 1:
+        return QStringLiteral("/");
+    case 2:
+        return QStringLiteral("--");
+    case 3:
+        return QStringLiteral("\\");
+    default:
+        return QStringLiteral("|");
     }
 }
 

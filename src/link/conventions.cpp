@@ -8,27 +8,45 @@
 QString ResultText(int code)
 {
     switch (code) {
-    case 0: return QStringLiteral("Ок");
-    case 1: return QStringLiteral("Прибор не отвечает");
-    case 2: return QStringLiteral("Ошибка контрольной суммы");
-    case 3: return QStringLiteral("Не удается отправить запрос");
-    case 4: return QStringLiteral("Недопустимая функция");
-    case 5: return QStringLiteral("Недопустимые данные");
-    case 6: return QStringLiteral("Прибор неисправен");
-    case 7: return QStringLiteral("Начало долговременной операции");
-    case 8: return QStringLiteral("Прибор занят");
-    case 9: return QStringLiteral("Выполнение функции невозможно");
-    case 10: return QStringLiteral("Ошибка четности");
-    case 11: return QStringLiteral("Недопустимый адрес данных");
-    case 12: return QStringLiteral("Не совпадает адрес ModBus");
-    case 13: return QStringLiteral("Не совпадает номер функции");
-    case 15: return QStringLiteral("Неверный тип данных");
-    case 16: return QStringLiteral("Недостаточно данных");
-    default: return QStringLiteral("Неизвестная ошибка");
+    case 0:
+        return QStringLiteral("Ок");
+    case 1:
+        return QStringLiteral("Прибор не отвечает");
+    case 2:
+        return QStringLiteral("Ошибка контрольной суммы");
+    case 3:
+        return QStringLiteral("Не удается отправить запрос");
+    case 4:
+        return QStringLiteral("Недопустимая функция");
+    case 5:
+        return QStringLiteral("Недопустимые данные");
+    case 6:
+        return QStringLiteral("Прибор неисправен");
+    case 7:
+        return QStringLiteral("Начало долговременной операции");
+    case 8:
+        return QStringLiteral("Прибор занят");
+    case 9:
+        return QStringLiteral("Выполнение функции невозможно");
+    case 10:
+        return QStringLiteral("Ошибка четности");
+    case 11:
+        return QStringLiteral("Недопустимый адрес данных");
+    case 12:
+        return QStringLiteral("Не совпадает адрес ModBus");
+    case 13:
+        return QStringLiteral("Не совпадает номер функции");
+    case 15:
+        return QStringLiteral("Неверный тип данных");
+    case 16:
+        return QStringLiteral("Недостаточно данных");
+    default:
+        return QStringLiteral("Неизвестная ошибка");
     }
 }
 
-namespace {
+namespace
+{
 
 bool IsFloating(const QVariant &v)
 {
@@ -83,36 +101,57 @@ QVariant TypedValue(const QVariant &source, int code)
     // Cutting to width keeps the low bits, as the register holds them.
     const auto low = [&source]() { return static_cast<quint64>(IntegerOf(source)); };
     switch (code) {
-    case dtInt16: return QVariant::fromValue(static_cast<qint16>(static_cast<quint16>(low())));
-    case dtInt32: return QVariant::fromValue(static_cast<qint32>(static_cast<quint32>(low())));
-    case dtFloat32: return QVariant::fromValue(static_cast<float>(FloatOf(source)));
-    case dtFloat64: return QVariant::fromValue(FloatOf(source));
-    case dtBool: return QVariant::fromValue(NonZero(source));
-    case dtInt8: return QVariant::fromValue(static_cast<qint8>(static_cast<quint8>(low())));
-    case dtUInt8: return QVariant::fromValue(static_cast<quint8>(low()));
-    case dtUInt16: return QVariant::fromValue(static_cast<quint16>(low()));
-    case dtUInt32: return QVariant::fromValue(static_cast<quint32>(low()));
-    default: return QVariant();
+    case dtInt16:
+        return QVariant::fromValue(static_cast<qint16>(static_cast<quint16>(low())));
+    case dtInt32:
+        return QVariant::fromValue(static_cast<qint32>(static_cast<quint32>(low())));
+    case dtFloat32:
+        return QVariant::fromValue(static_cast<float>(FloatOf(source)));
+    case dtFloat64:
+        return QVariant::fromValue(FloatOf(source));
+    case dtBool:
+        return QVariant::fromValue(NonZero(source));
+    case dtInt8:
+        return QVariant::fromValue(static_cast<qint8>(static_cast<quint8>(low())));
+    case dtUInt8:
+        return QVariant::fromValue(static_cast<quint8>(low()));
+    case dtUInt16:
+        return QVariant::fromValue(static_cast<quint16>(low()));
+    case dtUInt32:
+        return QVariant::fromValue(static_cast<quint32>(low()));
+    default:
+        return QVariant();
     }
 }
 
 int TypeCodeOf(const QVariant &value)
 {
     switch (value.metaType().id()) {
-    case QMetaType::Short: return dtInt16;
-    case QMetaType::Int: return dtInt32;
-    case QMetaType::Float: return dtFloat32;
-    case QMetaType::Double: return dtFloat64;
-    case QMetaType::Bool: return dtBool;
-    case QMetaType::SChar: return dtInt8;
-    case QMetaType::UChar: return dtUInt8;
-    case QMetaType::UShort: return dtUInt16;
-    case QMetaType::UInt: return dtUInt32;
-    default: return 0;
+    case QMetaType::Short:
+        return dtInt16;
+    case QMetaType::Int:
+        return dtInt32;
+    case QMetaType::Float:
+        return dtFloat32;
+    case QMetaType::Double:
+        return dtFloat64;
+    case QMetaType::Bool:
+        return dtBool;
+    case QMetaType::SChar:
+        return dtInt8;
+    case QMetaType::UChar:
+        return dtUInt8;
+    case QMetaType::UShort:
+        return dtUInt16;
+    case QMetaType::UInt:
+        return dtUInt32;
+    default:
+        return 0;
     }
 }
 
-namespace {
+namespace
+{
 
 QChar DecimalChar(const QLocale &locale)
 {
@@ -166,7 +205,8 @@ double ParseDecimal(const QString &text, bool *ok, const QLocale &locale)
     return v;
 }
 
-namespace {
+namespace
+{
 
 QLocale Ungrouped(const QLocale &l)
 {

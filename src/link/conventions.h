@@ -41,9 +41,18 @@ double ParseDecimal(const QString &text, bool *ok, const QLocale &locale = QLoca
 // at least one integer digit, at most `decimals` decimals, rounded, trailing zeros
 // and a bare separator dropped.
 QString FormatDecimals(double value, int decimals, const QLocale &locale = QLocale());
-inline QString Fmt3(double v, const QLocale &l = QLocale()) { return FormatDecimals(v, 3, l); }
-inline QString Fmt4(double v, const QLocale &l = QLocale()) { return FormatDecimals(v, 4, l); }
-inline QString Fmt5(double v, const QLocale &l = QLocale()) { return FormatDecimals(v, 5, l); }
+inline QString Fmt3(double v, const QLocale &l = QLocale())
+{
+    return FormatDecimals(v, 3, l);
+}
+inline QString Fmt4(double v, const QLocale &l = QLocale())
+{
+    return FormatDecimals(v, 4, l);
+}
+inline QString Fmt5(double v, const QLocale &l = QLocale())
+{
+    return FormatDecimals(v, 5, l);
+}
 // "0.####%": a value already in percent with a percent sign.
 QString FmtPercent4(double percent, const QLocale &l = QLocale());
 // The general number format (shortest text that reads back the same, up to 15 digits).

@@ -38,14 +38,12 @@ QString DecodeWindows1251(const QByteArray &bytes)
 {
     // Upper half of the code page; 0x98 is unassigned and kept as a C1 control.
     static const char16_t upper[128] = {
-        0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
-        0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
-        0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-        0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
-        0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
-        0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
-        0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
-        0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
+        0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409,
+        0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0,
+        0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB,
+        0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6,
+        0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
     };
     QString out;
     out.reserve(bytes.size());
@@ -61,7 +59,8 @@ QString DecodeWindows1251(const QByteArray &bytes)
     return out;
 }
 
-namespace {
+namespace
+{
 
 QString Decode(const char *raw)
 {
@@ -105,8 +104,7 @@ bool IsAscii(const char *s)
 
 // Names match without regard to case in Cyrillic too, and a name stored in
 // Windows-1251 by an older installation matches the same name asked in UTF-8.
-struct TextNoCase
-{
+struct TextNoCase {
     bool operator()(const char *left, const char *right) const
     {
         if (IsAscii(left) && IsAscii(right))
@@ -119,17 +117,14 @@ using Ini = CSimpleIniTempl<char, TextNoCase, SI_ConvertA<char>>;
 
 } // namespace
 
-struct IniFile::Store
-{
+struct IniFile::Store {
     Ini ini{false, false, false};
 };
 
-IniFile::IniFile(const QString &name)
-    : m_store(std::make_unique<Store>())
+IniFile::IniFile(const QString &name) : m_store(std::make_unique<Store>())
 {
-    m_path = (name.contains(QChar('/')) || QDir::isAbsolutePath(name))
-        ? name
-        : ConfigDir() + QChar('/') + name;
+    m_path =
+        (name.contains(QChar('/')) || QDir::isAbsolutePath(name)) ? name : ConfigDir() + QChar('/') + name;
     m_store->ini.SetSpaces(false);
 
     QFile file(m_path);

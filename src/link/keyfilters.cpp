@@ -7,7 +7,8 @@
 
 #include <functional>
 
-namespace {
+namespace
+{
 
 class KeyFilter : public QObject
 {
@@ -24,8 +25,7 @@ protected:
             return false;
         const auto *key = static_cast<QKeyEvent *>(event);
         const QString text = key->text();
-        if (text.isEmpty()
-            || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        if (text.isEmpty() || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
             return false;
         for (const QChar c : text) {
             if (!c.isPrint())

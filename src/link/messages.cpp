@@ -7,7 +7,8 @@
 
 MessageSink::~MessageSink() = default;
 
-namespace {
+namespace
+{
 
 class BoxSink : public MessageSink
 {
@@ -28,8 +29,7 @@ public:
             return false; // nobody to say yes
         }
         return QMessageBox::question(QApplication::activeWindow(), Title(), text,
-                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-            == QMessageBox::Yes;
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
     }
 
 private:
@@ -47,7 +47,8 @@ MessageSink &Sink()
 
 } // namespace
 
-namespace Messages {
+namespace Messages
+{
 
 void Show(const QString &text)
 {

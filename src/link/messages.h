@@ -11,7 +11,8 @@ public:
     virtual bool Ask(const QString &text) = 0;
 };
 
-namespace Messages {
+namespace Messages
+{
 // An information box titled with the application's name.
 void Show(const QString &text);
 // A Yes/No question; true = Yes.

@@ -19,14 +19,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("text");
-        const char *texts[] = {"Ок", "Прибор не отвечает", "Ошибка контрольной суммы",
-                               "Не удается отправить запрос", "Недопустимая функция",
-                               "Недопустимые данные", "Прибор неисправен",
-                               "Начало долговременной операции", "Прибор занят",
-                               "Выполнение функции невозможно", "Ошибка четности",
-                               "Недопустимый адрес данных", "Не совпадает адрес ModBus",
-                               "Не совпадает номер функции", "Неизвестная ошибка",
-                               "Неверный тип данных", "Недостаточно данных"};
+        const char *texts[] = {"Ок",
+                               "Прибор не отвечает",
+                               "Ошибка контрольной суммы",
+                               "Не удается отправить запрос",
+                               "Недопустимая функция",
+                               "Недопустимые данные",
+                               "Прибор неисправен",
+                               "Начало долговременной операции",
+                               "Прибор занят",
+                               "Выполнение функции невозможно",
+                               "Ошибка четности",
+                               "Недопустимый адрес данных",
+                               "Не совпадает адрес ModBus",
+                               "Не совпадает номер функции",
+                               "Неизвестная ошибка",
+                               "Неверный тип данных",
+                               "Недостаточно данных"};
         for (int i = 0; i <= 16; ++i)
             QTest::addRow("%d", i) << i << QString::fromUtf8(texts[i]);
         QTest::newRow("99") << 99 << QStringLiteral("Неизвестная ошибка");
@@ -46,22 +55,19 @@ private Q_SLOTS:
         QTest::addColumn<int>("code");
         QTest::addColumn<QVariant>("expected");
         QTest::newRow("300 as byte") << QVariant(300) << 17 << QVariant::fromValue<quint8>(44);
-        QTest::newRow("-1 as longword") << QVariant(-1) << 19
-                                        << QVariant::fromValue<quint32>(4294967295u);
-        QTest::newRow("2^32+5 as longword") << QVariant(qint64(4294967301LL)) << 19
-                                            << QVariant::fromValue<quint32>(5);
+        QTest::newRow("-1 as longword") << QVariant(-1) << 19 << QVariant::fromValue<quint32>(4294967295u);
+        QTest::newRow("2^32+5 as longword")
+            << QVariant(qint64(4294967301LL)) << 19 << QVariant::fromValue<quint32>(5);
         QTest::newRow("200 as shortint") << QVariant(200) << 16 << QVariant::fromValue<qint8>(-56);
-        QTest::newRow("40000 as smallint") << QVariant(40000) << 2
-                                           << QVariant::fromValue<qint16>(-25536);
-        QTest::newRow("70000 as smallint") << QVariant(70000) << 2
-                                           << QVariant::fromValue<qint16>(4464);
+        QTest::newRow("40000 as smallint") << QVariant(40000) << 2 << QVariant::fromValue<qint16>(-25536);
+        QTest::newRow("70000 as smallint") << QVariant(70000) << 2 << QVariant::fromValue<qint16>(4464);
         QTest::newRow("-1 as word") << QVariant(-1) << 18 << QVariant::fromValue<quint16>(65535);
-        QTest::newRow("2^31 as integer") << QVariant(qint64(2147483648LL)) << 3
-                                         << QVariant::fromValue<qint32>(-2147483647 - 1);
+        QTest::newRow("2^31 as integer")
+            << QVariant(qint64(2147483648LL)) << 3 << QVariant::fromValue<qint32>(-2147483647 - 1);
         QTest::newRow("2.5 rounds to even") << QVariant(2.5) << 17 << QVariant::fromValue<quint8>(2);
         QTest::newRow("3.5 rounds to even") << QVariant(3.5) << 18 << QVariant::fromValue<quint16>(4);
-        QTest::newRow("text integer") << QVariant(QStringLiteral("300")) << 17
-                                      << QVariant::fromValue<quint8>(44);
+        QTest::newRow("text integer")
+            << QVariant(QStringLiteral("300")) << 17 << QVariant::fromValue<quint8>(44);
         QTest::newRow("float") << QVariant(1.5) << 4 << QVariant::fromValue<float>(1.5f);
         QTest::newRow("int as double") << QVariant(7) << 5 << QVariant::fromValue<double>(7.0);
         QTest::newRow("zero is false") << QVariant(0) << 11 << QVariant::fromValue(false);
@@ -171,15 +177,24 @@ private Q_SLOTS:
         QTest::addColumn<int>("decimals");
         QTest::addColumn<QString>("ru");
         QTest::addColumn<QString>("c");
-        QTest::newRow("rounded") << 1.23456 << 3 << "1,235" << "1.235";
-        QTest::newRow("trailing zeros dropped") << 2.5 << 4 << "2,5" << "2.5";
-        QTest::newRow("bare separator dropped") << 2.0 << 3 << "2" << "2";
-        QTest::newRow("leading digit") << 0.125 << 3 << "0,125" << "0.125";
-        QTest::newRow("no grouping") << 1234567.25 << 3 << "1234567,25" << "1234567.25";
-        QTest::newRow("negative") << -1.5 << 3 << "-1,5" << "-1.5";
-        QTest::newRow("negative zero") << -0.00001 << 4 << "0" << "0";
-        QTest::newRow("rounds away") << 0.99996 << 4 << "1" << "1";
-        QTest::newRow("five decimals") << 3.141592 << 5 << "3,14159" << "3.14159";
+        QTest::newRow("rounded") << 1.23456 << 3 << "1,235"
+                                 << "1.235";
+        QTest::newRow("trailing zeros dropped") << 2.5 << 4 << "2,5"
+                                                << "2.5";
+        QTest::newRow("bare separator dropped") << 2.0 << 3 << "2"
+                                                << "2";
+        QTest::newRow("leading digit") << 0.125 << 3 << "0,125"
+                                       << "0.125";
+        QTest::newRow("no grouping") << 1234567.25 << 3 << "1234567,25"
+                                     << "1234567.25";
+        QTest::newRow("negative") << -1.5 << 3 << "-1,5"
+                                  << "-1.5";
+        QTest::newRow("negative zero") << -0.00001 << 4 << "0"
+                                       << "0";
+        QTest::newRow("rounds away") << 0.99996 << 4 << "1"
+                                     << "1";
+        QTest::newRow("five decimals") << 3.141592 << 5 << "3,14159"
+                                       << "3.14159";
     }
     void decimalPatterns()
     {
@@ -206,16 +221,24 @@ private Q_SLOTS:
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("ru");
         QTest::addColumn<QString>("c");
-        QTest::newRow("fraction") << 1.5 << "1,5" << "1.5";
-        QTest::newRow("integer") << 1000000.0 << "1000000" << "1000000";
-        QTest::newRow("negative zero") << -0.0 << "0" << "0";
-        QTest::newRow("sum noise") << 0.1 + 0.2 << "0,3" << "0.3";
-        QTest::newRow("small") << 0.00001 << "1E-5" << "1E-5";
-        QTest::newRow("small mantissa") << -2.5e-7 << "-2,5E-7" << "-2.5E-7";
-        QTest::newRow("large") << 1.5e20 << "1,5E20" << "1.5E20";
+        QTest::newRow("fraction") << 1.5 << "1,5"
+                                  << "1.5";
+        QTest::newRow("integer") << 1000000.0 << "1000000"
+                                 << "1000000";
+        QTest::newRow("negative zero") << -0.0 << "0"
+                                       << "0";
+        QTest::newRow("sum noise") << 0.1 + 0.2 << "0,3"
+                                   << "0.3";
+        QTest::newRow("small") << 0.00001 << "1E-5"
+                               << "1E-5";
+        QTest::newRow("small mantissa") << -2.5e-7 << "-2,5E-7"
+                                        << "-2.5E-7";
+        QTest::newRow("large") << 1.5e20 << "1,5E20"
+                               << "1.5E20";
         QTest::newRow("15 digits") << 123456789012345678.0 << "1,23456789012346E17"
                                    << "1.23456789012346E17";
-        QTest::newRow("small but plain") << 0.0001 << "0,0001" << "0.0001";
+        QTest::newRow("small but plain") << 0.0001 << "0,0001"
+                                         << "0.0001";
     }
     void generalFormat()
     {

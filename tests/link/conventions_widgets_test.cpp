@@ -35,10 +35,14 @@ private Q_SLOTS:
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("ru point") << QLocale(QLocale::Russian) << "1.5e" << "1,5";
-        QTest::newRow("ru comma") << QLocale(QLocale::Russian) << "-1,5" << "-1,5";
-        QTest::newRow("c comma") << QLocale::c() << "1,5E" << "1.5";
-        QTest::newRow("c point") << QLocale::c() << "2.25" << "2.25";
+        QTest::newRow("ru point") << QLocale(QLocale::Russian) << "1.5e"
+                                  << "1,5";
+        QTest::newRow("ru comma") << QLocale(QLocale::Russian) << "-1,5"
+                                  << "-1,5";
+        QTest::newRow("c comma") << QLocale::c() << "1,5E"
+                                 << "1.5";
+        QTest::newRow("c point") << QLocale::c() << "2.25"
+                                 << "2.25";
     }
     void floatFilterTypesTheLocaleSeparator()
     {

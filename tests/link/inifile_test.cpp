@@ -94,12 +94,13 @@ private Q_SLOTS:
     {
         // "Расходомер" in Windows-1251, next to a UTF-8 value of the same word.
         const QByteArray cp = "\xD0\xE0\xF1\xF5\xEE\xE4\xEE\xEC\xE5\xF0";
-        Put(QStringLiteral("QTM.ini"),
-            "[Pribor]\nName=" + cp + "\nUtf=" + QStringLiteral("Расходомер").toUtf8()
-                + "\nSign=\xB9\xB8\xA8\n");
+        Put(QStringLiteral("QTM.ini"), "[Pribor]\nName=" + cp + "\nUtf=" +
+                                           QStringLiteral("Расходомер").toUtf8() + "\nSign=\xB9\xB8\xA8\n");
         IniFile ini(QStringLiteral("QTM.ini"));
-        QCOMPARE(ini.ReadString(QStringLiteral("Pribor"), QStringLiteral("Name")), QStringLiteral("Расходомер"));
-        QCOMPARE(ini.ReadString(QStringLiteral("Pribor"), QStringLiteral("Utf")), QStringLiteral("Расходомер"));
+        QCOMPARE(ini.ReadString(QStringLiteral("Pribor"), QStringLiteral("Name")),
+                 QStringLiteral("Расходомер"));
+        QCOMPARE(ini.ReadString(QStringLiteral("Pribor"), QStringLiteral("Utf")),
+                 QStringLiteral("Расходомер"));
         QCOMPARE(ini.ReadString(QStringLiteral("Pribor"), QStringLiteral("Sign")), QStringLiteral("№ёЁ"));
         // Untouched old values stay as they were when another key is written.
         ini.WriteInteger(QStringLiteral("Pribor"), QStringLiteral("N"), 1);

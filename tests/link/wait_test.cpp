@@ -6,8 +6,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 
 class WaitTest : public QObject
 {

@@ -4,13 +4,10 @@
 
 #include <QMetaObject>
 
-FakeMBComMaster::FakeMBComMaster(QObject *parent)
-    : IMBComMaster(parent)
-{
-}
+FakeMBComMaster::FakeMBComMaster(QObject *parent) : IMBComMaster(parent) {}
 
-void FakeMBComMaster::Record(const QString &op, int qid, int period, int address, int dataType,
-                             int count, const QVariant &value)
+void FakeMBComMaster::Record(const QString &op, int qid, int period, int address, int dataType, int count,
+                             const QVariant &value)
 {
     Task t;
     t.op = op;
@@ -29,8 +26,8 @@ void FakeMBComMaster::SetConnected(bool on)
     Record(QStringLiteral("SetConnected"), 0, 0, 0, 0, 0, on);
     const bool now = on && connectOpens;
     m_connected = now;
-    QMetaObject::invokeMethod(this, [this, now]() { Q_EMIT OnChangeConnected(now); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, now]() { Q_EMIT OnChangeConnected(now); }, Qt::QueuedConnection);
 }
 
 void FakeMBComMaster::ReadInputRegs(int qid, int period, int regAddres, int dataType, int dataCount)
@@ -43,7 +40,8 @@ void FakeMBComMaster::ReadHoldRegs(int qid, int period, int regAddres, int dataT
     Record(QStringLiteral("ReadHoldRegs"), qid, period, regAddres, dataType, dataCount, {});
 }
 
-namespace {
+namespace
+{
 
 int WriteTypeOf(const QVariant &value)
 {
@@ -65,14 +63,14 @@ int WriteCountOf(const QVariant &value)
 
 void FakeMBComMaster::WriteHoldRegs(int qid, int period, int regAddres, const QVariant &value)
 {
-    Record(QStringLiteral("WriteHoldRegs"), qid, period, regAddres, WriteTypeOf(value),
-           WriteCountOf(value), value);
+    Record(QStringLiteral("WriteHoldRegs"), qid, period, regAddres, WriteTypeOf(value), WriteCountOf(value),
+           value);
 }
 
 void FakeMBComMaster::WriteHoldBins(int qid, int period, int binAddres, const QVariant &value)
 {
-    Record(QStringLiteral("WriteHoldBins"), qid, period, binAddres, WriteTypeOf(value),
-           WriteCountOf(value), value);
+    Record(QStringLiteral("WriteHoldBins"), qid, period, binAddres, WriteTypeOf(value), WriteCountOf(value),
+           value);
 }
 
 void FakeMBComMaster::ReadHoldBins(int qid, int period, int binAddres, int dataCount)
@@ -126,7 +124,8 @@ FakeMBComMaster::Task FakeMBComMaster::LastTask(int qid) const
 void FakeMBComMaster::Queue(int qid, int mbAddr, int funNumber, const QVariant &value, int result)
 {
     QMetaObject::invokeMethod(
-        this, [this, qid, mbAddr, funNumber, value, result]() {
+        this,
+        [this, qid, mbAddr, funNumber, value, result]() {
             Q_EMIT OnExchange(qid, mbAddr, funNumber, value, result);
         },
         Qt::QueuedConnection);
@@ -146,7 +145,8 @@ void FakeMBComMaster::DeliverFrom(int qid, int mbAddr, const QVariant &value, in
 void FakeMBComMaster::DeliverConnected(bool connected)
 {
     QMetaObject::invokeMethod(
-        this, [this, connected]() {
+        this,
+        [this, connected]() {
             m_connected = connected;
             Q_EMIT OnChangeConnected(connected);
         },

@@ -12,16 +12,15 @@ class FakeMBComMaster : public IMBComMaster
 {
     Q_OBJECT
 public:
-    struct Task
-    {
-        QString op;       // the operation's name, e.g. "ReadInputRegs", "FreeTask"
+    struct Task {
+        QString op; // the operation's name, e.g. "ReadInputRegs", "FreeTask"
         int qid = 0;
         int period = 0;
         int address = 0;
         int dataType = 0; // reads: as asked; writes: TypeCodeOf the (first) value
         int count = 0;
-        QVariant value;   // writes: the value; SetConnected: the bool asked for
-        int device = 0;   // DeviceAddres at the call
+        QVariant value; // writes: the value; SetConnected: the bool asked for
+        int device = 0; // DeviceAddres at the call
     };
 
     explicit FakeMBComMaster(QObject *parent = nullptr);

@@ -1,7 +1,6 @@
 #include "support/messagerecorder.h"
 
-MessageRecorder::MessageRecorder()
-    : m_previous(Messages::CurrentSink())
+MessageRecorder::MessageRecorder() : m_previous(Messages::CurrentSink())
 {
     Messages::SetSink(this);
 }

@@ -15,7 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
-namespace {
+namespace
+{
 constexpr int kRegMode = 29;
 constexpr int kRegUzsStatus = 254;
 constexpr int kCoilCanal = 2;

@@ -18,8 +18,7 @@ class TFlowMeterFormGS;
 
 // The main window's controls of the flowmeter group (and the two polled fields
 // of other pages) that the flowmeter link reads and writes.
-struct FlowmeterControls
-{
+struct FlowmeterControls {
     QComboBox *cbxprib = nullptr;
     QLineEdit *edtadrp = nullptr;
     QLineEdit *Edit4 = nullptr;

@@ -2,16 +2,15 @@
 
 // What one row of the model selector sets up. Rows are bound by index, not by
 // text, so the texts may come from the flowmeter type list.
-struct FlowmeterModelRow
-{
+struct FlowmeterModelRow {
     int RegAc;
     int RegQ;
     int RegV;
     int PribType;
-    int BenchInterByte;    // applied to the bench client, not to the flowmeter link
-    const char *AcText;    // shown in "Число автоциркуляций"
+    int BenchInterByte; // applied to the bench client, not to the flowmeter link
+    const char *AcText; // shown in "Число автоциркуляций"
     int AutoCircCount;
-    bool RestartPolling;   // false: the model's window restarts it when a channel is chosen
+    bool RestartPolling; // false: the model's window restarts it when a channel is chosen
 };
 
 constexpr int kFlowmeterModelCount = 7;

@@ -1,7 +1,8 @@
 #pragma once
 
 // Task identifiers of the flowmeter client MBCM1 (a QID space of its own).
-namespace FlowQid {
+namespace FlowQid
+{
 constexpr int DeviceName = 1;     // link test
 constexpr int Volume = 2;         // polled, period 1000
 constexpr int AutoCirc = 3;       // autocirculation count, once

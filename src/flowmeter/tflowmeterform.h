@@ -9,7 +9,8 @@
 
 class QLineEdit;
 class RadioGroup;
-namespace Ui {
+namespace Ui
+{
 class TFlowMeterForm;
 }
 

@@ -3,7 +3,8 @@
 
 #include "link/conventions.h"
 
-TFlowMeterFormGS::TFlowMeterFormGS(QWidget *parent) : QWidget(parent, Qt::Window), ui(new Ui::TFlowMeterFormGS)
+TFlowMeterFormGS::TFlowMeterFormGS(QWidget *parent)
+    : QWidget(parent, Qt::Window), ui(new Ui::TFlowMeterFormGS)
 {
     ui->setupUi(this);
 }

@@ -9,7 +9,8 @@
 
 class QLabel;
 class QLineEdit;
-namespace Ui {
+namespace Ui
+{
 class TFlowMeterFormGS;
 }
 

@@ -9,8 +9,7 @@
 
 // The program's window messages become calls on the receiving window.
 // A sent message has run when the sender goes on.
-template <class R, class M, class... A>
-void SendUserMessage(R *receiver, M handler, A &&...args)
+template <class R, class M, class... A> void SendUserMessage(R *receiver, M handler, A &&...args)
 {
     if (receiver)
         std::invoke(handler, receiver, std::forward<A>(args)...);
@@ -18,8 +17,7 @@ void SendUserMessage(R *receiver, M handler, A &&...args)
 
 // A posted message runs later from the event loop, with the arguments as they
 // were when it was posted; it is dropped if the receiver is destroyed meanwhile.
-template <class R, class M, class... A>
-void PostUserMessage(R *receiver, M handler, A &&...args)
+template <class R, class M, class... A> void PostUserMessage(R *receiver, M handler, A &&...args)
 {
     if (!receiver)
         return;

@@ -31,8 +31,7 @@ public:
 };
 
 // The flowmeter link over stand-alone controls, as the main window would wire it.
-struct FlowmeterFixture
-{
+struct FlowmeterFixture {
     FakeMBComMaster mbcm1;
     FakeMBComMaster mbcm;
     BenchShared shared;
@@ -49,7 +48,8 @@ struct FlowmeterFixture
         ui.cbxprib = new QComboBox(&host);
         ui.cbxprib->addItems({QStringLiteral("ЛКТВ-210Н"), QStringLiteral("Тевор ДН (портативный)"),
                               QStringLiteral("ГС 130/150  "), QStringLiteral("Тевор ДН (переносной)"),
-                              QStringLiteral("ЛТКВ 210Н с АРУ"), QStringLiteral("ГС310"), QStringLiteral("GC")});
+                              QStringLiteral("ЛТКВ 210Н с АРУ"), QStringLiteral("ГС310"),
+                              QStringLiteral("GC")});
         ui.cbxprib->setCurrentIndex(-1);
         ui.edtadrp = new QLineEdit(QStringLiteral("1"), &host);
         ui.Edit4 = new QLineEdit(&host);

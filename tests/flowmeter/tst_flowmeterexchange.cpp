@@ -33,9 +33,18 @@ void TestFlowmeterExchange::volumeAndFlowRate_data()
     QTest::addColumn<QString>("windowV");
     QTest::addColumn<QString>("mainQ");
     QTest::addColumn<QString>("windowQ");
-    QTest::newRow("C, no window") << "C" << 0 << "12.3457" << "" << "30.001" << "";
-    QTest::newRow("C, two channels") << "C" << 2 << "12.3457" << "12.346" << "30.001" << "30.001";
-    QTest::newRow("ru, GC") << "ru_RU" << 6 << "12,3457" << "12,346" << "30,001" << "30,001";
+    QTest::newRow("C, no window") << "C" << 0 << "12.3457"
+                                  << ""
+                                  << "30.001"
+                                  << "";
+    QTest::newRow("C, two channels") << "C" << 2 << "12.3457"
+                                     << "12.346"
+                                     << "30.001"
+                                     << "30.001";
+    QTest::newRow("ru, GC") << "ru_RU" << 6 << "12,3457"
+                            << "12,346"
+                            << "30,001"
+                            << "30,001";
 }
 
 void TestFlowmeterExchange::volumeAndFlowRate()
@@ -107,7 +116,9 @@ void TestFlowmeterExchange::uzsStatus()
     f.Choose(2);
     auto *lblErr = f.form->findChild<QLabel *>(QStringLiteral("lblErr"));
     QVERIFY(lblErr);
-    auto words = [](quint16 c1, quint16 c2) { return QVariantList{QVariant::fromValue(c1), QVariant::fromValue(c2)}; };
+    auto words = [](quint16 c1, quint16 c2) {
+        return QVariantList{QVariant::fromValue(c1), QVariant::fromValue(c2)};
+    };
 
     // No channel chosen: the label is left alone.
     f.mbcm1.Deliver(15, words(8, 8));
@@ -142,7 +153,9 @@ void TestFlowmeterExchange::gcMode()
 void TestFlowmeterExchange::calculatorSlotAndTable()
 {
     FlowmeterFixture f;
-    auto slotTypes = [](int a, int b) { return QVariantList{QVariant::fromValue<quint8>(quint8(a)), QVariant::fromValue<quint8>(quint8(b))}; };
+    auto slotTypes = [](int a, int b) {
+        return QVariantList{QVariant::fromValue<quint8>(quint8(a)), QVariant::fromValue<quint8>(quint8(b))};
+    };
     f.mbcm1.Deliver(41, slotTypes(2, 2));
     f.mbcm1.Deliver(41, slotTypes(1, 2));
     f.mbcm1.Deliver(41, slotTypes(0, 1)); // no current slot: Slot untouched
@@ -184,8 +197,7 @@ void TestFlowmeterExchange::sentAndPostedMessages()
 {
     QWidget target;
     QStringList got;
-    struct Receiver : QObject
-    {
+    struct Receiver : QObject {
         QStringList *log;
         void Handle(int a, const QString &b) { *log << QStringLiteral("%1 %2").arg(a).arg(b); }
     };

@@ -168,19 +168,20 @@ void TestFlowmeterSetup::pollingPerType_data()
     QTest::newRow("holding") << 0 << 0 << 2
                              << QStringList{"FreeAllTasks 0 0 0 0 0", "ReadHoldRegs 2 1000 2 4 1",
                                             "ReadHoldRegs 4 1000 0 4 1", coil};
-    QTest::newRow("none selected, holding") << -1 << 127 << 170
-                                            << QStringList{"FreeAllTasks 0 0 0 0 0", "ReadHoldRegs 2 1000 170 4 1",
-                                                           "ReadHoldRegs 4 1000 127 4 1", coil};
+    QTest::newRow("none selected, holding")
+        << -1 << 127 << 170
+        << QStringList{"FreeAllTasks 0 0 0 0 0", "ReadHoldRegs 2 1000 170 4 1", "ReadHoldRegs 4 1000 127 4 1",
+                       coil};
     QTest::newRow("two channels") << 2 << 235 << 244
                                   << QStringList{"FreeAllTasks 0 0 0 0 0", "ReadHoldRegs 2 1000 244 4 1",
-                                                 "ReadHoldRegs 4 1000 235 4 1", "ReadHoldRegs 15 2000 254 18 2",
-                                                 coil};
+                                                 "ReadHoldRegs 4 1000 235 4 1",
+                                                 "ReadHoldRegs 15 2000 254 18 2", coil};
     QTest::newRow("two channels, none chosen")
         << 2 << -1 << -1 << QStringList{"FreeAllTasks 0 0 0 0 0", "ReadHoldRegs 15 2000 254 18 2", coil};
     QTest::newRow("GC, input registers")
         << 6 << 0xC1BA << 0xC1C2
-        << QStringList{"FreeAllTasks 0 0 0 0 0", "ReadInputRegs 2 1000 49602 4 1", "ReadInputRegs 4 1000 49594 4 1",
-                       "ReadInputRegs 19 1000 29 17 1", coil};
+        << QStringList{"FreeAllTasks 0 0 0 0 0", "ReadInputRegs 2 1000 49602 4 1",
+                       "ReadInputRegs 4 1000 49594 4 1", "ReadInputRegs 19 1000 29 17 1", coil};
 }
 
 void TestFlowmeterSetup::pollingPerType()

@@ -62,10 +62,12 @@ void TcpSession::Receive()
             if (!socket || reply.silent || socket->state() != QAbstractSocket::ConnectedState)
                 return;
             QByteArray frame = header;
-            // TCP has no CRC: a damaged reply carries a wrong protocol identifier,
-            // which clients discard.
-            if (reply.corrupt)
+            // TCP has no CRC: a damaged reply carries a wrong transaction and protocol
+            // identifier, which clients discard.
+            if (reply.corrupt) {
+                frame[1] = char(frame[1] ^ 0x5A);
                 frame[3] = char(0x5A);
+            }
             const int len = int(reply.pdu.size()) + 1;
             frame.append(char(len >> 8));
             frame.append(char(len & 0xFF));

@@ -9,6 +9,16 @@ int EffectiveAutoCirc(int pribType, int autoCircCount)
     return pribType == kOffsetPribType ? 256 : autoCircCount;
 }
 
+int PulseCountOf(double d, int n)
+{
+    int c = 0;
+    if (!(d <= kMaxPulseCount))
+        c = kMaxPulseCount;
+    else if (d >= 0) // a whole d of 1023 must still stay in range
+        c = int(qMin<qint64>(RoundHalfEven(d + 0.5), kMaxPulseCount));
+    return c + 1 > n ? n - 1 : c;
+}
+
 ImitFlowResult ComputeImitFlow(const ImitFlowInput &in)
 {
     ImitFlowResult r;
@@ -25,15 +35,7 @@ ImitFlowResult ComputeImitFlow(const ImitFlowInput &in)
     const double step = kFlowPerPulse * in.delayStep;
     r.d = divisor * double(in.Q) / step - 1;
 
-    if (!(r.d <= kMaxPulseCount))
-        r.c = kMaxPulseCount;
-    else if (r.d < 0)
-        r.c = 0;
-    else // the next integer above d; a whole d of 1023 must still stay in range
-        r.c = int(qMin<qint64>(RoundHalfEven(r.d + 0.5), kMaxPulseCount));
-    if (r.c + 1 > r.N)
-        r.c = r.N - 1;
-
+    r.c = PulseCountOf(r.d, r.N);
     r.v = in.pribType == kOffsetPribType ? r.c + kPribTypeOffset : r.c;
     r.ImitQ = double(r.c + 1) / divisor * step;
     return r;

@@ -35,6 +35,10 @@ struct ImitFlowResult
 // The autocirculation count the conversion uses for this flowmeter class.
 int EffectiveAutoCirc(int pribType, int autoCircCount);
 
+// Count c from the exact count d: the next integer above d, within 0..1023 and
+// below the autocirculation count n.
+int PulseCountOf(double d, int n);
+
 // Converts a requested flow rate (Q not 0) into the delayed-pulse count.
 ImitFlowResult ComputeImitFlow(const ImitFlowInput &in);
 

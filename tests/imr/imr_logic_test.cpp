@@ -216,13 +216,16 @@ private slots:
         // N = 1 limits every count to 0
         QCOMPARE(ComputeImitFlow(Flow(250, 600, 1)).c, 0);
 
-        // d exactly 5 and 4 with N = 256: Q x 256 / step - 1; pick delayStep so step = 256
-        in = Flow(6, 256 / kFlowPerPulse);
-        QCOMPARE(ComputeImitFlow(in).d, 5.0);
-        QCOMPARE(ComputeImitFlow(in).c, 6);
-        in.Q = 5;
-        QCOMPARE(ComputeImitFlow(in).d, 4.0);
-        QCOMPARE(ComputeImitFlow(in).c, 4);
+        // whole d: 5.5 goes to the even 6, 4.5 to the even 4
+        QCOMPARE(PulseCountOf(5.0, 256), 6);
+        QCOMPARE(PulseCountOf(4.0, 256), 4);
+        QCOMPARE(PulseCountOf(4.01, 256), 5);
+        QCOMPARE(PulseCountOf(0.0, 256), 0);
+        QCOMPARE(PulseCountOf(-0.5, 256), 0);
+        QCOMPARE(PulseCountOf(std::numeric_limits<double>::quiet_NaN(), 2000), 1023);
+        QCOMPARE(PulseCountOf(1023.0, 2000), 1023);
+        QCOMPARE(PulseCountOf(1022.2, 2000), 1023);
+        QCOMPARE(PulseCountOf(150, 100), 99);
 
         // N = 256 never writes above 255: ImitQ at most K x DelayStep
         ImitFlowResult r = ComputeImitFlow(Flow(100000));
@@ -230,19 +233,13 @@ private slots:
         QCOMPARE(r.ImitQ, step);
 
         // the 1023 limit acts above N = 1024: N 2000, d 1500
-        in = Flow(0, 600, 2000);
+        ImitFlowInput in = Flow(0, 600, 2000);
         in.Q = 1;
         in.delayStep = 2000.0 / 1501 / kFlowPerPulse;
         r = ComputeImitFlow(in);
         QVERIFY(qAbs(r.d - 1500) < 1e-9);
         QCOMPARE(r.c, 1023);
         QVERIFY(qFuzzyCompare(r.ImitQ, 1024.0 / 2000 * kFlowPerPulse * in.delayStep));
-
-        // a whole d of 1023 stays at the largest count
-        in.delayStep = 2000.0 / 1024 / kFlowPerPulse;
-        r = ComputeImitFlow(in);
-        QCOMPARE(r.d, 1023.0);
-        QCOMPARE(r.c, 1023);
 
         // d below 0 writes 0: ImitQ = K x DelayStep / N
         r = ComputeImitFlow(Flow(1, 5000));
@@ -253,7 +250,7 @@ private slots:
         // AutoCircCount 100 and d 150: limited to 99, ImitQ = K x DelayStep
         in = Flow(151, 100 / kFlowPerPulse, 100);
         r = ComputeImitFlow(in);
-        QCOMPARE(r.d, 150.0);
+        QVERIFY(qAbs(r.d - 150) < 1e-9);
         QCOMPARE(r.c, 99);
         QVERIFY(qFuzzyCompare(r.ImitQ, kFlowPerPulse * in.delayStep));
     }

@@ -3,16 +3,20 @@
 #include "simbench.h"
 
 namespace {
-SimOptions DemoOptions()
+SimOptions OnLoopback(SimOptions o)
 {
-    SimOptions o;
     o.bench = "tcp://127.0.0.1:0";
     o.flowmeter = "tcp://127.0.0.1:0";
     return o;
 }
 }  // namespace
 
-DemoBench::DemoBench(QObject *parent) : QObject(parent), bench_(new SimBench(DemoOptions(), this)) {}
+DemoBench::DemoBench(QObject *parent) : DemoBench(SimOptions(), parent) {}
+
+DemoBench::DemoBench(SimOptions options, QObject *parent)
+    : QObject(parent), bench_(new SimBench(OnLoopback(std::move(options)), this))
+{
+}
 
 DemoBench::~DemoBench() = default;
 

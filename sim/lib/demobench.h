@@ -1,5 +1,7 @@
 #pragma once
 
+#include "simoptions.h"
+
 #include <QObject>
 #include <QString>
 
@@ -11,6 +13,8 @@ class DemoBench : public QObject {
     Q_OBJECT
 public:
     explicit DemoBench(QObject *parent = nullptr);
+    // Other addresses, model, delay or faults; the endpoints are always free loopback ports.
+    explicit DemoBench(SimOptions options, QObject *parent = nullptr);
     ~DemoBench() override;
 
     bool Start(QString *error);
@@ -20,6 +24,8 @@ public:
     int UsiAddress() const;
     int IptAddress() const;
     int FlowmeterAddress() const;
+
+    SimBench &Bench() { return *bench_; }
 
 private:
     SimBench *bench_;

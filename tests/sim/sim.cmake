@@ -4,3 +4,4 @@ qtm_test(tst_simline SOURCES ${CMAKE_SOURCE_DIR}/tests/sim/tst_simline.cpp LIBS 
 qtm_test(tst_simprocess SOURCES ${CMAKE_SOURCE_DIR}/tests/sim/tst_simprocess.cpp
          LIBS Qt6::SerialBus Qt6::SerialPort Qt6::Network TIMEOUT 180)
 add_dependencies(tst_simprocess qtm-bench-sim)
+qtm_test(tst_demobench SOURCES ${CMAKE_SOURCE_DIR}/tests/sim/tst_demobench.cpp LIBS qtm_sim Qt6::SerialBus)

@@ -1,12 +1,32 @@
+#include "shell/clientfactory.h"
+#include "shell/demomode.h"
+#include "shell/placeholderwindows.h"
+#include "shell/signalcloser.h"
+#include "shell/tmainfrm.h"
+
+#include "link/messages.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Монитор ЦТМ-01"));
-    QMainWindow w;
-    w.setWindowTitle(QApplication::applicationName());
-    w.show();
+
+    const bool demo = QApplication::arguments().contains(QStringLiteral("--demo"));
+    QString demoError;
+    bool demoStarted = false;
+    if (demo) {
+        UseDemoSettingsFolder();
+        demoStarted = StartDemoBench(&demoError);
+    }
+
+    TMainFrm main(CreateClient(), CreateClient());
+    CreateProgramWindows(main);
+    new SignalCloser(&main);
+    QObject::connect(&main, &TMainFrm::FormClosed, &app, &QApplication::quit);
+    main.show();
+    if (demo && !demoStarted)
+        Messages::Show(demoError);
     return app.exec();
 }

@@ -1,0 +1,8 @@
+#include "shell/clientfactory.h"
+
+#include "shell/nullmbcommaster.h"
+
+IMBComMaster *CreateClient()
+{
+    return new NullMBComMaster;
+}

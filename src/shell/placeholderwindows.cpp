@@ -1,0 +1,54 @@
+#include "shell/placeholderwindows.h"
+
+#include "auxiliary/staticforms.h"
+#include "auxiliary/tparatfrm.h"
+#include "bench/tfrminit.h"
+#include "bench/tpropertyfrm.h"
+#include "bench/tsysfrm.h"
+#include "imr/timvofrm.h"
+#include "shell/tmainfrm.h"
+
+static QWidget *EmptyWindow(const char *name, const char *title, QWidget *parent)
+{
+    auto *w = new QWidget(parent, Qt::Window);
+    w->setObjectName(QString::fromLatin1(name));
+    w->setWindowTitle(QString::fromUtf8(title));
+    return w;
+}
+
+QWidget *CreateMProFrm(QWidget *parent)
+{
+    return EmptyWindow("TMProFrm", "Свойства модуля.", parent);
+}
+
+QWidget *CreateCalcFrm(QWidget *parent)
+{
+    return EmptyWindow("TcalcFrm", "Калькулятор ЦТМ", parent);
+}
+
+QWidget *CreateCanalFrm(QWidget *parent)
+{
+    return EmptyWindow("TCanalFrm", "Настройка канала", parent);
+}
+
+void CreateProgramWindows(TMainFrm &main)
+{
+    ProgramWindows &w = main.Windows;
+    w.SysFrm = new TSysFrm(&main);
+    QObject::connect(w.SysFrm, &TSysFrm::TaskChosen, &main, &TMainFrm::ApplyPageSet);
+    w.CanalFrm = CreateCanalFrm(&main);
+    w.ImVOFrm = new TImVOFrm(&main);
+    w.ParATFrm = new TParATFrm(&main);
+    w.Form2 = new TForm2(&main);
+    w.Form3 = new TForm3(&main);
+    w.Form5 = new TForm5(&main);
+    w.Form9 = new TForm9(&main);
+    w.Form10 = new TForm10(&main);
+    w.Form11 = new TForm11(&main);
+    w.Form12 = new TForm12(&main);
+    w.Form13 = new TForm13(&main);
+    w.Form14 = new TForm14(&main);
+    w.Form18 = new TForm18(&main);
+    w.PropertyFrm = new TPropertyFrm(&main);
+    w.FrmInit = new TFrmInit(&main);
+}

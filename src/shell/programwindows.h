@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class TSysFrm;
+class TImVOFrm;
+class TParATFrm;
+class TPropertyFrm;
+class TFrmInit;
+class TFlowMeterForm;
+class TFlowMeterFormGS;
+
+// The one instance of each further window of the program, reached through the main
+// window that owns them. The windows live until the main window is destroyed.
+struct ProgramWindows
+{
+    QPointer<TSysFrm> SysFrm;
+    QPointer<QWidget> CanalFrm;
+    QPointer<TImVOFrm> ImVOFrm;
+    QPointer<TParATFrm> ParATFrm;
+    QPointer<QWidget> Form2, Form3, Form5, Form9, Form10, Form11, Form12, Form13, Form14, Form18;
+    QPointer<TPropertyFrm> PropertyFrm;
+    QPointer<TFrmInit> FrmInit;
+
+    QPointer<QWidget> MProFrm;
+    QPointer<QWidget> calcFrm;
+    QPointer<TFlowMeterForm> FlowMeterForm;
+    QPointer<TFlowMeterFormGS> FlowMeterFormGS;
+};

@@ -1,0 +1,451 @@
+#include "shell/tmainfrm.h"
+#include "ui_tmainfrm.h"
+
+#include "bench/tfrminit.h"
+#include "bench/tsysfrm.h"
+#include "flowmeter/tflowmeterform.h"
+#include "flowmeter/tflowmeterformgs.h"
+#include "link/benchqids.h"
+#include "link/inifile.h"
+#include "link/messages.h"
+#include "shell/accessibility.h"
+#include "shell/placeholderwindows.h"
+#include "shell/windowplacement.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTextEdit>
+
+namespace {
+const char *const kIniName = "QTM.ini";
+const char *const kModels[] = {"ЛКТВ-210Н", "Тевор ДН (портативный)", "ГС 130/150  ",
+                               "Тевор ДН (переносной)", "ЛТКВ 210Н с АРУ", "ГС310", "GC"};
+// Page of each TNames value; nsConfig has none.
+const char *const kPageOf[] = {nullptr, "TSImitV", "TSImitQ", "TSPoverV", "TSPoverQ",
+                               "TSImr", "TSIpt", "tsIPT2", "TsUSI"};
+} // namespace
+
+TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
+    : QMainWindow(parent), MBCM(mbcm), MBCM1(mbcm1), ui(new Ui::TMainFrm), m_router(m_shared)
+{
+    MBCM->setParent(this);
+    MBCM1->setParent(this);
+    MBCM->setObjectName(QStringLiteral("MBCM"));
+    MBCM1->setObjectName(QStringLiteral("MBCM1"));
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    m_shared.Timer1 = Timer1;
+
+    m_statusPanels[0] = new QLabel(ui->StatusBar);
+    m_statusPanels[1] = new QLabel(tr("Состояние:"), ui->StatusBar);
+    m_statusPanels[2] = new QLabel(ui->StatusBar);
+    const int widths[] = {100, 70, 50};
+    for (int i = 0; i < 3; ++i) {
+        m_statusPanels[i]->setObjectName(QStringLiteral("StatusBarPanel%1").arg(i));
+        m_statusPanels[i]->setFixedWidth(widths[i]);
+        ui->StatusBar->addWidget(m_statusPanels[i]);
+    }
+    m_statusPanels[1]->setAlignment(Qt::AlignCenter);
+    m_statusPanels[1]->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    m_statusPanels[0]->setAccessibleName(QStringLiteral("Состояние сервера"));
+    m_sbPanel = new QLabel(ui->SB);
+    m_sbPanel->setObjectName(QStringLiteral("SBPanel0"));
+    m_sbPanel->setAccessibleName(QStringLiteral("Состояние связи"));
+    ui->SB->addWidget(m_sbPanel, 1);
+    ui->StatusBar->installEventFilter(this);
+    ui->Label3->installEventFilter(this);
+    ui->Label84->installEventFilter(this);
+    ui->Label84->setText(QStringLiteral("Состояние автомата:\r\nОшибки\r\nИтог последней команды"));
+
+    addAction(ui->ConnectQTM);
+    addAction(ui->ConnectPrib);
+    connect(ui->ConnectQTM, &QAction::triggered, this, &TMainFrm::BtnConnectClick);
+    connect(ui->ConnectPrib, &QAction::triggered, this, &TMainFrm::BtnConnect1Click);
+    connect(ui->N2, &QAction::triggered, this, &TMainFrm::BtnConnectClick);
+    connect(ui->N3, &QAction::triggered, this, &TMainFrm::BtnConnect1Click);
+    connect(ui->BtnConnect, &QPushButton::clicked, ui->ConnectQTM, &QAction::trigger);
+    connect(ui->BtnConnect1, &QPushButton::clicked, ui->ConnectPrib, &QAction::trigger);
+    connect(ui->N9, &QAction::triggered, this, &TMainFrm::N9Click);
+    connect(ui->SpeedButton1, &QToolButton::clicked, this, &TMainFrm::SpeedButton1Click);
+    connect(ui->BBnTarger, &QPushButton::clicked, this, &TMainFrm::BBnTargerClick);
+    connect(ui->BtnPropQTM, &QPushButton::clicked, this, &TMainFrm::BtnPropQTMClick);
+    connect(MBCM, &IMBComMaster::OnExchange, this, &TMainFrm::MBCMExchange);
+    for (int i = 0; i < ui->pc->count(); ++i)
+        ConnectPageButtons(ui->pc->widget(i));
+
+    FormCreate();
+}
+
+TMainFrm::~TMainFrm()
+{
+    WriteFINI();
+}
+
+void TMainFrm::FormCreate()
+{
+    setFixedSize(width(), kNormalHeight);
+    HookMouseMove(this);
+    FillGrid();
+    m_shared.OldBench = false;
+    ui->pc->setCurrentWidget(ui->TsConfig);
+    ui->pc->setTabVisible(PageIndex(QStringLiteral("TS4")), false);
+    ApplyPageSet(0);
+    if (!Windows.MProFrm)
+        Windows.MProFrm = CreateMProFrm(this);
+    if (!Windows.calcFrm)
+        Windows.calcFrm = CreateCalcFrm(this);
+    FillModels();
+    ReadFINI();
+    ShowModuleAddresses();
+    AssignAccessibleNames(this);
+}
+
+void TMainFrm::FillGrid()
+{
+    QTableWidget *sg = ui->sg;
+    sg->setColumnCount(3);
+    sg->setRowCount(4);
+    const QStringList header = {QStringLiteral("Модуль"), QStringLiteral("Адрес"), QStringLiteral("Связь")};
+    const QStringList modules = {QStringLiteral("Модуль имитации расхода   (ИМР)"),
+                                 QStringLiteral("Модуль счетчика импульсов (УСИ)"),
+                                 QStringLiteral("Модуль измерителя тока    (ИПТ)")};
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c)
+            sg->setItem(r, c, new QTableWidgetItem);
+    for (int c = 0; c < 3; ++c)
+        sg->item(0, c)->setText(header[c]);
+    for (int r = 1; r < 4; ++r)
+        sg->item(r, 0)->setText(modules[r - 1]);
+    // Row 0 is the fixed header row; the header view shows it so the columns can be resized.
+    sg->setHorizontalHeaderLabels(header);
+    sg->setRowHidden(0, true);
+    sg->verticalHeader()->hide();
+    sg->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sg->setSelectionBehavior(QAbstractItemView::SelectRows);
+    sg->setSelectionMode(QAbstractItemView::SingleSelection);
+    sg->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    sg->setColumnWidth(0, 250);
+    sg->setColumnWidth(1, 60);
+    sg->horizontalHeader()->setStretchLastSection(true);
+}
+
+void TMainFrm::FillModels()
+{
+    ui->cbxprib->clear();
+    for (const char *m : kModels)
+        ui->cbxprib->addItem(QString::fromUtf8(m));
+    ui->cbxprib->setCurrentIndex(-1);
+}
+
+void TMainFrm::ShowModuleAddresses()
+{
+    const TPQTM *devs[] = {&m_shared.ImrDev, &m_shared.UsiDev, &m_shared.IptDev};
+    for (int r = 1; r <= 3; ++r) {
+        const int adr = devs[r - 1]->Adr;
+        ui->sg->item(r, 1)->setText(adr == 0 ? QStringLiteral("?") : QString::number(adr));
+    }
+}
+
+void TMainFrm::ReadFINI()
+{
+    IniFile ini(QString::fromLatin1(kIniName));
+    if (ini.Exists()) {
+        const int index = ini.ReadInteger(QStringLiteral("QTM Address"), QStringLiteral("Pribors"), 0);
+        ui->cbxprib->setCurrentIndex(index >= 0 && index < ui->cbxprib->count() ? index : -1);
+        const QPoint stored(ini.ReadInteger(QStringLiteral("Form"), QStringLiteral("left"), x()),
+                            ini.ReadInteger(QStringLiteral("Form"), QStringLiteral("top"), y()));
+        const QScreen *scr = screen();
+        const QRect area = scr ? scr->geometry() : QRect(0, 0, 1024, 768);
+        move(PlaceWindow(stored, frameGeometry().size(), area));
+    }
+    m_shared.PribType = ui->cbxprib->currentIndex();
+    ApplyModel(m_shared.PribType);
+}
+
+void TMainFrm::WriteFINI()
+{
+    IniFile ini(QString::fromLatin1(kIniName));
+    const int index = ui->cbxprib->currentIndex();
+    if (index >= 0)
+        ini.WriteInteger(QStringLiteral("QTM Address"), QStringLiteral("Pribors"), index);
+    ini.WriteInteger(QStringLiteral("Form"), QStringLiteral("left"), x());
+    ini.WriteInteger(QStringLiteral("Form"), QStringLiteral("top"), y());
+    if (!ini.UpdateFile())
+        qWarning("Не удалось записать настройки в %s", qUtf8Printable(ConfigDir()));
+}
+
+void TMainFrm::ApplyModel(int row)
+{
+    if (Hooks.ApplyModel) {
+        Hooks.ApplyModel(row);
+        return;
+    }
+    // Until the flowmeter polling is plugged in: the windows exist and are bound.
+    if (!Windows.FlowMeterForm)
+        Windows.FlowMeterForm = new TFlowMeterForm(this);
+    if (!Windows.FlowMeterFormGS)
+        Windows.FlowMeterFormGS = new TFlowMeterFormGS(this);
+    Windows.FlowMeterForm->MBCM = MBCM1;
+    Windows.FlowMeterForm->Pribor = &Pribor;
+    Windows.FlowMeterFormGS->MBCM = MBCM1;
+    Windows.FlowMeterFormGS->Pribor = &Pribor;
+}
+
+void TMainFrm::SetServerConnected(bool on)
+{
+    FServerConnected = on;
+    m_statusPanels[0]->setText(on ? QStringLiteral("Вкл сервер") : QStringLiteral("Выкл сервер"));
+}
+
+int TMainFrm::PageIndex(const QString &objectName) const
+{
+    for (int i = 0; i < ui->pc->count(); ++i)
+        if (ui->pc->widget(i)->objectName() == objectName)
+            return i;
+    return -1;
+}
+
+QWidget *TMainFrm::Page(const QString &objectName) const
+{
+    const int i = PageIndex(objectName);
+    return i < 0 ? nullptr : ui->pc->widget(i);
+}
+
+void TMainFrm::SetShow(TNames index, bool flag)
+{
+    if (index <= nsConfig || index > nsUSI)
+        return;
+    const int i = PageIndex(QString::fromLatin1(kPageOf[index]));
+    if (i >= 0)
+        ui->pc->setTabVisible(i, flag);
+}
+
+void TMainFrm::SetPage(const QString &objectName, QWidget *page)
+{
+    const int i = PageIndex(objectName);
+    if (i < 0 || !page)
+        return;
+    QWidget *old = ui->pc->widget(i);
+    const QString caption = ui->pc->tabText(i);
+    const bool visible = ui->pc->isTabVisible(i);
+    const bool current = ui->pc->currentIndex() == i;
+    page->setObjectName(objectName);
+    ui->pc->insertTab(i, page, caption);
+    ui->pc->removeTab(i + 1);
+    ui->pc->setTabVisible(i, visible);
+    if (current)
+        ui->pc->setCurrentIndex(i);
+    old->deleteLater();
+    ConnectPageButtons(page);
+    HookMouseMove(page);
+    AssignAccessibleNames(page);
+}
+
+void TMainFrm::ConnectPageButtons(QWidget *page)
+{
+    for (const char *name : {"SpeedButton3", "SpeedButton2"})
+        if (auto *b = qobject_cast<QAbstractButton *>(FindByName(page, QString::fromLatin1(name))))
+            connect(b, &QAbstractButton::clicked, this, &TMainFrm::SpeedButton3Click, Qt::UniqueConnection);
+}
+
+void TMainFrm::ApplyPageSet(int task)
+{
+    if (Hooks.ApplyTargetTask) {
+        Hooks.ApplyTargetTask(task);
+        return;
+    }
+    struct Set { bool imitV, imitQ, poverQ, poverV, ipt, imr, ipt2, usi; };
+    static const Set sets[] = {{true, true, false, false, false, false, false, false},
+                               {false, false, true, true, true, false, false, true},
+                               {false, false, false, false, false, true, true, false}};
+    if (task < 0 || task > 2)
+        return;
+    const Set &s = sets[task];
+    SetShow(nsImitV, s.imitV);
+    SetShow(nsImitQ, s.imitQ);
+    SetShow(nsPoverQ, s.poverQ);
+    SetShow(nsPoverV, s.poverV);
+    SetShow(nsIPT, s.ipt);
+    SetShow(nsIMR, s.imr);
+    SetShow(nsIPT2, s.ipt2);
+    SetShow(nsUSI, s.usi);
+    struct Move { const char *group, *page; int top; };
+    static const Move moves[3][2] = {{{"GBIpt", "TSImitQ", 253}, {"GbUsi", "TSImitV", 201}},
+                                     {{"GbUsi", "TsUSI", 10}, {nullptr, nullptr, 0}},
+                                     {{"GBIpt", "tsIPT2", 8}, {"GbUsi", "tsIPT2", 264}}};
+    for (const Move &m : moves[task]) {
+        if (!m.group)
+            continue;
+        auto *group = qobject_cast<QWidget *>(FindByName(this, QString::fromLatin1(m.group)));
+        QWidget *page = Page(QString::fromLatin1(m.page));
+        if (!group || !page)
+            continue;
+        const int left = group->x();
+        group->setParent(page);
+        group->move(left, m.top);
+        group->show();
+    }
+}
+
+QObject *TMainFrm::FindByName(QObject *owner, const QString &name)
+{
+    if (!owner)
+        return nullptr;
+    for (QObject *child : owner->children()) {
+        if (child->objectName() == name)
+            return child;
+        if (!child->children().isEmpty())
+            if (QObject *found = FindByName(child, name))
+                return found;
+    }
+    return nullptr;
+}
+
+void TMainFrm::HookMouseMove(QObject *owner)
+{
+    for (QObject *child : owner->children()) {
+        auto *w = qobject_cast<QWidget *>(child);
+        if (w && (qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QTextEdit *>(w)
+                  || qobject_cast<QGroupBox *>(w) || w->inherits("TPanel"))) {
+            w->setMouseTracking(true);
+            w->installEventFilter(this);
+        }
+        if (!child->children().isEmpty())
+            HookMouseMove(child);
+    }
+}
+
+void TMainFrm::FormMouseMove(QWidget *control)
+{
+    HotControl = control;
+}
+
+void TMainFrm::SetSBText(const QString &text)
+{
+    m_sbPanel->setText(text);
+}
+
+QString TMainFrm::SBText() const
+{
+    return m_sbPanel->text();
+}
+
+QLabel *TMainFrm::StatusPanel(int index) const
+{
+    return index >= 0 && index < 3 ? m_statusPanels[index] : nullptr;
+}
+
+bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseMove) {
+        if (auto *w = qobject_cast<QWidget *>(watched); w && w != ui->StatusBar)
+            FormMouseMove(w);
+    } else if (event->type() == QEvent::MouseButtonPress && watched == ui->StatusBar) {
+        StatusBarMouseDown(static_cast<QMouseEvent *>(event));
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        auto *me = static_cast<QMouseEvent *>(event);
+        if (me->button() == Qt::LeftButton && watched == ui->Label3)
+            Label3Click();
+        else if (me->button() == Qt::LeftButton && watched == ui->Label84 && Hooks.ImrStatusClick)
+            Hooks.ImrStatusClick();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainFrm::closeEvent(QCloseEvent *event)
+{
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted())
+        Q_EMIT FormClosed();
+}
+
+void TMainFrm::StatusBarMouseDown(QMouseEvent *event)
+{
+    if (!(event->modifiers() & Qt::ShiftModifier))
+        return;
+    m_shared.OldBench = Messages::Ask(QStringLiteral("Вы работаете со старым ЦТМ?"));
+}
+
+void TMainFrm::Label3Click()
+{
+    ui->Button19->setVisible(!ui->Button19->isVisibleTo(ui->Button19->parentWidget()));
+}
+
+void TMainFrm::SpeedButton1Click()
+{
+    setFixedSize(width(), height() == kNormalHeight ? kTallHeight : kNormalHeight);
+}
+
+void TMainFrm::SpeedButton3Click()
+{
+    if (Windows.calcFrm)
+        Windows.calcFrm->show();
+}
+
+void TMainFrm::N9Click()
+{
+    if (Hooks.OpenAbout)
+        Hooks.OpenAbout();
+}
+
+void TMainFrm::BtnConnectClick()
+{
+    if (Hooks.ConnectBench)
+        Hooks.ConnectBench();
+}
+
+void TMainFrm::BtnConnect1Click()
+{
+    if (Hooks.ConnectPrib)
+        Hooks.ConnectPrib();
+}
+
+void TMainFrm::BBnTargerClick()
+{
+    TSysFrm *dlg = Windows.SysFrm;
+    if (!dlg)
+        return;
+    dlg->exec();
+    m_shared.TargetTask = dlg->AimIndex;
+    ui->Label28->setText(dlg->AimIndex < 0 ? QString() : dlg->AimIndexStr);
+    if (m_shared.TargetTask == -1)
+        return;
+    ui->GbPrib->setVisible(m_shared.TargetTask == 0);
+    if (m_shared.TargetTask == 0)
+        ApplyModel(m_shared.PribType);
+    else
+        m_shared.AutoCircCount = 255;
+}
+
+void TMainFrm::MBCMExchange(int qid, int mbAddr, int funNumber, const QVariant &value, int result)
+{
+    Q_UNUSED(funNumber);
+    // Store may turn an undecodable success into a failure code.
+    if (qid == BenchQid::WriteUsiCmd || !m_router.Store(qid, value, result))
+        return;
+    switch (qid) {
+    case BenchQid::ReadEmulBit:
+        SetSBText(result != 0 ? QStringLiteral("error")
+                              : (m_shared.EmulBit ? QStringLiteral("true") : QStringLiteral("false")));
+        break;
+    case BenchQid::WriteDefaults:
+        if (Windows.FrmInit)
+            Windows.FrmInit->writing = result != 0 ? 2 : 1;
+        break;
+    default:
+        break;
+    }
+    if (const auto it = m_shared.Effects.constFind(qid); it != m_shared.Effects.constEnd() && *it)
+        (*it)(mbAddr, value, result);
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "link/benchshared.h"
+#include "link/imbcommaster.h"
+#include "shell/benchrouter.h"
+#include "shell/mainhooks.h"
+#include "shell/programwindows.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+
+class QLabel;
+class QMouseEvent;
+namespace Ui {
+class TMainFrm;
+}
+
+// The main window: owns both task server clients, the shared bench values and
+// every further window; routes the bench results.
+class TMainFrm : public QMainWindow
+{
+    Q_OBJECT
+    Q_PROPERTY(bool ServerConnected READ ServerConnected WRITE SetServerConnected)
+    Q_PROPERTY(bool PriborConnected READ PriborConnected WRITE SetPriborConnected)
+
+public:
+    static constexpr int kNormalHeight = 556;
+    static constexpr int kTallHeight = 620;
+
+    // Takes ownership of both clients.
+    TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent = nullptr);
+    ~TMainFrm() override;
+
+    IMBComMaster *MBCM = nullptr;
+    IMBComMaster *MBCM1 = nullptr;
+    TPribor Pribor;
+    bool FServerConnected = false;
+    bool FPRiborConnected = false;
+
+    BenchShared &Shared() { return m_shared; }
+    MainHooks Hooks;
+    ProgramWindows Windows;
+    QTimer *Timer1 = nullptr;
+    // Last control under the mouse; target of the colour commands.
+    QPointer<QWidget> HotControl;
+
+    bool ServerConnected() const { return FServerConnected; }
+    void SetServerConnected(bool on);
+    bool PriborConnected() const { return FPRiborConnected; }
+    void SetPriborConnected(bool on) { FPRiborConnected = on; }
+
+    void SetShow(TNames index, bool flag);
+    // Shows the pages of a target task and moves the pulse counter and current groups.
+    void ApplyPageSet(int task);
+    // Replaces the placeholder page of that objectName, keeping caption, place and tab visibility.
+    void SetPage(const QString &objectName, QWidget *page);
+    QWidget *Page(const QString &objectName) const;
+
+    static QObject *FindByName(QObject *owner, const QString &name);
+    template <class T> T *Control(const QString &name) { return qobject_cast<T *>(FindByName(this, name)); }
+    void HookMouseMove(QObject *owner);
+
+    // Panel 0 of the bottom status bar; panels 0..2 of the top one.
+    void SetSBText(const QString &text);
+    QString SBText() const;
+    QLabel *StatusPanel(int index) const;
+
+    void ReadFINI();
+    void WriteFINI();
+
+Q_SIGNALS:
+    void FormClosed();
+
+public Q_SLOTS:
+    void MBCMExchange(int qid, int mbAddr, int funNumber, const QVariant &value, int result);
+    void BtnConnectClick();
+    void BtnConnect1Click();
+    void SpeedButton1Click();
+    void SpeedButton3Click();
+    void BBnTargerClick();
+    void BtnPropQTMClick() {}
+    void Label3Click();
+    void N9Click();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate();
+    void StatusBarMouseDown(QMouseEvent *event);
+    void FormMouseMove(QWidget *control);
+    void FillGrid();
+    void FillModels();
+    void ShowModuleAddresses();
+    void ApplyModel(int row);
+    void ConnectPageButtons(QWidget *page);
+    int PageIndex(const QString &objectName) const;
+
+    std::unique_ptr<Ui::TMainFrm> ui;
+    BenchShared m_shared;
+    BenchRouter m_router;
+    QLabel *m_sbPanel = nullptr;
+    QLabel *m_statusPanels[3] = {nullptr, nullptr, nullptr};
+};

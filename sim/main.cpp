@@ -8,7 +8,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 int signalPipe[2] = {-1, -1};
 
@@ -33,7 +34,7 @@ void QuitOnSignals(QCoreApplication &app)
     sigaction(SIGINT, &sa, nullptr);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char *argv[])
 {

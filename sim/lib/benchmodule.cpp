@@ -6,7 +6,7 @@ BenchModule::BenchModule(int address, const QString &identification)
     : factoryAddress_(address), identification_(ToWindows1251(identification))
 {
     Define(Space::Holding, 0, 1, true, quint16(address));
-    Define(Space::Holding, 1, 1, true, 3);  // 9600 baud
+    Define(Space::Holding, 1, 1, true, 3); // 9600 baud
     Define(Space::Holding, 2, 1, true, 0);
 }
 

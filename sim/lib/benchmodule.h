@@ -6,7 +6,8 @@
 
 // A bench module: the link registers every module has (address, speed code, RTS
 // delay) and its identification text.
-class BenchModule : public RegisterDevice {
+class BenchModule : public RegisterDevice
+{
 public:
     BenchModule(int address, const QString &identification);
     int Address() const override { return Get(Space::Holding, 0); }

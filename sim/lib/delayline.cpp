@@ -5,12 +5,13 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 struct ChannelTarget {
-    double coarse;  // A, quartz periods
-    double x;       // mean of X, codes
-    double y;       // mean of Y, codes
+    double coarse; // A, quartz periods
+    double x;      // mean of X, codes
+    double y;      // mean of Y, codes
 };
 
 // Puts M integer samples around `mean` (jittered by the noise) into sum and sum of squares.
@@ -35,10 +36,10 @@ void Fill(const ChannelTarget &t, int m, Noise &noise, quint32 *sums)
     Accumulate(t.y, m, noise, &sums[3], &sums[4]);
 }
 
-}  // namespace
+} // namespace
 
-bool MakeCalibrationSums(double delayNs, quint32 fosc, double t0, double t1, int conversions,
-                         Noise &noise, CalibrationSums *out)
+bool MakeCalibrationSums(double delayNs, quint32 fosc, double t0, double t1, int conversions, Noise &noise,
+                         CalibrationSums *out)
 {
     if (fosc == 0 || conversions < 1 || !(t1 > t0) || !(delayNs > 0))
         return false;
@@ -46,9 +47,9 @@ bool MakeCalibrationSums(double delayNs, quint32 fosc, double t0, double t1, int
     const double step = (t1 - t0) / 255.0;
     // Whole periods plus a remainder in (-T/2, T/2] that the two codes make up.
     const double n = std::floor(delayNs / tosc + 0.5);
-    const double c = (delayNs - n * tosc) / step;  // X - Y in codes
-    const double half = tosc / 2.0 / step;          // codes of half a period
-    const double margin = 4.0;                      // keeps the noise off the branch edge
+    const double c = (delayNs - n * tosc) / step; // X - Y in codes
+    const double half = tosc / 2.0 / step;        // codes of half a period
+    const double margin = 4.0;                    // keeps the noise off the branch edge
 
     // Channel 1: D = (A + 0.5)T - Y*s - (T/2 - X*s) = A*T + (X - Y)*s.
     double x1 = 128.0 + c / 2.0, y1 = 128.0 - c / 2.0;

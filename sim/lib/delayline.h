@@ -13,5 +13,5 @@ using CalibrationSums = std::array<quint32, 10>;
 // The sums a delay line of `delayNs` gives over `conversions` conversions with the
 // quartz frequency `fosc` (units of 1e-8 MHz) and DAC times t0, t1 (ns). False when
 // the converter cannot work with these settings (no end of conversion).
-bool MakeCalibrationSums(double delayNs, quint32 fosc, double t0, double t1, int conversions,
-                         Noise &noise, CalibrationSums *out);
+bool MakeCalibrationSums(double delayNs, quint32 fosc, double t0, double t1, int conversions, Noise &noise,
+                         CalibrationSums *out);

@@ -9,7 +9,8 @@ class SimBench;
 
 // The simulated bench running inside the monitor (demo mode): both lines on free
 // loopback ports, event-driven in the caller's thread, model row 0, with noise.
-class DemoBench : public QObject {
+class DemoBench : public QObject
+{
     Q_OBJECT
 public:
     explicit DemoBench(QObject *parent = nullptr);
@@ -18,8 +19,8 @@ public:
     ~DemoBench() override;
 
     bool Start(QString *error);
-    QString BenchEndpoint() const;      // "tcp://127.0.0.1:PORT"
-    QString FlowmeterEndpoint() const;  // "tcp://127.0.0.1:PORT"
+    QString BenchEndpoint() const;     // "tcp://127.0.0.1:PORT"
+    QString FlowmeterEndpoint() const; // "tcp://127.0.0.1:PORT"
     int ImrAddress() const;
     int UsiAddress() const;
     int IptAddress() const;

@@ -7,7 +7,8 @@
 class ModbusLine;
 
 // Where a line takes its requests: a TCP port or a serial device.
-class Endpoint : public QObject {
+class Endpoint : public QObject
+{
     Q_OBJECT
 public:
     using QObject::QObject;
@@ -16,6 +17,5 @@ public:
 
     // "tcp://HOST:PORT" (port 0 picks a free one) or a serial device; serial lines run
     // at `baud` (8N1). Null with a message when it cannot be opened.
-    static std::unique_ptr<Endpoint> Open(const QString &spec, ModbusLine *line, int baud,
-                                          QString *error);
+    static std::unique_ptr<Endpoint> Open(const QString &spec, ModbusLine *line, int baud, QString *error);
 };

@@ -2,7 +2,8 @@
 
 #include <QStringList>
 
-namespace {
+namespace
+{
 
 bool ParsePercent(const QString &text, double *out)
 {
@@ -24,7 +25,7 @@ bool ParseInt(const QString &text, int lo, int hi, int *out)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool FaultPlan::Add(const QString &spec, QString *error)
 {
@@ -48,6 +49,7 @@ bool FaultPlan::Add(const QString &spec, QString *error)
     }
     if (!ok && error)
         *error = QString("неверное описание сбоя \"%1\" (ожидается no-answer:ADDR, crc:PERCENT, "
-                         "exception:CODE:PERCENT или slow:MS)").arg(spec);
+                         "exception:CODE:PERCENT или slow:MS)")
+                     .arg(spec);
     return ok;
 }

@@ -7,13 +7,14 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 struct ModelRow {
     const char *name;
-    int divisor;  // autocirculations the measurement divides by
-    int counted;  // what the ИМР counts on the signal
-    int offset;   // offset of the delayed-pulse count the model expects
+    int divisor; // autocirculations the measurement divides by
+    int counted; // what the ИМР counts on the signal
+    int offset;  // offset of the delayed-pulse count the model expects
 };
 
 // Row 6 sends one start pass more than it circulates, so the ИМР counts one extra.
@@ -32,19 +33,19 @@ constexpr int kZeroShift2 = 24, kCutoff2 = 31, kReset2 = 27, kStatus2 = 254;
 constexpr int kFlow2[2] = {210, 235}, kVolume2[2] = {219, 244};
 // Row 6 registers.
 constexpr int kChannels6 = 26, kMode6 = 29, kAc6 = 16480, kFlow6 = 49592, kVolume6 = 49600;
-constexpr int kSlotType6 = 7, kCalMode6 = 60, kCalPoint6 = 62, kVerify6 = 74, kChannel6 = 75,
-              kReset6 = 83, kMedian6 = 280, kAverage6 = 284, kTable6 = 49196, kUzs6 = 49864,
-              kShift6 = 49872, kCutoff6 = 49880;
+constexpr int kSlotType6 = 7, kCalMode6 = 60, kCalPoint6 = 62, kVerify6 = 74, kChannel6 = 75, kReset6 = 83,
+              kMedian6 = 280, kAverage6 = 284, kTable6 = 49196, kUzs6 = 49864, kShift6 = 49872,
+              kCutoff6 = 49880;
 constexpr double kCalPoints[4] = {0.0, 4.0, 5.0, 20.0};
 
-}  // namespace
+} // namespace
 
 Flowmeter::Flowmeter(int address, int row, double errorPercent, const SimClock &clock, Noise &noise)
     : address_(address), row_(std::clamp(row, 0, kRows - 1)), gain_(1.0 + errorPercent / 100.0),
       clock_(clock), noise_(noise)
 {
     lastMs_ = clock_.NowMs();
-    Define(Space::Coil, 2, 1, true);  // channel 2 selection, written by every polling start
+    Define(Space::Coil, 2, 1, true); // channel 2 selection, written by every polling start
     if (row_ == 2)
         DefineTwoChannel();
     else if (row_ == 6)
@@ -53,11 +54,20 @@ Flowmeter::Flowmeter(int address, int row, double errorPercent, const SimClock &
         DefineSingle();
 }
 
-QString Flowmeter::ModelName(int row) { return QString::fromUtf8(kRowsTable[std::clamp(row, 0, kRows - 1)].name); }
+QString Flowmeter::ModelName(int row)
+{
+    return QString::fromUtf8(kRowsTable[std::clamp(row, 0, kRows - 1)].name);
+}
 
-QByteArray Flowmeter::Identification() const { return ToWindows1251(ModelName(row_)); }
+QByteArray Flowmeter::Identification() const
+{
+    return ToWindows1251(ModelName(row_));
+}
 
-int Flowmeter::CountedCirculations() const { return kRowsTable[row_].counted; }
+int Flowmeter::CountedCirculations() const
+{
+    return kRowsTable[row_].counted;
+}
 
 void Flowmeter::DefineSingle()
 {
@@ -84,7 +94,7 @@ void Flowmeter::DefineTwoChannel()
         Define(Space::Holding, kVolume2[ch], 2, false);
     }
     Define(Space::Holding, kStatus2, 2, false);
-    Define(Space::Coil, 3, 1, true, 1);  // imitator input connected
+    Define(Space::Coil, 3, 1, true, 1); // imitator input connected
 }
 
 void Flowmeter::DefineMultiChannel()
@@ -94,8 +104,8 @@ void Flowmeter::DefineMultiChannel()
     Define(Space::Input, kAc6, 4, false, quint16(kRowsTable[row_].divisor));
     Define(Space::Input, kFlow6, 8, false);
     Define(Space::Input, kVolume6, 8, false);
-    Define(Space::Holding, kSlotType6, 1, true, 2);      // current output
-    Define(Space::Holding, kSlotType6 + 1, 1, true, 1);  // universal output
+    Define(Space::Holding, kSlotType6, 1, true, 2);     // current output
+    Define(Space::Holding, kSlotType6 + 1, 1, true, 1); // universal output
     Define(Space::Holding, kCalMode6, 4, true);
     Define(Space::Holding, kVerify6, 1, true, 1);
     Define(Space::Holding, kChannel6, 1, true);
@@ -111,25 +121,38 @@ void Flowmeter::DefineMultiChannel()
         SetFloat(Space::Holding, kUzs6 + 2 * k, 1480.0f);
 }
 
-int Flowmeter::Channels() const { return row_ == 2 ? 2 : row_ == 6 ? 4 : 1; }
+int Flowmeter::Channels() const
+{
+    return row_ == 2 ? 2 : row_ == 6 ? 4 : 1;
+}
 
 int Flowmeter::FlowRegister(int ch) const
 {
     switch (row_) {
-    case 1: case 3: return 127;
-    case 2: return kFlow2[ch];
-    case 6: return kFlow6 + 2 * ch;
-    default: return 0;
+    case 1:
+    case 3:
+        return 127;
+    case 2:
+        return kFlow2[ch];
+    case 6:
+        return kFlow6 + 2 * ch;
+    default:
+        return 0;
     }
 }
 
 int Flowmeter::VolumeRegister(int ch) const
 {
     switch (row_) {
-    case 1: case 3: return 170;
-    case 2: return kVolume2[ch];
-    case 6: return kVolume6 + 2 * ch;
-    default: return 2;
+    case 1:
+    case 3:
+        return 170;
+    case 2:
+        return kVolume2[ch];
+    case 6:
+        return kVolume6 + 2 * ch;
+    default:
+        return 2;
     }
 }
 

@@ -12,11 +12,12 @@ class SimClock;
 // The flowmeter under test, one of the model rows 0..6 with its register map. It
 // measures the flow rate the ИМР imitates towards it, accumulates volume and drives
 // a pulse output (0.001 m³ a pulse) and 4..20 mA current outputs (0..300 m³/h).
-class Flowmeter : public RegisterDevice {
+class Flowmeter : public RegisterDevice
+{
 public:
     static constexpr int kRows = 7;
-    static constexpr double kFlowPerPulseNs = 0.4913328;  // m³/h per pulse, circulation and ns
-    static constexpr double kLitrePerPulse = 0.001;       // m³ of one output pulse
+    static constexpr double kFlowPerPulseNs = 0.4913328; // m³/h per pulse, circulation and ns
+    static constexpr double kLitrePerPulse = 0.001;      // m³ of one output pulse
 
     Flowmeter(int address, int row, double errorPercent, const SimClock &clock, Noise &noise);
     void SetImr(const ImrModule *imr) { imr_ = imr; }

@@ -7,10 +7,11 @@
 #include <algorithm>
 #include <limits>
 
-namespace {
+namespace
+{
 constexpr int kSums = 32772;
 constexpr double kNever = std::numeric_limits<double>::infinity();
-}  // namespace
+} // namespace
 
 ImrModule::ImrModule(int address, double delayNs, const SimClock &clock, Noise &noise)
     : BenchModule(address, "ЦТМ-ИМР ТЕВОР ЦТМ ИМР 31.02.04.00"), clock_(clock), noise_(noise),
@@ -25,7 +26,7 @@ ImrModule::ImrModule(int address, double delayNs, const SimClock &clock, Noise &
     Define(Space::Holding, 16386, 1, true);
     Define(Space::Holding, 32772, 2, true);
     Define(Space::Holding, 32774, 2, true);
-    Set32(Space::Holding, 32774, 2000000000u);  // 20 MHz
+    Set32(Space::Holding, 32774, 2000000000u); // 20 MHz
     Define(Space::Holding, 49152, 4, true);
     SetFloat(Space::Holding, 49152, 10.0f);
     SetFloat(Space::Holding, 49154, 35.5f);
@@ -154,7 +155,7 @@ void ImrModule::Command(int code, double now)
             clockHeld_ = 0;
             StartTransient(Entering, 1, Imitating, 2, now);
         } else if (state_ == Imitating) {
-            last_ = 2;  // a new count while imitating takes effect at once
+            last_ = 2; // a new count while imitating takes effect at once
         } else if (state_ != Entering) {
             Refuse(3);
         }
@@ -181,7 +182,9 @@ void ImrModule::Command(int code, double now)
         else
             Refuse(12);
         break;
-    case 5: case 6: case 7:
+    case 5:
+    case 6:
+    case 7:
         if (idle) {
             state_ = TuningDa2;
             last_ = 13 + (code - 5);
@@ -214,7 +217,8 @@ void ImrModule::Command(int code, double now)
             state_ = Idle;
         last_ = 22;
         break;
-    case 13: case 14:
+    case 13:
+    case 14:
         if (checking) {
             state_ = CheckingLine;
             last_ = 23 + (code - 13);
@@ -233,10 +237,11 @@ void ImrModule::Command(int code, double now)
 void ImrModule::Calibrate()
 {
     CalibrationSums sums{};
-    const bool ok = MakeCalibrationSums(delayNs_, Get32(Space::Holding, 32774), GetFloat(Space::Holding, 49152),
-                                        GetFloat(Space::Holding, 49154), Get(Space::Holding, 16385), noise_, &sums);
+    const bool ok =
+        MakeCalibrationSums(delayNs_, Get32(Space::Holding, 32774), GetFloat(Space::Holding, 49152),
+                            GetFloat(Space::Holding, 49154), Get(Space::Holding, 16385), noise_, &sums);
     if (!ok) {
-        error_ = 2;  // no end of conversion
+        error_ = 2; // no end of conversion
         last_ = 9;
         return;
     }

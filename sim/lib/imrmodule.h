@@ -8,10 +8,20 @@ class SimClock;
 
 // The flow imitation module: its automaton, the imitation clock, the delay-line
 // calibration sums, the autocirculation count and the tuning modes.
-class ImrModule : public BenchModule {
+class ImrModule : public BenchModule
+{
 public:
-    enum State { Idle = 0, Entering = 1, Imitating = 2, Leaving = 3, Counting = 4, TuningDa2 = 5,
-                 TuningDa1 = 6, CheckingLine = 7, CheckingPulses = 8 };
+    enum State {
+        Idle = 0,
+        Entering = 1,
+        Imitating = 2,
+        Leaving = 3,
+        Counting = 4,
+        TuningDa2 = 5,
+        TuningDa1 = 6,
+        CheckingLine = 7,
+        CheckingPulses = 8
+    };
 
     ImrModule(int address, double delayNs, const SimClock &clock, Noise &noise);
     void SetFlowmeter(const Flowmeter *flowmeter) { flowmeter_ = flowmeter; }

@@ -6,13 +6,14 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 constexpr int kRaw = 0x8000, kCurrents = 0xC000, kDac = 0x4000, kScale = 0xC000, kOffset = 0xC008;
 // The converters as built: each channel's own gain and zero, which its factory
 // scale and offset registers hold.
 constexpr double kHwScale[4] = {3.0e-5, 3.0012e-5, 2.9988e-5, 3.0006e-5};
 constexpr double kHwOffset[4] = {-3.0, -2.99, -3.01, -3.0};
-}  // namespace
+} // namespace
 
 IptModule::IptModule(int address, Noise &noise)
     : BenchModule(address, "ЦТМ-ИПТ ТЕВОР ЦТМ ИПТ 31.04.03.01"), noise_(noise)
@@ -28,7 +29,10 @@ IptModule::IptModule(int address, Noise &noise)
     }
 }
 
-double IptModule::ReferenceMa() const { return Get(Space::Holding, kDac) / 65535.0 * kFullScaleMa; }
+double IptModule::ReferenceMa() const
+{
+    return Get(Space::Holding, kDac) / 65535.0 * kFullScaleMa;
+}
 
 double IptModule::InputMa(int channel) const
 {
@@ -59,5 +63,5 @@ quint8 IptModule::CheckWrite(Space space, int address, const QList<quint16> &val
     if (quint8 ex = BenchModule::CheckWrite(space, address, values))
         return ex;
     return space == Space::Holding && !InRange(address, values, 3, 1, 0, 4) ? quint8(exIllegalValue)
-                                                                             : quint8(exOk);
+                                                                            : quint8(exOk);
 }

@@ -9,7 +9,8 @@ class Noise;
 // offset registers, and the AD420 reference current output. Channels 1 and 2 are
 // wired to the flowmeter's current outputs, channel 3 to the reference output; in
 // calibration mode n the reference drives channel n.
-class IptModule : public BenchModule {
+class IptModule : public BenchModule
+{
 public:
     static constexpr double kFullScaleMa = 23.999334;
 

@@ -13,14 +13,15 @@ class SimDevice;
 
 // What a line sends back for one request.
 struct LineReply {
-    bool silent = true;    // nobody answers (the client times out)
-    bool corrupt = false;  // the reply is damaged on the way
+    bool silent = true;   // nobody answers (the client times out)
+    bool corrupt = false; // the reply is damaged on the way
     QByteArray pdu;
 };
 
 // One Modbus line with its slaves, as on RS-485: a request reaches every device,
 // only the addressed one answers, one exchange at a time, at the line's speed.
-class ModbusLine : public QObject {
+class ModbusLine : public QObject
+{
     Q_OBJECT
 public:
     using Done = std::function<void(const LineReply &)>;

@@ -2,9 +2,13 @@
 
 #include "simdevice.h"
 
-namespace {
+namespace
+{
 
-quint16 Word(const QByteArray &b, int at) { return quint16((quint8(b[at]) << 8) | quint8(b[at + 1])); }
+quint16 Word(const QByteArray &b, int at)
+{
+    return quint16((quint8(b[at]) << 8) | quint8(b[at + 1]));
+}
 
 void PutWord(QByteArray &b, quint16 v)
 {
@@ -94,7 +98,7 @@ QByteArray ReportServerId(SimDevice &dev, const QByteArray &pdu)
     return reply + body;
 }
 
-}  // namespace
+} // namespace
 
 QByteArray ExceptionPdu(quint8 function, quint8 code)
 {
@@ -115,15 +119,24 @@ QByteArray ServePdu(SimDevice &device, const QByteArray &pdu)
         return {};
     const quint8 fn = quint8(pdu[0]);
     switch (fn) {
-    case 0x01: return ReadBits(device, fn, pdu);
-    case 0x03: return ReadRegisters(device, fn, Space::Holding, pdu);
-    case 0x04: return ReadRegisters(device, fn, Space::Input, pdu);
-    case 0x05: return WriteSingle(device, fn, Space::Coil, pdu);
-    case 0x06: return WriteSingle(device, fn, Space::Holding, pdu);
-    case 0x0F: return WriteMultiple(device, fn, Space::Coil, pdu);
-    case 0x10: return WriteMultiple(device, fn, Space::Holding, pdu);
-    case 0x11: return ReportServerId(device, pdu);
-    default: return ExceptionPdu(fn, exIllegalFunction);
+    case 0x01:
+        return ReadBits(device, fn, pdu);
+    case 0x03:
+        return ReadRegisters(device, fn, Space::Holding, pdu);
+    case 0x04:
+        return ReadRegisters(device, fn, Space::Input, pdu);
+    case 0x05:
+        return WriteSingle(device, fn, Space::Coil, pdu);
+    case 0x06:
+        return WriteSingle(device, fn, Space::Holding, pdu);
+    case 0x0F:
+        return WriteMultiple(device, fn, Space::Coil, pdu);
+    case 0x10:
+        return WriteMultiple(device, fn, Space::Holding, pdu);
+    case 0x11:
+        return ReportServerId(device, pdu);
+    default:
+        return ExceptionPdu(fn, exIllegalFunction);
     }
 }
 

@@ -40,14 +40,20 @@ int RtuEndpoint::RequestFrameLength(const QByteArray &b)
     if (b.size() < 2)
         return 0;
     switch (quint8(b[1])) {
-    case 0x01: case 0x02: case 0x03: case 0x04: case 0x05: case 0x06:
+    case 0x01:
+    case 0x02:
+    case 0x03:
+    case 0x04:
+    case 0x05:
+    case 0x06:
         return 8;
-    case 0x0F: case 0x10:
+    case 0x0F:
+    case 0x10:
         return b.size() < 7 ? 0 : 9 + quint8(b[6]);
     case 0x11:
         return 4;
     default:
-        return 0;  // unknown function: the frame ends with the silence
+        return 0; // unknown function: the frame ends with the silence
     }
 }
 

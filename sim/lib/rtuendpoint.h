@@ -9,7 +9,8 @@ class QTimer;
 
 // Modbus RTU over a serial device: frames end by their length or by silence,
 // frames with a bad CRC are ignored as on a real line.
-class RtuEndpoint : public Endpoint {
+class RtuEndpoint : public Endpoint
+{
     Q_OBJECT
 public:
     RtuEndpoint(ModbusLine *line, QObject *parent = nullptr);

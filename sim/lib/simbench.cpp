@@ -10,10 +10,11 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 constexpr quint32 kExactSeed = 12345u;
 constexpr int kDefaultSerialBaud = 9600;
-}  // namespace
+} // namespace
 
 SimBench::SimBench(const SimOptions &options, QObject *parent)
     : QObject(parent), options_(options), ownClock_(std::make_unique<SteadyClock>()), clock_(ownClock_.get())
@@ -71,9 +72,15 @@ bool SimBench::Start(QString *error)
     return true;
 }
 
-QString SimBench::BenchEndpoint() const { return benchEndpoint_ ? benchEndpoint_->Description() : QString(); }
+QString SimBench::BenchEndpoint() const
+{
+    return benchEndpoint_ ? benchEndpoint_->Description() : QString();
+}
 
-QString SimBench::FlowmeterEndpoint() const { return flowEndpoint_ ? flowEndpoint_->Description() : QString(); }
+QString SimBench::FlowmeterEndpoint() const
+{
+    return flowEndpoint_ ? flowEndpoint_->Description() : QString();
+}
 
 void SimBench::Advance()
 {

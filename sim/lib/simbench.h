@@ -16,7 +16,8 @@ class UsiModule;
 
 // The whole simulated bench: the three modules on the bench line, the flowmeter on
 // its own line, and the physics that ties them together.
-class SimBench : public QObject {
+class SimBench : public QObject
+{
     Q_OBJECT
 public:
     explicit SimBench(const SimOptions &options, QObject *parent = nullptr);

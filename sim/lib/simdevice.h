@@ -17,7 +17,8 @@ enum ModbusException : quint8 {
 };
 
 // One slave on a line. Values of coils are 0 or 1.
-class SimDevice {
+class SimDevice
+{
 public:
     virtual ~SimDevice() = default;
     virtual int Address() const = 0;
@@ -29,7 +30,8 @@ public:
 
 // A device whose map is a set of declared cells; reading or writing an undeclared
 // cell is refused as an illegal address, as the firmware does.
-class RegisterDevice : public SimDevice {
+class RegisterDevice : public SimDevice
+{
 public:
     quint8 Read(Space space, int address, int count, QList<quint16> *out) override;
     quint8 Write(Space space, int address, const QList<quint16> &values) override;
@@ -40,7 +42,7 @@ protected:
 
     quint16 Get(Space space, int address) const;
     void Set(Space space, int address, quint16 value);
-    quint32 Get32(Space space, int address) const;  // high word first
+    quint32 Get32(Space space, int address) const; // high word first
     void Set32(Space space, int address, quint32 value);
     float GetFloat(Space space, int address) const;
     void SetFloat(Space space, int address, float value);

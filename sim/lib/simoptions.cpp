@@ -2,7 +2,8 @@
 
 #include <QSet>
 
-namespace {
+namespace
+{
 
 bool ToInt(const QString &text, int lo, int hi, int *out)
 {
@@ -24,7 +25,7 @@ bool ToDouble(const QString &text, double lo, double hi, double *out)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 QString SimOptions::Usage()
 {
@@ -47,9 +48,10 @@ bool SimOptions::Parse(const QStringList &args, QString *error, bool *help)
             *error = text;
         return false;
     };
-    const QSet<QString> valued = {"--bench", "--flowmeter", "--imr-address", "--usi-address",
-                                  "--ipt-address", "--flowmeter-address", "--model", "--delay-ns",
-                                  "--flow-error-percent", "--line-speed", "--fault"};
+    const QSet<QString> valued = {"--bench",       "--flowmeter",   "--imr-address",
+                                  "--usi-address", "--ipt-address", "--flowmeter-address",
+                                  "--model",       "--delay-ns",    "--flow-error-percent",
+                                  "--line-speed",  "--fault"};
     for (int i = 0; i < args.size(); ++i) {
         QString name = args[i], value;
         const int eq = name.indexOf('=');

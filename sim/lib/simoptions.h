@@ -17,7 +17,7 @@ struct SimOptions {
     double delayNs = 600.0;
     double flowErrorPercent = 0.0;
     bool exact = false;
-    int lineSpeed = 0;  // 0: answers as fast as the host allows
+    int lineSpeed = 0; // 0: answers as fast as the host allows
     FaultPlan faults;
 
     // Parses the command line (arguments after the program name). False with a

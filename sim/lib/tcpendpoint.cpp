@@ -18,7 +18,9 @@ bool TcpEndpoint::Listen(const QHostAddress &host, quint16 port, QString *error)
         return true;
     if (error)
         *error = QString("не удалось открыть порт TCP %1:%2: %3")
-                     .arg(host.toString()).arg(port).arg(server_->errorString());
+                     .arg(host.toString())
+                     .arg(port)
+                     .arg(server_->errorString());
     return false;
 }
 
@@ -33,8 +35,7 @@ void TcpEndpoint::Accept()
         new TcpSession(s, line_);
 }
 
-TcpSession::TcpSession(QTcpSocket *socket, ModbusLine *line)
-    : QObject(socket), socket_(socket), line_(line)
+TcpSession::TcpSession(QTcpSocket *socket, ModbusLine *line) : QObject(socket), socket_(socket), line_(line)
 {
     connect(socket_, &QTcpSocket::readyRead, this, &TcpSession::Receive);
     connect(socket_, &QTcpSocket::disconnected, socket_, &QObject::deleteLater);

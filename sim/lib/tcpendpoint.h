@@ -8,7 +8,8 @@ class QTcpServer;
 class QTcpSocket;
 
 // Modbus TCP (MBAP framing) for any number of clients at once.
-class TcpEndpoint : public Endpoint {
+class TcpEndpoint : public Endpoint
+{
     Q_OBJECT
 public:
     explicit TcpEndpoint(ModbusLine *line, QObject *parent = nullptr);
@@ -23,7 +24,8 @@ private:
 };
 
 // One client connection: cuts the stream into MBAP frames and answers them in order.
-class TcpSession : public QObject {
+class TcpSession : public QObject
+{
     Q_OBJECT
 public:
     TcpSession(QTcpSocket *socket, ModbusLine *line);

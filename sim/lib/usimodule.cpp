@@ -2,7 +2,8 @@
 
 #include "flowmeter.h"
 
-namespace {
+namespace
+{
 constexpr int kCounts = 0x8000;
 }
 
@@ -10,7 +11,7 @@ UsiModule::UsiModule(int address) : BenchModule(address, "ЦТМ-УСИ ТЕВО
 {
     Define(Space::Input, kCounts, 8, false);
     Define(Space::Holding, 3, 1, true);
-    Define(Space::Coil, 0, 4, true, 1);  // passive inputs
+    Define(Space::Coil, 0, 4, true, 1); // passive inputs
 }
 
 quint32 UsiModule::Emitted(int channel) const
@@ -18,7 +19,10 @@ quint32 UsiModule::Emitted(int channel) const
     return channel == 0 && flowmeter_ ? flowmeter_->PulsesEmitted() : 0;
 }
 
-quint32 UsiModule::Count(int channel) const { return Emitted(channel) - base_[size_t(channel)]; }
+quint32 UsiModule::Count(int channel) const
+{
+    return Emitted(channel) - base_[size_t(channel)];
+}
 
 void UsiModule::BeforeRead(Space space, int, int)
 {
@@ -33,7 +37,7 @@ quint8 UsiModule::CheckWrite(Space space, int address, const QList<quint16> &val
     if (quint8 ex = BenchModule::CheckWrite(space, address, values))
         return ex;
     return space == Space::Holding && !InRange(address, values, 3, 1, 0, 5) ? quint8(exIllegalValue)
-                                                                             : quint8(exOk);
+                                                                            : quint8(exOk);
 }
 
 void UsiModule::AfterWrite(Space space, int address, int count)

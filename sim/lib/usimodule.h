@@ -7,7 +7,8 @@
 class Flowmeter;
 
 // The pulse counter: channel 1 counts the flowmeter's pulse output.
-class UsiModule : public BenchModule {
+class UsiModule : public BenchModule
+{
 public:
     explicit UsiModule(int address);
     void SetFlowmeter(const Flowmeter *flowmeter) { flowmeter_ = flowmeter; }

@@ -23,9 +23,18 @@ struct SimRig {
 
     LineReply Bench(int unit, const QByteArray &pdu) { return bench->BenchLine().Execute(quint8(unit), pdu); }
     LineReply Meter(const QByteArray &pdu) { return bench->FlowmeterLine().Execute(1, pdu); }
-    QList<quint16> Input(int unit, int addr, int count) { return wire::Registers(Bench(unit, wire::Read(4, addr, count))); }
-    QList<quint16> Holding(int unit, int addr, int count) { return wire::Registers(Bench(unit, wire::Read(3, addr, count))); }
-    int Write(int unit, int addr, const QList<quint16> &v) { return wire::ExceptionOf(Bench(unit, wire::WriteRegs(addr, v))); }
+    QList<quint16> Input(int unit, int addr, int count)
+    {
+        return wire::Registers(Bench(unit, wire::Read(4, addr, count)));
+    }
+    QList<quint16> Holding(int unit, int addr, int count)
+    {
+        return wire::Registers(Bench(unit, wire::Read(3, addr, count)));
+    }
+    int Write(int unit, int addr, const QList<quint16> &v)
+    {
+        return wire::ExceptionOf(Bench(unit, wire::WriteRegs(addr, v)));
+    }
     int Command(int code) { return Write(1, 3, {quint16(code)}); }
     // State, error and last command of the ИМР.
     QList<quint16> Status() { return Input(1, 1, 3); }
@@ -54,7 +63,10 @@ struct SimRig {
         Pass(ImrModule::kTransientMs + 1);
     }
 
-    float MeterFloat(int fn, int addr) { return wire::F32(wire::Registers(Meter(wire::Read(fn, addr, 2))), 0); }
+    float MeterFloat(int fn, int addr)
+    {
+        return wire::F32(wire::Registers(Meter(wire::Read(fn, addr, 2))), 0);
+    }
 
     ManualClock clock;
     std::unique_ptr<SimBench> bench;

@@ -11,13 +11,15 @@
 #include <cmath>
 #include <cstring>
 
-class ManualClock : public SimClock {
+class ManualClock : public SimClock
+{
 public:
     double NowMs() const override { return now; }
     double now = 0;
 };
 
-namespace wire {
+namespace wire
+{
 
 inline QByteArray Word(int v)
 {
@@ -27,7 +29,10 @@ inline QByteArray Word(int v)
     return b;
 }
 
-inline QByteArray Read(int fn, int addr, int count) { return QByteArray(1, char(fn)) + Word(addr) + Word(count); }
+inline QByteArray Read(int fn, int addr, int count)
+{
+    return QByteArray(1, char(fn)) + Word(addr) + Word(count);
+}
 
 inline QByteArray WriteRegs(int addr, const QList<quint16> &values)
 {
@@ -38,7 +43,10 @@ inline QByteArray WriteRegs(int addr, const QList<quint16> &values)
     return p;
 }
 
-inline QByteArray WriteCoil(int addr, bool on) { return QByteArray(1, char(0x05)) + Word(addr) + Word(on ? 0xFF00 : 0); }
+inline QByteArray WriteCoil(int addr, bool on)
+{
+    return QByteArray(1, char(0x05)) + Word(addr) + Word(on ? 0xFF00 : 0);
+}
 
 inline QList<quint16> Registers(const LineReply &r)
 {
@@ -51,9 +59,15 @@ inline QList<quint16> Registers(const LineReply &r)
 }
 
 // Data bytes of a coil read.
-inline QByteArray Bits(const LineReply &r) { return r.silent || r.pdu.size() < 2 ? QByteArray() : r.pdu.mid(2); }
+inline QByteArray Bits(const LineReply &r)
+{
+    return r.silent || r.pdu.size() < 2 ? QByteArray() : r.pdu.mid(2);
+}
 
-inline quint32 U32(const QList<quint16> &r, int i) { return (quint32(r.value(i)) << 16) | r.value(i + 1); }
+inline quint32 U32(const QList<quint16> &r, int i)
+{
+    return (quint32(r.value(i)) << 16) | r.value(i + 1);
+}
 
 inline float F32(const QList<quint16> &r, int i)
 {
@@ -70,7 +84,10 @@ inline QList<quint16> FloatRegs(float f)
     return {quint16(bits >> 16), quint16(bits & 0xFFFF)};
 }
 
-inline QList<quint16> U32Regs(quint32 v) { return {quint16(v >> 16), quint16(v & 0xFFFF)}; }
+inline QList<quint16> U32Regs(quint32 v)
+{
+    return {quint16(v >> 16), quint16(v & 0xFFFF)};
+}
 
 // Exception code of a reply, 0 for a normal one.
 inline int ExceptionOf(const LineReply &r)
@@ -116,4 +133,4 @@ inline int PulseCount(int q, int n, double delayStep)
     return c;
 }
 
-}  // namespace wire
+} // namespace wire

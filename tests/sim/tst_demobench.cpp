@@ -8,14 +8,16 @@
 #include <QtTest>
 #include <memory>
 
-class TestDemoBench : public QObject {
+class TestDemoBench : public QObject
+{
     Q_OBJECT
 private slots:
     void servesBothLinesInProcess();
     void optionsKeepTheLoopback();
 };
 
-namespace {
+namespace
+{
 
 QList<quint16> Read(QModbusTcpClient &c, QModbusDataUnit::RegisterType type, int addr, int count, int unit)
 {
@@ -46,7 +48,7 @@ bool Connect(QModbusTcpClient &c, const QString &endpoint)
     return c.state() == QModbusDevice::ConnectedState;
 }
 
-}  // namespace
+} // namespace
 
 void TestDemoBench::servesBothLinesInProcess()
 {
@@ -65,7 +67,8 @@ void TestDemoBench::servesBothLinesInProcess()
     QModbusTcpClient bench, meter;
     QVERIFY(Connect(bench, demo.BenchEndpoint()));
     QVERIFY(Connect(meter, demo.FlowmeterEndpoint()));
-    QCOMPARE(Read(bench, QModbusDataUnit::InputRegisters, 1, 3, demo.ImrAddress()), (QList<quint16>{0, 0, 0}));
+    QCOMPARE(Read(bench, QModbusDataUnit::InputRegisters, 1, 3, demo.ImrAddress()),
+             (QList<quint16>{0, 0, 0}));
     QCOMPARE(Read(bench, QModbusDataUnit::HoldingRegisters, 0, 1, demo.IptAddress()), QList<quint16>{3});
     QCOMPARE(Read(meter, QModbusDataUnit::HoldingRegisters, 0, 4, demo.FlowmeterAddress()).size(), 4);
 }
@@ -84,7 +87,8 @@ void TestDemoBench::optionsKeepTheLoopback()
     QCOMPARE(demo.ImrAddress(), 7);
     QModbusTcpClient meter;
     QVERIFY(Connect(meter, demo.FlowmeterEndpoint()));
-    QCOMPARE(Read(meter, QModbusDataUnit::InputRegisters, 26, 1, 1), QList<quint16>{4});  // the multi-channel model
+    QCOMPARE(Read(meter, QModbusDataUnit::InputRegisters, 26, 1, 1),
+             QList<quint16>{4}); // the multi-channel model
 }
 
 QTEST_GUILESS_MAIN(TestDemoBench)

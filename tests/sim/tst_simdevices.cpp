@@ -8,7 +8,8 @@
 
 #include <QtTest>
 
-class TestSimDevices : public QObject {
+class TestSimDevices : public QObject
+{
     Q_OBJECT
 private slots:
     void modulesAnswerOnlyTheirAddress();
@@ -53,9 +54,9 @@ void TestSimDevices::identificationIsStandardAndWindows1251()
     for (int unit = 1; unit <= 3; ++unit) {
         const QByteArray pdu = rig.Bench(unit, QByteArray(1, char(0x11))).pdu;
         QCOMPARE(quint8(pdu[0]), quint8(0x11));
-        QCOMPARE(int(quint8(pdu[1])), pdu.size() - 2);  // byte count
-        QCOMPARE(int(quint8(pdu[2])), unit);            // server ID
-        QCOMPARE(quint8(pdu[3]), quint8(0xFF));         // running
+        QCOMPARE(int(quint8(pdu[1])), pdu.size() - 2); // byte count
+        QCOMPARE(int(quint8(pdu[2])), unit);           // server ID
+        QCOMPARE(quint8(pdu[3]), quint8(0xFF));        // running
         QVERIFY(pdu.mid(4).contains(ToWindows1251(markers[unit - 1])));
         for (int other = 0; other < 3; ++other)
             if (other != unit - 1)
@@ -100,11 +101,12 @@ void TestSimDevices::refusedRequestsGetExceptions()
     SimRig rig;
     QCOMPARE(wire::ExceptionOf(rig.Bench(1, QByteArray(1, char(0x2B)))), int(exIllegalFunction));
     QCOMPARE(wire::ExceptionOf(rig.Bench(1, wire::Read(4, 100, 1))), int(exIllegalAddress));
-    QCOMPARE(wire::ExceptionOf(rig.Bench(1, wire::Read(4, 6, 2))), int(exIllegalAddress));  // runs past the map
+    QCOMPARE(wire::ExceptionOf(rig.Bench(1, wire::Read(4, 6, 2))),
+             int(exIllegalAddress)); // runs past the map
     QCOMPARE(rig.Write(1, 5, {1}), int(exIllegalAddress));
     QCOMPARE(rig.Command(16), int(exIllegalValue));
     QCOMPARE(rig.Write(2, 3, {6}), int(exIllegalValue));
-    QCOMPARE(rig.Write(1, 1, {5}), int(exIllegalValue));  // no such speed code
+    QCOMPARE(rig.Write(1, 1, {5}), int(exIllegalValue)); // no such speed code
     QCOMPARE(rig.Write(1, 0, {248}), int(exIllegalValue));
     QCOMPARE(wire::ExceptionOf(rig.Bench(1, wire::Read(3, 0, 0))), int(exIllegalValue));
     QCOMPARE(wire::ExceptionOf(rig.Bench(1, wire::Read(3, 0, 126))), int(exIllegalValue));
@@ -130,7 +132,7 @@ void TestSimDevices::imitationEntersRunsAndLeaves()
     QCOMPARE(rig.Status(), (QList<quint16>{3, 0, 4}));
     rig.Pass(300);
     QCOMPARE(rig.Status(), (QList<quint16>{0, 0, 5}));
-    QCOMPARE(wire::U32(rig.Input(1, 32770, 2), 0), 1500u);  // the clock holds
+    QCOMPARE(wire::U32(rig.Input(1, 32770, 2), 0), 1500u); // the clock holds
 
     // A poller faster than the TEXT signal still sees the entry end within a few reads.
     rig.Command(1);
@@ -139,7 +141,7 @@ void TestSimDevices::imitationEntersRunsAndLeaves()
         ++reads;
     QVERIFY(reads <= ImrModule::kTransientReads + 1);
     QCOMPARE(rig.Status(), (QList<quint16>{2, 0, 2}));
-    QCOMPARE(wire::U32(rig.Input(1, 32770, 2), 0), 0u);  // a new start resets the clock
+    QCOMPARE(wire::U32(rig.Input(1, 32770, 2), 0), 0u); // a new start resets the clock
     // A new count while imitating: still running.
     rig.Write(1, 16386, {40});
     rig.Command(1);
@@ -185,10 +187,11 @@ void TestSimDevices::tuningAndCheckCommands()
         QList<quint16> status;
     };
     const QList<Step> steps = {
-        {5, {5, 0, 13}}, {9, {0, 0, 18}}, {6, {5, 0, 14}}, {9, {0, 0, 18}}, {7, {5, 0, 15}}, {9, {0, 0, 18}},
-        {8, {6, 0, 16}}, {3, {6, 0, 9}},  {9, {0, 0, 18}}, {10, {0, 0, 19}}, {11, {8, 0, 21}}, {10, {8, 0, 20}},
-        {12, {0, 0, 22}}, {12, {0, 0, 22}}, {13, {7, 0, 23}}, {14, {7, 0, 24}}, {11, {8, 0, 21}},
-        {13, {7, 0, 23}}, {15, {0, 0, 25}}, {0, {0, 0, 25}}, {1, {1, 0, 1}}, {4, {1, 0, 12}},
+        {5, {5, 0, 13}},  {9, {0, 0, 18}},  {6, {5, 0, 14}},  {9, {0, 0, 18}},  {7, {5, 0, 15}},
+        {9, {0, 0, 18}},  {8, {6, 0, 16}},  {3, {6, 0, 9}},   {9, {0, 0, 18}},  {10, {0, 0, 19}},
+        {11, {8, 0, 21}}, {10, {8, 0, 20}}, {12, {0, 0, 22}}, {12, {0, 0, 22}}, {13, {7, 0, 23}},
+        {14, {7, 0, 24}}, {11, {8, 0, 21}}, {13, {7, 0, 23}}, {15, {0, 0, 25}}, {0, {0, 0, 25}},
+        {1, {1, 0, 1}},   {4, {1, 0, 12}},
     };
     SimRig rig;
     for (const Step &s : steps) {
@@ -201,7 +204,8 @@ void TestSimDevices::tuningAndCheckCommands()
     const int sar = rig.Input(1, 6, 1).value(0);
     QVERIFY(sar > 0 && sar < 256);
     QCOMPARE(rig.bench->BenchLine().Execute(1, wire::WriteCoil(1, true)).pdu, wire::WriteCoil(1, true));
-    QCOMPARE(wire::Bits(rig.Bench(1, wire::Read(1, 1, 2))), QByteArray(1, char(0x01)));  // coil 1 set, coil 2 clear
+    QCOMPARE(wire::Bits(rig.Bench(1, wire::Read(1, 1, 2))),
+             QByteArray(1, char(0x01))); // coil 1 set, coil 2 clear
 }
 
 void TestSimDevices::calibrationGivesBackTheDelay_data()
@@ -300,7 +304,8 @@ void TestSimDevices::flowmeterMeasuresTheImitatedFlow()
     const int reg = (row == 1 || row == 3) ? 127 : row == 2 ? 210 : row == 6 ? 49592 : 0;
     QCOMPARE(rig.Status(), (QList<quint16>{2, 0, 2}));
     const double measured = rig.MeterFloat(fn, reg);
-    QVERIFY2(std::fabs(measured - imitQ) <= imitQ * 1e-4, qPrintable(QString("%1 vs %2").arg(measured).arg(imitQ)));
+    QVERIFY2(std::fabs(measured - imitQ) <= imitQ * 1e-4,
+             qPrintable(QString("%1 vs %2").arg(measured).arg(imitQ)));
     // Without the emulation bit the pulses go to the bench's own check, not to the flowmeter.
     rig.Bench(1, wire::WriteCoil(2, false));
     QCOMPARE(rig.MeterFloat(fn, reg), 0.0f);
@@ -385,7 +390,7 @@ void TestSimDevices::currentMeterCalibration()
     QVERIFY(std::fabs(wire::F32(rig.Input(3, 0xC000, 2), 0) - (2 * scale * x2 + offset)) < 2e-3);
     QCOMPARE(rig.Write(3, 3, {0}), 0);
     rig.Write(3, 0xC000, wire::FloatRegs(float(scale)));
-    QVERIFY(std::fabs(wire::F32(rig.Input(3, 0xC000, 2), 0) - 4.0) < 1e-3);  // flowmeter output, no flow
+    QVERIFY(std::fabs(wire::F32(rig.Input(3, 0xC000, 2), 0) - 4.0) < 1e-3); // flowmeter output, no flow
 }
 
 void TestSimDevices::twoChannelFlowmeter()
@@ -402,11 +407,11 @@ void TestSimDevices::twoChannelFlowmeter()
     QCOMPARE(status(), (QList<quint16>{8, 0}));
     rig.Pass(3600000);
     QVERIFY(rig.MeterFloat(3, 244) > 0);
-    rig.Meter(wire::WriteRegs(28, {1}));  // only 2 resets
+    rig.Meter(wire::WriteRegs(28, {1})); // only 2 resets
     QVERIFY(rig.MeterFloat(3, 244) > 0);
     rig.Meter(wire::WriteRegs(28, {2}));
     QCOMPARE(rig.MeterFloat(3, 244), 0.0f);
-    rig.Meter(wire::WriteCoil(3, false));  // imitator input off: no signal anywhere
+    rig.Meter(wire::WriteCoil(3, false)); // imitator input off: no signal anywhere
     QCOMPARE(status(), (QList<quint16>{8, 8}));
     // Window offset is a plain word; the cutoff hides small flows.
     rig.Meter(wire::WriteRegs(161, {65535}));
@@ -420,7 +425,9 @@ void TestSimDevices::twoChannelFlowmeter()
 void TestSimDevices::multiChannelFlowmeter()
 {
     SimRig rig(SimRig::Exact(6));
-    const auto in = [&](int addr, int count) { return wire::Registers(rig.Meter(wire::Read(4, addr, count))); };
+    const auto in = [&](int addr, int count) {
+        return wire::Registers(rig.Meter(wire::Read(4, addr, count)));
+    };
     QCOMPARE(in(26, 1), QList<quint16>{4});
     QCOMPARE(in(29, 1), QList<quint16>{0});
     QCOMPARE(in(16480, 4), (QList<quint16>{256, 256, 256, 256}));
@@ -451,7 +458,7 @@ void TestSimDevices::multiChannelFlowmeter()
         rig.Meter(wire::WriteRegs(62, {quint16(k)}));
         QVERIFY(std::fabs(ipt(0) - QList<double>{0, 4, 5, 20}[k]) < 1e-3);
     }
-    QCOMPARE(ipt(1), 0.0f);  // slot 2 is no current output
+    QCOMPARE(ipt(1), 0.0f); // slot 2 is no current output
     rig.Meter(wire::WriteRegs(8, {2}));
     rig.Meter(wire::WriteRegs(61, {1}));
     rig.Meter(wire::WriteRegs(63, {1}));

@@ -9,7 +9,8 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
-class TestSimLine : public QObject {
+class TestSimLine : public QObject
+{
     Q_OBJECT
 private slots:
     void crcAndRtuFrameLengths();
@@ -98,7 +99,8 @@ void TestSimLine::faultsChangeTheAnswers()
     SimRig half(p);
     int hits = 0;
     for (int i = 0; i < 200; ++i)
-        half.bench->BenchLine().Submit(1, wire::Read(3, 0, 1), [&](const LineReply &x) { hits += wire::ExceptionOf(x) == 4; });
+        half.bench->BenchLine().Submit(1, wire::Read(3, 0, 1),
+                                       [&](const LineReply &x) { hits += wire::ExceptionOf(x) == 4; });
     QVERIFY2(hits > 60 && hits < 140, qPrintable(QString::number(hits)));
 }
 
@@ -133,10 +135,30 @@ void TestSimLine::commandLine_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<bool>("valid");
     QTest::newRow("defaults") << QStringList{} << true;
-    QTest::newRow("all") << QStringList{"--bench", "/dev/ttyUSB0", "--flowmeter=tcp://127.0.0.1:0", "--imr-address",
-                                        "4", "--usi-address", "5", "--ipt-address", "6", "--flowmeter-address", "9",
-                                        "--model", "6", "--delay-ns", "97,2", "--flow-error-percent", "-1.5",
-                                        "--exact", "--line-speed", "19200", "--fault", "crc:5", "--fault", "slow:10"}
+    QTest::newRow("all") << QStringList{"--bench",
+                                        "/dev/ttyUSB0",
+                                        "--flowmeter=tcp://127.0.0.1:0",
+                                        "--imr-address",
+                                        "4",
+                                        "--usi-address",
+                                        "5",
+                                        "--ipt-address",
+                                        "6",
+                                        "--flowmeter-address",
+                                        "9",
+                                        "--model",
+                                        "6",
+                                        "--delay-ns",
+                                        "97,2",
+                                        "--flow-error-percent",
+                                        "-1.5",
+                                        "--exact",
+                                        "--line-speed",
+                                        "19200",
+                                        "--fault",
+                                        "crc:5",
+                                        "--fault",
+                                        "slow:10"}
                          << true;
     QTest::newRow("unknown option") << QStringList{"--colour"} << false;
     QTest::newRow("missing value") << QStringList{"--model"} << false;
@@ -146,7 +168,8 @@ void TestSimLine::commandLine_data()
     QTest::newRow("zero delay") << QStringList{"--delay-ns", "0"} << false;
     QTest::newRow("slow line") << QStringList{"--line-speed", "10"} << false;
     QTest::newRow("bad fault") << QStringList{"--fault", "crc"} << false;
-    QTest::newRow("same endpoint") << QStringList{"--bench", "/dev/ttyS0", "--flowmeter", "/dev/ttyS0"} << false;
+    QTest::newRow("same endpoint") << QStringList{"--bench", "/dev/ttyS0", "--flowmeter", "/dev/ttyS0"}
+                                   << false;
 }
 
 void TestSimLine::commandLine()

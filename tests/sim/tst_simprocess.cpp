@@ -17,12 +17,17 @@
 #include <cstring>
 #include <memory>
 
-namespace {
+namespace
+{
 
-QString SimBinary() { return qEnvironmentVariable("QTM_BINARY_DIR") + "/sim/qtm-bench-sim"; }
+QString SimBinary()
+{
+    return qEnvironmentVariable("QTM_BINARY_DIR") + "/sim/qtm-bench-sim";
+}
 
 // One simulator process, ended (and reaped) when the object goes.
-class SimProcess {
+class SimProcess
+{
 public:
     explicit SimProcess(const QStringList &args)
     {
@@ -47,7 +52,8 @@ public:
         while (t.elapsed() < 10000 && proc.state() != QProcess::NotRunning) {
             proc.waitForReadyRead(100);
             out += proc.readAllStandardOutput();
-            const auto m = QRegularExpression("ready bench=(\\S+) flowmeter=(\\S+)").match(QString::fromUtf8(out));
+            const auto m =
+                QRegularExpression("ready bench=(\\S+) flowmeter=(\\S+)").match(QString::fromUtf8(out));
             if (m.hasMatch()) {
                 bench = m.captured(1);
                 flowmeter = m.captured(2);
@@ -111,7 +117,10 @@ float F32(const QList<quint16> &r, int i)
     return f;
 }
 
-quint32 U32(const QList<quint16> &r, int i) { return (quint32(r.value(i)) << 16) | r.value(i + 1); }
+quint32 U32(const QList<quint16> &r, int i)
+{
+    return (quint32(r.value(i)) << 16) | r.value(i + 1);
+}
 
 QString RunTool(const QString &program, const QStringList &args, int *exitCode)
 {
@@ -136,7 +145,8 @@ bool HavePeer()
 }
 
 // A socat pseudo-terminal pair: the simulator opens `a`, clients `b`.
-class PtyPair {
+class PtyPair
+{
 public:
     PtyPair()
     {
@@ -170,9 +180,10 @@ public:
 
 const QStringList kFreePorts = {"--bench", "tcp://127.0.0.1:0", "--flowmeter", "tcp://127.0.0.1:0"};
 
-}  // namespace
+} // namespace
 
-class TestSimProcess : public QObject {
+class TestSimProcess : public QObject
+{
     Q_OBJECT
 private slots:
     void readyLineAndCleanExit_data();
@@ -212,8 +223,10 @@ void TestSimProcess::badArgumentsAreRefused_data()
     QTest::newRow("model") << (kFreePorts + QStringList{"--model", "9"});
     QTest::newRow("unknown option") << (kFreePorts + QStringList{"--turbo"});
     QTest::newRow("fault") << (kFreePorts + QStringList{"--fault", "crc:200"});
-    QTest::newRow("endpoint") << QStringList{"--bench", "tcp://127.0.0.1:port", "--flowmeter", "tcp://127.0.0.1:0"};
-    QTest::newRow("serial device") << QStringList{"--bench", "/nonexistent/tty", "--flowmeter", "tcp://127.0.0.1:0"};
+    QTest::newRow("endpoint") << QStringList{"--bench", "tcp://127.0.0.1:port", "--flowmeter",
+                                             "tcp://127.0.0.1:0"};
+    QTest::newRow("serial device") << QStringList{"--bench", "/nonexistent/tty", "--flowmeter",
+                                                  "tcp://127.0.0.1:0"};
 }
 
 void TestSimProcess::badArgumentsAreRefused()
@@ -284,7 +297,7 @@ void TestSimProcess::qtClientWalksTheBench()
     QVERIFY(U32(ReadRegs(bench, RT::InputRegisters, 32770, 2, 1), 0) >= 1400);
     const quint32 pulses = U32(ReadRegs(bench, RT::InputRegisters, 0x8000, 8, 2), 0);
     const double volume = F32(ReadRegs(meter, RT::HoldingRegisters, 2, 2, 1), 0);
-    QVERIFY2(pulses >= 110, qPrintable(QString::number(pulses)));  // 81.9 l/s
+    QVERIFY2(pulses >= 110, qPrintable(QString::number(pulses))); // 81.9 l/s
     QVERIFY(std::fabs(pulses - volume / 0.001) <= 2);
     const float current = F32(ReadRegs(bench, RT::InputRegisters, 0xC000, 8, 3), 0);
     QVERIFY(std::fabs(current - (4 + 16 * q / 300)) < 0.01);
@@ -316,7 +329,11 @@ void TestSimProcess::severalClientsAndBroadcast()
     QTcpSocket raw;
     raw.connectToHost("127.0.0.1", quint16(SimProcess::Port(sim.bench)));
     QVERIFY(raw.waitForConnected(3000));
-    raw.write(QByteArray::fromHex("000700000006" "00" "06" "0002" "0009"));
+    raw.write(QByteArray::fromHex("000700000006"
+                                  "00"
+                                  "06"
+                                  "0002"
+                                  "0009"));
     QVERIFY(!raw.waitForReadyRead(400));
     for (int unit = 1; unit <= 3; ++unit)
         QCOMPARE(ReadRegs(a, QModbusDataUnit::HoldingRegisters, 2, 1, unit), QList<quint16>{9});
@@ -329,20 +346,28 @@ void TestSimProcess::independentPeersOverTcp()
     SimProcess sim(kFreePorts);
     QVERIFY(sim.WaitReady());
     int code = 0;
-    QString out = RunTool("/usr/bin/python3", {qEnvironmentVariable("QTM_SOURCE_DIR") + "/tests/sim/peer_check.py",
-                                               "tcp", "127.0.0.1", QString::number(SimProcess::Port(sim.bench)),
-                                               QString::number(SimProcess::Port(sim.flowmeter))},
+    QString out = RunTool("/usr/bin/python3",
+                          {qEnvironmentVariable("QTM_SOURCE_DIR") + "/tests/sim/peer_check.py", "tcp",
+                           "127.0.0.1", QString::number(SimProcess::Port(sim.bench)),
+                           QString::number(SimProcess::Port(sim.flowmeter))},
                           &code);
     QVERIFY2(code == 0 && out.contains("OK"), qPrintable(out));
     const QString port = QString::number(SimProcess::Port(sim.bench));
-    out = RunTool("mbpoll", {"-m", "tcp", "-p", port, "-a", "3", "-t", "4", "-r", "1", "-c", "3", "-1", "127.0.0.1"}, &code);
+    out = RunTool("mbpoll",
+                  {"-m", "tcp", "-p", port, "-a", "3", "-t", "4", "-r", "1", "-c", "3", "-1", "127.0.0.1"},
+                  &code);
     QVERIFY2(out.contains("[1]: \t3") && out.contains("[2]: \t3"), qPrintable(out));
-    out = RunTool("mbpoll", {"-m", "tcp", "-p", port, "-a", "1", "-t", "3:float", "-B", "-0", "-r", "0xC000", "-c",
-                             "1", "-1", "127.0.0.1"}, &code);
-    QVERIFY2(out.contains("Illegal data address"), qPrintable(out));  // the ИМР has no currents
-    out = RunTool("mbpoll", {"-m", "tcp", "-p", port, "-a", "3", "-t", "3:float", "-B", "-0", "-r", "49152", "-c",
-                             "1", "-1", "127.0.0.1"}, &code);
-    QVERIFY2(out.contains("[49152]: \t4") || out.contains("[49152]: \t3.99"), qPrintable(out));  // no flow: 4 mA
+    out = RunTool("mbpoll",
+                  {"-m", "tcp", "-p", port, "-a", "1", "-t", "3:float", "-B", "-0", "-r", "0xC000", "-c", "1",
+                   "-1", "127.0.0.1"},
+                  &code);
+    QVERIFY2(out.contains("Illegal data address"), qPrintable(out)); // the ИМР has no currents
+    out = RunTool("mbpoll",
+                  {"-m", "tcp", "-p", port, "-a", "3", "-t", "3:float", "-B", "-0", "-r", "49152", "-c", "1",
+                   "-1", "127.0.0.1"},
+                  &code);
+    QVERIFY2(out.contains("[49152]: \t4") || out.contains("[49152]: \t3.99"),
+             qPrintable(out)); // no flow: 4 mA
     out = RunTool("mbpoll", {"-m", "tcp", "-p", port, "-a", "8", "-o", "0.3", "-1", "127.0.0.1"}, &code);
     QVERIFY2(out.contains("timed out"), qPrintable(out));
 }
@@ -358,13 +383,17 @@ void TestSimProcess::rtuOverPseudoTerminal()
     QVERIFY(sim.WaitReady());
     QCOMPARE(sim.bench, pty.a);
     int code = 0;
-    QString out = RunTool("mbpoll", {"-m", "rtu", "-b", "9600", "-P", "none", "-a", "2", "-t", "4", "-r", "1", "-c",
-                                     "3", "-1", pty.b}, &code);
+    QString out = RunTool(
+        "mbpoll",
+        {"-m", "rtu", "-b", "9600", "-P", "none", "-a", "2", "-t", "4", "-r", "1", "-c", "3", "-1", pty.b},
+        &code);
     QVERIFY2(out.contains("[1]: \t2") && out.contains("[2]: \t3"), qPrintable(out));
-    out = RunTool("mbpoll", {"-m", "rtu", "-b", "9600", "-P", "none", "-a", "6", "-o", "0.3", "-1", pty.b}, &code);
+    out = RunTool("mbpoll", {"-m", "rtu", "-b", "9600", "-P", "none", "-a", "6", "-o", "0.3", "-1", pty.b},
+                  &code);
     QVERIFY2(out.contains("timed out"), qPrintable(out));
-    out = RunTool("/usr/bin/python3", {qEnvironmentVariable("QTM_SOURCE_DIR") + "/tests/sim/peer_check.py", "rtu",
-                                       pty.b, "9600", QString::number(SimProcess::Port(sim.flowmeter))},
+    out = RunTool("/usr/bin/python3",
+                  {qEnvironmentVariable("QTM_SOURCE_DIR") + "/tests/sim/peer_check.py", "rtu", pty.b, "9600",
+                   QString::number(SimProcess::Port(sim.flowmeter))},
                   &code);
     QVERIFY2(code == 0 && out.contains("OK"), qPrintable(out));
 
@@ -378,7 +407,7 @@ void TestSimProcess::rtuOverPseudoTerminal()
     QTRY_COMPARE_WITH_TIMEOUT(rtu.state(), QModbusDevice::ConnectedState, 3000);
     const QList<quint16> state = ReadRegs(rtu, QModbusDataUnit::InputRegisters, 1, 3, 1);
     QCOMPARE(state.size(), 3);
-    QCOMPARE(state[2], quint16(state[0] == 0 ? 5 : 4));  // the peer's stop just above
+    QCOMPARE(state[2], quint16(state[0] == 0 ? 5 : 4)); // the peer's stop just above
     auto id = Await(rtu.sendRawRequest(QModbusRequest(QModbusRequest::ReportServerId), 3));
     QVERIFY(id);
     QCOMPARE(id->rawResult().functionCode(), QModbusPdu::ReportServerId);
@@ -388,7 +417,8 @@ void TestSimProcess::rtuOverPseudoTerminal()
 
 void TestSimProcess::lineSpeedAndFaults()
 {
-    SimProcess sim(kFreePorts + QStringList{"--line-speed", "1200", "--fault", "no-answer:2", "--fault", "slow:100"});
+    SimProcess sim(kFreePorts +
+                   QStringList{"--line-speed", "1200", "--fault", "no-answer:2", "--fault", "slow:100"});
     QVERIFY(sim.WaitReady());
     QModbusTcpClient c;
     ConnectTcp(c, sim.bench);

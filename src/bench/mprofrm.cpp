@@ -5,7 +5,8 @@
 #include "link/inifile.h"
 #include "link/messages.h"
 
-namespace {
+namespace
+{
 
 const QString kIni = QStringLiteral("QTM.ini");
 
@@ -24,9 +25,9 @@ bool FieldInteger(const QLineEdit *edit, qint32 *out)
 } // namespace
 
 TMProFrm::TMProFrm(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                          | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowStaysOnTopHint),
       ui(new Ui::TMProFrm)
 {
     ui->setupUi(this);
@@ -138,8 +139,8 @@ bool TMProFrm::AppendEntered()
         Messages::Show(QStringLiteral("Введите наименование прибора"));
         return false;
     }
-    if (!FieldInteger(ui->Edit2, &p.RegAc) || !FieldInteger(ui->Edit3, &p.RegQ)
-        || !FieldInteger(ui->Edit4, &p.RegV))
+    if (!FieldInteger(ui->Edit2, &p.RegAc) || !FieldInteger(ui->Edit3, &p.RegQ) ||
+        !FieldInteger(ui->Edit4, &p.RegV))
         return false;
     Prib << p;
     CPrib = int(Prib.size());

@@ -8,7 +8,8 @@
 
 #include <memory>
 
-namespace Ui {
+namespace Ui
+{
 class TMProFrm;
 }
 
@@ -22,8 +23,8 @@ public:
 
     QList<TPribor> Prib; // the list; CPrib == Prib.size()
     int CPrib = 0;
-    TPribor Pribor;      // the entry confirmed last
-    int Imr = 0;         // module addresses as read by readINI
+    TPribor Pribor; // the entry confirmed last
+    int Imr = 0;    // module addresses as read by readINI
     int Usi = 0;
     int IPT = 0;
     // Descriptors whose addresses writeIni stores; without them Imr, Usi, IPT are stored.

@@ -2,7 +2,8 @@
 
 #include "link/inifile.h"
 
-namespace {
+namespace
+{
 
 const QString kAddr = QStringLiteral("QTM Address");
 const QString kList = QStringLiteral("List");
@@ -43,7 +44,8 @@ TypeListData ReadTypeList(const IniFile &ini)
     for (int i = 1; i <= n; ++i) {
         const QString num = QString::number(i);
         TPribor p;
-        p.Name = StorableTypeName(ini.ReadString(kList, QStringLiteral("Name") + num, QStringLiteral("Unknow")));
+        p.Name =
+            StorableTypeName(ini.ReadString(kList, QStringLiteral("Name") + num, QStringLiteral("Unknow")));
         p.RegAc = ini.ReadInteger(kList, QStringLiteral("RegAC") + num, 0);
         p.RegQ = ini.ReadInteger(kList, QStringLiteral("RegQ") + num, 0);
         p.RegV = ini.ReadInteger(kList, QStringLiteral("RegV") + num, 0);

@@ -18,8 +18,7 @@ constexpr int kTypeCountMax = 1000;
 QString StorableTypeName(const QString &name);
 
 // The flowmeter type list and the module addresses of "QTM.ini".
-struct TypeListData
-{
+struct TypeListData {
     int Imr = 0;
     int Usi = 0;
     int IPT = 0;

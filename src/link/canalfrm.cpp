@@ -13,7 +13,8 @@
 #include <algorithm>
 #include <array>
 
-namespace {
+namespace
+{
 
 constexpr std::array<int, 5> kBauds = {19200, 9600, 4800, 2400, 1200};
 
@@ -85,9 +86,8 @@ int PortItemIndex(const QStringList &items, const QString &port)
 }
 
 TCanalFrm::TCanalFrm(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
-                          | Qt::WindowStaysOnTopHint),
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       ui(new Ui::TCanalFrm), m_ports(ComputerPorts)
 {
     ui->setupUi(this);

@@ -8,7 +8,8 @@
 
 class IniFile;
 class RadioGroup;
-namespace Ui {
+namespace Ui
+{
 class TCanalFrm;
 }
 

@@ -7,7 +7,8 @@
 #include <cerrno>
 #include <sys/resource.h>
 
-namespace {
+namespace
+{
 
 // Nice value taken as "high priority".
 constexpr int kHighNice = -10;

@@ -29,7 +29,10 @@ private:
         return w;
     }
     QComboBox *Types() const { return W<QComboBox>("chbType"); }
-    QLineEdit *Edit(int n) const { return W<QLineEdit>(QByteArray("Edit" + QByteArray::number(n)).constData()); }
+    QLineEdit *Edit(int n) const
+    {
+        return W<QLineEdit>(QByteArray("Edit" + QByteArray::number(n)).constData());
+    }
     void Click(const char *name) const { QTest::mouseClick(W<QPushButton>(name), Qt::LeftButton); }
     QStringList Items() const
     {
@@ -223,10 +226,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("text");
-        QTest::newRow("ru-comma") << "ru_RU" << "1,5";
-        QTest::newRow("c-dot") << "C" << "1.5";
-        QTest::newRow("letters") << "C" << "x";
-        QTest::newRow("empty") << "ru_RU" << "";
+        QTest::newRow("ru-comma") << "ru_RU"
+                                  << "1,5";
+        QTest::newRow("c-dot") << "C"
+                               << "1.5";
+        QTest::newRow("letters") << "C"
+                                 << "x";
+        QTest::newRow("empty") << "ru_RU"
+                               << "";
     }
     void badRegisterAppendsNothing()
     {

@@ -15,7 +15,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 // Index of the checked radio button of a group box, -1 for none.
 int Checked(QGroupBox *box)
@@ -240,12 +241,29 @@ private Q_SLOTS:
         QTest::addColumn<QString>("delay");
         QTest::addColumn<QString>("interval");
         QTest::addColumn<QString>("message");
-        QTest::newRow("ru-interval-comma") << "ru_RU" << "500" << "20,5" << "\"20,5\" не является целым числом";
-        QTest::newRow("c-interval-dot") << "C" << "500" << "20.5" << "\"20.5\" не является целым числом";
-        QTest::newRow("ru-interval-dot") << "ru_RU" << "500" << "20.5" << "\"20.5\" не является целым числом";
-        QTest::newRow("delay-letters") << "C" << "abc" << "20" << "\"abc\" не является целым числом";
-        QTest::newRow("delay-empty") << "ru_RU" << "" << "20" << "\"\" не является целым числом";
-        QTest::newRow("delay-negative") << "C" << "-5" << "20"
+        QTest::newRow("ru-interval-comma") << "ru_RU"
+                                           << "500"
+                                           << "20,5"
+                                           << "\"20,5\" не является целым числом";
+        QTest::newRow("c-interval-dot") << "C"
+                                        << "500"
+                                        << "20.5"
+                                        << "\"20.5\" не является целым числом";
+        QTest::newRow("ru-interval-dot") << "ru_RU"
+                                         << "500"
+                                         << "20.5"
+                                         << "\"20.5\" не является целым числом";
+        QTest::newRow("delay-letters") << "C"
+                                       << "abc"
+                                       << "20"
+                                       << "\"abc\" не является целым числом";
+        QTest::newRow("delay-empty") << "ru_RU"
+                                     << ""
+                                     << "20"
+                                     << "\"\" не является целым числом";
+        QTest::newRow("delay-negative") << "C"
+                                        << "-5"
+                                        << "20"
                                         << "Значение \"-5\" не может быть отрицательным";
     }
     void badNumbersAreRefusedAndNothingChanges()
@@ -272,8 +290,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("ru") << "ru_RU" << "2,5";
-        QTest::newRow("C") << "C" << "2.5";
+        QTest::newRow("ru") << "ru_RU"
+                            << "2,5";
+        QTest::newRow("C") << "C"
+                           << "2.5";
     }
     void intervalKeysTakeTheLocaleSeparator()
     {

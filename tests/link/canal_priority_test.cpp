@@ -56,7 +56,7 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         const QDir root(dir.path());
         MakeProc(root, "101", "/opt/bench/TEVORASRV.EXE", "other");
-        MakeProc(root, "202", "", "TevoraSrv");      // exe unreadable
+        MakeProc(root, "202", "", "TevoraSrv");           // exe unreadable
         MakeProc(root, "303", "/usr/bin/bash", "tevora"); // exe wins over comm
         MakeProc(root, "self", "/opt/TevoraSrv", "");
         MakeProc(root, "404", "", "");

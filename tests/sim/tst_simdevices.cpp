@@ -29,6 +29,7 @@ private slots:
     void flowmeterMeasuresTheImitatedFlow();
     void flowErrorAndNoise();
     void volumePulsesAndCurrentFollowTheFlow();
+    void volumeImitationMatchesItsClock();
     void currentMeterCalibration();
     void twoChannelFlowmeter();
     void multiChannelFlowmeter();
@@ -367,6 +368,30 @@ void TestSimDevices::volumePulsesAndCurrentFollowTheFlow()
     QCOMPARE(rig.MeterFloat(3, 0), 0.0f);
     QVERIFY(std::fabs(wire::F32(rig.Input(3, 0xC000, 2), 0) - 4.0f) < 1e-4);
     QVERIFY(std::fabs(rig.MeterFloat(3, 2) - v) < 1e-3 * q);
+}
+
+void TestSimDevices::volumeImitationMatchesItsClock()
+{
+    // 10 m³ at 30 m³/h: 26 delayed pulses, 1159 s written as the length.
+    SimRig rig;
+    const double step = rig.Calibrate();
+    const int c = wire::PulseCount(30, 256, step);
+    QCOMPARE(c, 26);
+    rig.Bench(1, wire::WriteCoil(2, true));
+    rig.Write(1, 32772, wire::U32Regs(1159000));
+    rig.Write(1, 16386, {quint16(c)});
+    rig.Command(1);
+    for (int i = 0; i < 130; ++i) {
+        rig.Pass(10000);
+        rig.Status();
+    }
+    QCOMPARE(rig.Status(), (QList<quint16>{0, 0, 5}));
+    const quint32 ms = wire::U32(rig.Input(1, 32770, 2), 0);
+    QCOMPARE(ms, 1159000u);
+    const double imitated = ms * ((c + 1) / 256.0 * wire::K * step) / 3600 / 1000;
+    QVERIFY(std::fabs(imitated - 10.00995) < 1e-4);
+    QVERIFY(std::fabs(rig.MeterFloat(3, 2) - imitated) < 1e-5);
+    QCOMPARE(wire::U32(rig.Input(2, 0x8000, 2), 0), 10009u);
 }
 
 void TestSimDevices::currentMeterCalibration()

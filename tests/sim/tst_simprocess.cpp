@@ -413,6 +413,14 @@ void TestSimProcess::rtuOverPseudoTerminal()
     QCOMPARE(id->rawResult().functionCode(), QModbusPdu::ReportServerId);
     QVERIFY(id->rawResult().data().contains(QByteArray("\xD6\xD2\xCC-\xC8\xCF\xD2")));
     rtu.disconnectDevice();
+
+    // Damaged replies: the client sees the bad CRC, never the data.
+    PtyPair noisy;
+    QVERIFY(noisy.Ready());
+    SimProcess crc({"--bench", noisy.a, "--flowmeter", "tcp://127.0.0.1:0", "--fault", "crc:100"});
+    QVERIFY(crc.WaitReady());
+    out = RunTool("mbpoll", {"-m", "rtu", "-b", "9600", "-P", "none", "-a", "1", "-o", "0.3", "-1", noisy.b}, &code);
+    QVERIFY2(!out.contains("[1]: "), qPrintable(out));
 }
 
 void TestSimProcess::lineSpeedAndFaults()

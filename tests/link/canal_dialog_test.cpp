@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSerialPortInfo>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -356,6 +357,19 @@ private Q_SLOTS:
         QCOMPARE(m_frm->BaudRate(), 1200);
         QCOMPARE(m_frm->varRet, 9);
         QCOMPARE(m_frm->varCInterval, 20);
+    }
+
+    void defaultSourceListsTheComputersPorts()
+    {
+        QStringList expected;
+        for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+            expected << info.portName();
+        m_frm->SetPortSource(nullptr);
+        m_frm->ShowForBench();
+        QStringList items;
+        for (int i = 0; i < Port()->count(); ++i)
+            items << Port()->itemText(i);
+        QCOMPARE(items, SortedPortNames(expected));
     }
 
     void controlsAreNamedAndLabelled()

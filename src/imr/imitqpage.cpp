@@ -1,0 +1,112 @@
+#include "imr/imitqpage.h"
+
+#include "imr/imrcontroller.h"
+#include "link/benchshared.h"
+#include "link/conventions.h"
+#include "link/keyfilters.h"
+#include "link/messages.h"
+#include "link/radiogroup.h"
+
+#include "ui_imitqpage.h"
+
+#include <QRadioButton>
+
+namespace {
+constexpr int kOwnPoint = 5;
+constexpr int kModeFlow = 1;
+} // namespace
+
+ImitQPage::ImitQPage(ImrController &imr, BenchShared &shared, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::ImitQPage>()), m_imr(imr), m_s(shared)
+{
+    ui->setupUi(this);
+    m_points = new RadioGroup(ui->RGPoint, this);
+    InstallIntFilter(ui->Edit1);
+    connect(ui->btnImit, &QPushButton::clicked, this, &ImitQPage::btnImitClick);
+    for (int i = 0; i < m_points->Count(); ++i)
+        connect(m_points->Button(i), &QRadioButton::clicked, this, &ImitQPage::RGPointClick);
+    connect(&m_imr, &ImrController::ImitFlowStarted, this, [this](double q) {
+        if (m_s.ImrMode == kModeFlow)
+            ui->EdtRashQImit->setText(Fmt3(q));
+    });
+    connect(&m_imr, &ImrController::ImitFlowStopped, this,
+            [this] { ui->EdtRashQImit->setText(QStringLiteral("0.000")); });
+}
+
+ImitQPage::~ImitQPage() = default;
+
+QWidget *ImitQPage::IptHost() const
+{
+    return ui->IptHost;
+}
+
+void ImitQPage::ShowIdle()
+{
+    ui->btnImit->setText(QStringLiteral("Начать имитацию"));
+    ui->RGPoint->setEnabled(false);
+}
+
+bool ImitQPage::SelectedFlow(int &q) const
+{
+    const int index = m_points->ItemIndex();
+    const QString text = index >= kOwnPoint || index < 0 ? ui->Edit1->text().trimmed()
+                                                         : m_points->Button(index)->text();
+    bool ok = false;
+    q = text.toInt(&ok);
+    if (!ok)
+        Messages::Show(QStringLiteral("\"%1\" не является целым числом").arg(text));
+    return ok;
+}
+
+void ImitQPage::btnImitClick()
+{
+    if (m_s.ImrDev.Adr == 0 || !m_imr.BenchConnected())
+        return;
+    if (modelSelected && !modelSelected()) {
+        Messages::Show(QStringLiteral("Не выбран поверяемый прибор"));
+        return;
+    }
+    if (m_s.ImrMode != 0 && m_s.ImrMode != kModeFlow) {
+        Messages::Show(QStringLiteral("Отмените работу других режимов"));
+        return;
+    }
+    if (m_s.ImrMode == kModeFlow) {
+        m_imr.SelectImrForPage();
+        m_imr.WriteCommandNoWait(2);
+        ui->EdtRashQImit->setText(QStringLiteral("0.000"));
+        ui->btnImit->setEnabled(true);
+        ShowIdle();
+        m_s.ImrMode = 0;
+        return;
+    }
+    // Read the field first: a bad own value must stop before anything is written.
+    int q = 0;
+    if (!SelectedFlow(q))
+        return;
+    m_imr.SelectImrForPage();
+    if (!m_imr.CalibrateDelayLine())
+        return;
+    if (!m_imr.SetEmulBit(true))
+        return;
+    m_s.VerifyMode = 0;
+    if (!m_imr.WriteImitLength(0))
+        return;
+    m_s.ImrMode = kModeFlow;
+    if (!m_imr.SetImitFlow(q, false)) {
+        m_s.ImrMode = 0;
+        return;
+    }
+    ui->btnImit->setText(QStringLiteral("Остановить имитацию"));
+    ui->RGPoint->setEnabled(true);
+    if (m_s.PriborDev.Adr == 0)
+        ui->EdtRashQ1->setText(QStringLiteral("--"));
+}
+
+void ImitQPage::RGPointClick()
+{
+    m_imr.SelectImrForPage();
+    int q = 0;
+    if (!SelectedFlow(q))
+        return;
+    m_imr.SetImitFlow(q, false);
+}

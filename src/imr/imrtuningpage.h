@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class ImrTuningPage;
+class DelayLineGroup;
+}
+class ImrController;
+struct BenchShared;
+
+// The hidden group "Калибровка линии задержки" of the imitation verification page.
+class DelayLineGroup : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit DelayLineGroup(QWidget *parent = nullptr);
+    ~DelayLineGroup() override;
+    void SetDelay(const QString &text);
+
+Q_SIGNALS:
+    void CalibrateClicked();
+
+private:
+    std::unique_ptr<Ui::DelayLineGroup> ui;
+};
+
+// The ИМР parts of page "Настройка ИМР": delay-line calibration and emulation bit.
+class ImrTuningPage : public QWidget
+{
+    Q_OBJECT
+public:
+    ImrTuningPage(ImrController &imr, BenchShared &shared, QWidget *parent = nullptr);
+    ~ImrTuningPage() override;
+
+    // Its calibration button runs the same calibration; its field copies the mean delay.
+    void Attach(DelayLineGroup *group);
+
+public Q_SLOTS:
+    void Button29Click();
+    void Label61Click();
+    void Label30Click();
+    void Button14Click();
+    void Button15Click();
+
+private:
+    void ShowCalibration();
+
+    std::unique_ptr<Ui::ImrTuningPage> ui;
+    ImrController &m_imr;
+    BenchShared &m_s;
+    DelayLineGroup *m_group = nullptr;
+};

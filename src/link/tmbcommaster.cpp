@@ -1,0 +1,452 @@
+#include "link/tmbcommaster.h"
+
+#include "link/conventions.h"
+#include "link/mbidentification.h"
+#include "link/mbvalues.h"
+
+#include <QModbusReply>
+#include <QModbusRtuSerialClient>
+#include <QModbusTcpClient>
+#include <QSerialPort>
+#include <QTimer>
+#include <QUrl>
+
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
+
+namespace
+{
+
+enum Code {
+    kOk = 0,
+    kTimeout = 1,
+    kCrc = 2,
+    kCannotSend = 3,
+    kUnknown = 14,
+    kBadType = 15,
+    kTooShort = 16,
+};
+
+// Modbus exception codes 1..8 in result code terms.
+int ExceptionResult(int exceptionCode)
+{
+    static const int map[] = {4, 11, 5, 6, 7, 8, 9, 10};
+    if (exceptionCode >= 1 && exceptionCode <= 8)
+        return map[exceptionCode - 1];
+    return kUnknown;
+}
+
+int DecodeErrorResult(MbValues::Error e)
+{
+    switch (e) {
+    case MbValues::Error::None:
+        return kOk;
+    case MbValues::Error::UnknownType:
+        return kBadType;
+    case MbValues::Error::TooShort:
+        return kTooShort;
+    }
+    return kUnknown;
+}
+
+} // namespace
+
+TMBComMaster::TMBComMaster(QObject *parent) : IMBComMaster(parent) {}
+
+TMBComMaster::~TMBComMaster()
+{
+    if (m_client) {
+        m_client->disconnect(this);
+        delete m_client;
+    }
+}
+
+QString TMBComMaster::SerialPortName(const QString &comPort)
+{
+    const QString name = comPort.trimmed();
+    if (name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1String("COM"), Qt::CaseInsensitive))
+        return name;
+#ifdef Q_OS_WIN
+    return name;
+#else
+    return QStringLiteral("/dev/") + name;
+#endif
+}
+
+QModbusClient *TMBComMaster::CreateClient()
+{
+    const QString port = ComPort().trimmed();
+    QModbusClient *client = nullptr;
+    m_tcp = port.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive);
+    if (m_tcp) {
+        const QUrl url(port);
+        client = new QModbusTcpClient(this);
+        client->setConnectionParameter(QModbusDevice::NetworkAddressParameter, url.host());
+        client->setConnectionParameter(QModbusDevice::NetworkPortParameter, url.port(502));
+    } else {
+        auto *rtu = new QModbusRtuSerialClient(this);
+        // InterByte is not applied: Qt finds the end of a frame itself and keeps
+        // the 3.5-character silence between frames; a longer silence would only
+        // slow the line down.
+        rtu->setConnectionParameter(QModbusDevice::SerialPortNameParameter, SerialPortName(port));
+        rtu->setConnectionParameter(QModbusDevice::SerialBaudRateParameter, ComSpeed());
+        rtu->setConnectionParameter(QModbusDevice::SerialDataBitsParameter, QSerialPort::Data8);
+        rtu->setConnectionParameter(QModbusDevice::SerialParityParameter, QSerialPort::NoParity);
+        rtu->setConnectionParameter(QModbusDevice::SerialStopBitsParameter, QSerialPort::OneStop);
+        client = rtu;
+    }
+    client->setTimeout(qMax(10, AnswerDelay()));
+    client->setNumberOfRetries(qMax(0, Retries()));
+    // Queued: serial ports open inside connectDevice(), and the link state must
+    // reach the system from the event loop like every other event.
+    connect(
+        client, &QModbusDevice::stateChanged, this,
+        [this, client](QModbusDevice::State s) {
+            if (client == m_client)
+                OnStateChanged(s);
+        },
+        Qt::QueuedConnection);
+    return client;
+}
+
+void TMBComMaster::SetConnected(bool on)
+{
+    if (on) {
+        if (m_client && m_client->state() != QModbusDevice::UnconnectedState)
+            return;
+        if (m_client) {
+            m_client->disconnect(this);
+            m_client->deleteLater();
+        }
+        m_client = CreateClient();
+        // A port that cannot be opened stays closed: no event is due.
+        m_client->connectDevice();
+    } else if (m_client) {
+        m_client->disconnectDevice();
+    }
+}
+
+void TMBComMaster::OnStateChanged(QModbusDevice::State state)
+{
+    if (state == QModbusDevice::ConnectedState && !m_connected) {
+        m_connected = true;
+        ApplyRs485();
+        emit OnChangeConnected(true);
+    } else if (state == QModbusDevice::UnconnectedState && m_connected) {
+        m_connected = false;
+        FailPending();
+        emit OnChangeConnected(false);
+    }
+}
+
+void TMBComMaster::ApplyRs485()
+{
+#ifdef Q_OS_LINUX
+    if (LinkType() != 1 || m_tcp || !m_client)
+        return;
+    auto *port = m_client->findChild<QSerialPort *>();
+    if (!port || port->handle() < 0)
+        return;
+    // Drivers without RS-485 support refuse the call; the line then works as RS-232.
+    serial_rs485 rs = {};
+    ioctl(port->handle(), TIOCGRS485, &rs);
+    rs.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
+    rs.flags &= ~quint32(SER_RS485_RTS_AFTER_SEND);
+    ioctl(port->handle(), TIOCSRS485, &rs);
+#endif
+}
+
+TMBComMaster::TaskPtr TMBComMaster::MakeTask(Kind kind, int qid, int period, int address, int dataType,
+                                            int count) const
+{
+    auto t = std::make_shared<Task>();
+    t->kind = kind;
+    t->qid = qid;
+    t->period = period;
+    t->address = address;
+    t->dataType = dataType;
+    t->count = count;
+    t->device = DeviceAddres();
+    return t;
+}
+
+void TMBComMaster::ReadInputRegs(int qid, int period, int regAddres, int dataType, int dataCount)
+{
+    const TaskPtr t = MakeTask(Kind::ReadInput, qid, period, regAddres, dataType, dataCount);
+    HandOver(t);
+}
+
+void TMBComMaster::ReadHoldRegs(int qid, int period, int regAddres, int dataType, int dataCount)
+{
+    const TaskPtr t = MakeTask(Kind::ReadHold, qid, period, regAddres, dataType, dataCount);
+    HandOver(t);
+}
+
+void TMBComMaster::ReadHoldBins(int qid, int period, int binAddres, int dataCount)
+{
+    const TaskPtr t = MakeTask(Kind::ReadBins, qid, period, binAddres, dtBool, dataCount);
+    HandOver(t);
+}
+
+void TMBComMaster::WriteHoldRegs(int qid, int period, int regAddres, const QVariant &value)
+{
+    const TaskPtr t = MakeTask(Kind::WriteHold, qid, period, regAddres, TypeCodeOf(value), 0);
+    MbValues::Error e;
+    t->words = MbValues::Encode(value, &e);
+    t->encodeError = DecodeErrorResult(e);
+    t->count = int(t->words.size());
+    HandOver(t);
+}
+
+void TMBComMaster::WriteHoldBins(int qid, int period, int binAddres, const QVariant &value)
+{
+    const TaskPtr t = MakeTask(Kind::WriteBins, qid, period, binAddres, dtBool, 0);
+    MbValues::Error e;
+    for (bool b : MbValues::EncodeBits(value, &e))
+        t->words.append(b ? 1 : 0);
+    t->encodeError = DecodeErrorResult(e);
+    t->count = int(t->words.size());
+    HandOver(t);
+}
+
+void TMBComMaster::GetDeviceName(int qid)
+{
+    const TaskPtr t = MakeTask(Kind::DeviceName, qid, 0, 0, 0, 1);
+    HandOver(t);
+}
+
+void TMBComMaster::FreeTask(int qid)
+{
+    const QList<TaskPtr> all = m_tasks;
+    for (const TaskPtr &t : all) {
+        if (t->qid == qid)
+            Release(t);
+    }
+}
+
+void TMBComMaster::FreeAllTasks()
+{
+    const QList<TaskPtr> all = m_tasks;
+    for (const TaskPtr &t : all)
+        Release(t);
+}
+
+void TMBComMaster::Release(const TaskPtr &task)
+{
+    task->freed = true;
+    if (task->timer) {
+        task->timer->stop();
+        task->timer->deleteLater();
+        task->timer = nullptr;
+    }
+    m_tasks.removeOne(task);
+    m_queue.removeOne(task);
+    task->queued = false;
+}
+
+void TMBComMaster::HandOver(const TaskPtr &task)
+{
+    m_tasks.append(task);
+    if (task->period > 0) {
+        task->timer = new QTimer(this);
+        task->timer->setInterval(task->period);
+        connect(task->timer, &QTimer::timeout, this, [this, w = std::weak_ptr<Task>(task)] {
+            const TaskPtr t = w.lock();
+            // An execution still queued or on the line is not doubled.
+            if (t && !t->freed && !t->queued && t != m_current)
+                Enqueue(t);
+        });
+        task->timer->start();
+    }
+    Enqueue(task);
+}
+
+void TMBComMaster::Enqueue(const TaskPtr &task)
+{
+    task->queued = true;
+    m_queue.append(task);
+    // Never executed inside the hand-over call: results must come from the event loop.
+    QMetaObject::invokeMethod(this, &TMBComMaster::ProcessQueue, Qt::QueuedConnection);
+}
+
+void TMBComMaster::ProcessQueue()
+{
+    while (!m_current && !m_queue.isEmpty()) {
+        const TaskPtr task = m_queue.takeFirst();
+        task->queued = false;
+        Execute(task);
+    }
+}
+
+void TMBComMaster::Execute(const TaskPtr &task)
+{
+    const bool isRead = task->kind == Kind::ReadInput || task->kind == Kind::ReadHold;
+    if (!m_connected || !m_client)
+        return Finish(task, {}, kCannotSend);
+    if (task->encodeError != kOk)
+        return Finish(task, {}, task->encodeError);
+    if (isRead && MbValues::RegistersPerValue(task->dataType) == 0)
+        return Finish(task, {}, kBadType);
+    if (task->count < 1)
+        return Finish(task, {}, kUnknown);
+
+    QModbusReply *reply = Send(*task);
+    if (!reply)
+        return Finish(task, {}, kCannotSend);
+
+    if (task->device == 0 && m_tcp) {
+        // Nobody answers a broadcast; over TCP it is done once it is sent.
+        connect(reply, &QModbusReply::finished, reply, &QObject::deleteLater);
+        return Finish(task, {}, kOk);
+    }
+
+    m_current = task;
+    const quint64 execution = ++m_execution;
+    m_crcSeen = false;
+    connect(reply, &QModbusReply::intermediateErrorOccurred, this,
+            [this, execution](QModbusDevice::IntermediateError e) {
+                if (execution == m_execution && e == QModbusDevice::ResponseCrcError)
+                    m_crcSeen = true;
+            });
+    if (reply->isFinished()) {
+        QMetaObject::invokeMethod(
+            this, [this, reply, execution] { OnReplyFinished(reply, execution); }, Qt::QueuedConnection);
+    } else {
+        connect(reply, &QModbusReply::finished, this,
+                [this, reply, execution] { OnReplyFinished(reply, execution); });
+    }
+}
+
+QModbusReply *TMBComMaster::Send(const Task &task)
+{
+    const int device = task.device;
+    switch (task.kind) {
+    case Kind::ReadInput:
+        return m_client->sendReadRequest(
+            QModbusDataUnit(QModbusDataUnit::InputRegisters, task.address,
+                            quint16(task.count * MbValues::RegistersPerValue(task.dataType))),
+            device);
+    case Kind::ReadHold:
+        return m_client->sendReadRequest(
+            QModbusDataUnit(QModbusDataUnit::HoldingRegisters, task.address,
+                            quint16(task.count * MbValues::RegistersPerValue(task.dataType))),
+            device);
+    case Kind::ReadBins:
+        return m_client->sendReadRequest(
+            QModbusDataUnit(QModbusDataUnit::Coils, task.address, quint16(task.count)), device);
+    case Kind::WriteHold:
+        return m_client->sendWriteRequest(
+            QModbusDataUnit(QModbusDataUnit::HoldingRegisters, task.address, task.words), device);
+    case Kind::WriteBins:
+        return m_client->sendWriteRequest(
+            QModbusDataUnit(QModbusDataUnit::Coils, task.address, task.words), device);
+    case Kind::DeviceName:
+        return m_client->sendRawRequest(QModbusRequest(QModbusRequest::ReportServerId), device);
+    }
+    return nullptr;
+}
+
+void TMBComMaster::OnReplyFinished(QModbusReply *reply, quint64 execution)
+{
+    reply->deleteLater();
+    if (execution != m_execution || !m_current)
+        return; // the link closed meanwhile and the task has had its event
+    const TaskPtr task = m_current;
+    m_current.reset();
+    QMetaObject::invokeMethod(this, &TMBComMaster::ProcessQueue, Qt::QueuedConnection);
+
+    QVariant value;
+    int result = kOk;
+    switch (reply->error()) {
+    case QModbusDevice::NoError:
+        if (task->device == 0)
+            break; // a broadcast gets no reply data
+        if (task->kind == Kind::ReadInput || task->kind == Kind::ReadHold) {
+            MbValues::Error e;
+            value = MbValues::Decode(reply->result().values(), task->dataType, task->count, &e);
+            result = DecodeErrorResult(e);
+        } else if (task->kind == Kind::ReadBins) {
+            QList<bool> bits;
+            for (quint16 v : reply->result().values())
+                bits.append(v != 0);
+            MbValues::Error e;
+            value = MbValues::DecodeBits(bits, task->count, &e);
+            result = DecodeErrorResult(e);
+        } else if (task->kind == Kind::DeviceName) {
+            bool ok = false;
+            value = MbIdentificationText(reply->rawResult().data(), &ok);
+            if (!ok) {
+                value = QVariant();
+                result = kTooShort;
+            }
+        }
+        break;
+    case QModbusDevice::ProtocolError:
+        if (reply->rawResult().isException())
+            result = ExceptionResult(reply->rawResult().exceptionCode());
+        else
+            result = m_crcSeen ? kCrc : kUnknown;
+        break;
+    case QModbusDevice::TimeoutError:
+        // Qt drops frames with a bad CRC and then times out.
+        result = m_crcSeen ? kCrc : kTimeout;
+        if (task->device == 0 && !m_crcSeen)
+            result = kOk;
+        break;
+    case QModbusDevice::ConnectionError:
+    case QModbusDevice::WriteError:
+    case QModbusDevice::ReadError:
+    case QModbusDevice::ReplyAbortedError:
+        result = kCannotSend;
+        break;
+    default:
+        result = kUnknown;
+        break;
+    }
+    Finish(task, value, result);
+}
+
+void TMBComMaster::Finish(const TaskPtr &task, const QVariant &value, int result)
+{
+    if (task->freed)
+        return;
+    if (task->period <= 0)
+        m_tasks.removeOne(task);
+    emit OnExchange(task->qid, task->device, FunctionOf(*task), value, result);
+}
+
+void TMBComMaster::FailPending()
+{
+    ++m_execution; // the reply of the execution on the line no longer counts
+    QList<TaskPtr> pending = m_queue;
+    m_queue.clear();
+    if (m_current) {
+        pending.prepend(m_current);
+        m_current.reset();
+    }
+    for (const TaskPtr &t : std::as_const(pending)) {
+        t->queued = false;
+        Finish(t, {}, kCannotSend);
+    }
+}
+
+int TMBComMaster::FunctionOf(const Task &task)
+{
+    switch (task.kind) {
+    case Kind::ReadInput:
+        return 4;
+    case Kind::ReadHold:
+        return 3;
+    case Kind::WriteHold:
+        return task.words.size() == 1 ? 6 : 16;
+    case Kind::WriteBins:
+        return task.words.size() == 1 ? 5 : 15;
+    case Kind::ReadBins:
+        return 1;
+    case Kind::DeviceName:
+        return 0x11;
+    }
+    return 0;
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "link/imbcommaster.h"
+
+#include <QList>
+#include <QModbusDevice>
+#include <QPointer>
+
+#include <memory>
+
+class QModbusClient;
+class QModbusReply;
+class QTimer;
+
+// The task server client over Qt SerialBus: "tcp://host:port" opens Modbus TCP,
+// any other ComPort a serial RTU line. Tasks run one at a time in hand-over order;
+// every execution ends in one OnExchange, always emitted from the event loop.
+class TMBComMaster : public IMBComMaster
+{
+    Q_OBJECT
+public:
+    explicit TMBComMaster(QObject *parent = nullptr);
+    ~TMBComMaster() override;
+
+    bool Connected() const override { return m_connected; }
+    void SetConnected(bool on) override;
+
+    void ReadInputRegs(int qid, int period, int regAddres, int dataType, int dataCount) override;
+    void ReadHoldRegs(int qid, int period, int regAddres, int dataType, int dataCount) override;
+    void WriteHoldRegs(int qid, int period, int regAddres, const QVariant &value) override;
+    void WriteHoldBins(int qid, int period, int binAddres, const QVariant &value) override;
+    void ReadHoldBins(int qid, int period, int binAddres, int dataCount) override;
+    void GetDeviceName(int qid) override;
+    void FreeTask(int qid) override;
+    void FreeAllTasks() override;
+
+    // Serial device path of a ComPort: "ttyUSB0" -> "/dev/ttyUSB0"; "COM3" and
+    // absolute paths as given.
+    static QString SerialPortName(const QString &comPort);
+
+private:
+    enum class Kind { ReadInput, ReadHold, WriteHold, WriteBins, ReadBins, DeviceName };
+    struct Task {
+        Kind kind = Kind::ReadInput;
+        int qid = 0;
+        int period = 0;
+        int address = 0;
+        int dataType = 0;
+        int count = 0;
+        int device = 0;
+        QList<quint16> words; // register writes, coil writes as 0/1
+        int encodeError = 0;  // result code when the value could not be encoded
+        bool queued = false;
+        bool freed = false;
+        QTimer *timer = nullptr;
+    };
+    using TaskPtr = std::shared_ptr<Task>;
+
+    TaskPtr MakeTask(Kind kind, int qid, int period, int address, int dataType, int count) const;
+    void HandOver(const TaskPtr &task);
+    void Enqueue(const TaskPtr &task);
+    void ProcessQueue();
+    void Execute(const TaskPtr &task);
+    QModbusReply *Send(const Task &task);
+    void OnReplyFinished(QModbusReply *reply, quint64 execution);
+    void Finish(const TaskPtr &task, const QVariant &value, int result);
+    void Release(const TaskPtr &task);
+    void OnStateChanged(QModbusDevice::State state);
+    void FailPending();
+    void ApplyRs485();
+    QModbusClient *CreateClient();
+    static int FunctionOf(const Task &task);
+
+    QPointer<QModbusClient> m_client;
+    bool m_connected = false;
+    bool m_tcp = false;
+    QList<TaskPtr> m_tasks;   // every task not yet freed (periodic ones until freed)
+    QList<TaskPtr> m_queue;   // executions waiting for the line
+    TaskPtr m_current;        // the execution on the line
+    quint64 m_execution = 0;  // tags the reply of the current execution
+    bool m_crcSeen = false;   // a CRC error was reported during the current execution
+};

@@ -5,10 +5,10 @@
 
 #include <QUrl>
 
-std::unique_ptr<Endpoint> Endpoint::Open(const QString &spec, ModbusLine *line, int baud, QString *error)
+std::unique_ptr<Endpoint> Endpoint::Open(const QString &text, ModbusLine *line, int baud, QString *error)
 {
-    if (spec.startsWith("tcp://")) {
-        const QString rest = spec.mid(6);
+    if (text.startsWith("tcp://")) {
+        const QString rest = text.mid(6);
         const int colon = rest.lastIndexOf(':');
         bool ok = false;
         const int port = colon > 0 ? rest.mid(colon + 1).toInt(&ok) : -1;
@@ -17,7 +17,7 @@ std::unique_ptr<Endpoint> Endpoint::Open(const QString &spec, ModbusLine *line, 
             host = QHostAddress::LocalHost;
         if (!ok || port < 0 || port > 65535 || host.isNull()) {
             if (error)
-                *error = QString("неверный адрес \"%1\" (ожидается tcp://АДРЕС:ПОРТ)").arg(spec);
+                *error = QString("неверный адрес \"%1\" (ожидается tcp://АДРЕС:ПОРТ)").arg(text);
             return nullptr;
         }
         auto tcp = std::make_unique<TcpEndpoint>(line);
@@ -25,13 +25,13 @@ std::unique_ptr<Endpoint> Endpoint::Open(const QString &spec, ModbusLine *line, 
             return nullptr;
         return tcp;
     }
-    if (spec.isEmpty()) {
+    if (text.isEmpty()) {
         if (error)
             *error = "не задан адрес линии";
         return nullptr;
     }
     auto rtu = std::make_unique<RtuEndpoint>(line);
-    if (!rtu->Open(spec, baud, error))
+    if (!rtu->Open(text, baud, error))
         return nullptr;
     return rtu;
 }

@@ -17,5 +17,5 @@ public:
 
     // "tcp://HOST:PORT" (port 0 picks a free one) or a serial device; serial lines run
     // at `baud` (8N1). Null with a message when it cannot be opened.
-    static std::unique_ptr<Endpoint> Open(const QString &spec, ModbusLine *line, int baud, QString *error);
+    static std::unique_ptr<Endpoint> Open(const QString &text, ModbusLine *line, int baud, QString *error);
 };

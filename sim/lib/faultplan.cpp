@@ -27,9 +27,9 @@ bool ParseInt(const QString &text, int lo, int hi, int *out)
 
 } // namespace
 
-bool FaultPlan::Add(const QString &spec, QString *error)
+bool FaultPlan::Add(const QString &text, QString *error)
 {
-    const QStringList parts = spec.split(':');
+    const QStringList parts = text.split(':');
     const QString kind = parts.value(0);
     bool ok = false;
     if (kind == "no-answer" && parts.size() == 2) {
@@ -50,6 +50,6 @@ bool FaultPlan::Add(const QString &spec, QString *error)
     if (!ok && error)
         *error = QString("неверное описание сбоя \"%1\" (ожидается no-answer:ADDR, crc:PERCENT, "
                          "exception:CODE:PERCENT или slow:MS)")
-                     .arg(spec);
+                     .arg(text);
     return ok;
 }

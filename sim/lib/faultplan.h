@@ -16,5 +16,5 @@ struct FaultPlan {
     int slowMs = 0;
 
     // Adds one "--fault" text; false with a message when it is not understood.
-    bool Add(const QString &spec, QString *error);
+    bool Add(const QString &text, QString *error);
 };

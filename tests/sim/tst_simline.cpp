@@ -17,8 +17,8 @@ private slots:
     void transferTimeAtLineSpeed();
     void answersTakeTheLineTime();
     void faultsChangeTheAnswers();
-    void faultSpecs_data();
-    void faultSpecs();
+    void faultTexts_data();
+    void faultTexts();
     void commandLine_data();
     void commandLine();
 };
@@ -104,9 +104,9 @@ void TestSimLine::faultsChangeTheAnswers()
     QVERIFY2(hits > 60 && hits < 140, qPrintable(QString::number(hits)));
 }
 
-void TestSimLine::faultSpecs_data()
+void TestSimLine::faultTexts_data()
 {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("valid");
     QTest::newRow("no-answer") << "no-answer:3" << true;
     QTest::newRow("crc") << "crc:12.5" << true;
@@ -120,13 +120,13 @@ void TestSimLine::faultSpecs_data()
     QTest::newRow("empty") << "" << false;
 }
 
-void TestSimLine::faultSpecs()
+void TestSimLine::faultTexts()
 {
-    QFETCH(QString, spec);
+    QFETCH(QString, text);
     QFETCH(bool, valid);
     FaultPlan plan;
     QString error;
-    QCOMPARE(plan.Add(spec, &error), valid);
+    QCOMPARE(plan.Add(text, &error), valid);
     QCOMPARE(error.isEmpty(), valid);
 }
 

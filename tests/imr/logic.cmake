@@ -1,3 +1,9 @@
 qtm_test(imr_logic_test
   SOURCES ${CMAKE_SOURCE_DIR}/tests/imr/imr_logic_test.cpp
   LIBS qtm_imr)
+qtm_test(imr_sequences_test
+  SOURCES ${CMAKE_SOURCE_DIR}/tests/imr/imr_sequences_test.cpp
+          ${CMAKE_SOURCE_DIR}/tests/imr/scriptedimr.h
+          ${CMAKE_SOURCE_DIR}/src/shell/benchrouter.cpp
+  LIBS qtm_imr qtm_testsupport
+  TIMEOUT 120)

@@ -1,0 +1,483 @@
+#include "scriptedimr.h"
+
+#include "imr/imitqpage.h"
+#include "imr/imrcontroller.h"
+#include "imr/imrtuningpage.h"
+#include "support/messagerecorder.h"
+#include "link/conventions.h"
+#include "link/radiogroup.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+const QString kNoStatus = QStringLiteral("Не удалось считать состояние ИМР");
+
+QVariant Longs(std::initializer_list<quint32> values)
+{
+    QVariantList out;
+    for (quint32 v : values)
+        out << QVariant::fromValue(v);
+    return out;
+}
+
+} // namespace
+
+class ImrSequencesTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<BenchShared> s;
+    std::unique_ptr<ScriptedImr> bench;
+    std::unique_ptr<ImrController> imr;
+    std::unique_ptr<MessageRecorder> messages;
+    QStringList status;
+    QStringList labels;
+
+    // Script of one good calibration; channel 1 is noisy so channel 0 (97.2 ns) wins.
+    void ScriptCalibration(quint32 fosc = 2000000000u)
+    {
+        bench->QueueStatus({{0, 0, 0}, {0, 0, 8}});
+        bench->script[332773] << ScriptedImr::Reply{
+            Longs({80, 1000, 100010, 1280, 163850, 80, 1000, 100010, 1280, 200000}), 0};
+        bench->script[432775] << ScriptedImr::Reply{QVariant::fromValue(fosc), 0};
+        bench->script[449153] << ScriptedImr::Reply{QVariantList{10.0f, 35.5f}, 0};
+    }
+
+private slots:
+    void init()
+    {
+        QLocale::setDefault(QLocale::c());
+        s = std::make_unique<BenchShared>();
+        s->ImrDev.Adr = 5;
+        s->AutoCircCount = 256;
+        s->PribType = 0;
+        bench = std::make_unique<ScriptedImr>(*s);
+        imr = std::make_unique<ImrController>(bench.get(), *s);
+        messages = std::make_unique<MessageRecorder>();
+        status.clear();
+        labels.clear();
+        connect(imr.get(), &ImrController::StatusChanged, this, [this](const QString &t) { status << t; });
+        connect(imr.get(), &ImrController::ImrLabelChanged, this, [this](const QString &t) { labels << t; });
+        QTRY_VERIFY_WITH_TIMEOUT(bench->Connected(), 1000);
+        bench->ClearTasks();
+    }
+    void cleanup()
+    {
+        messages.reset();
+        imr.reset();
+        bench.reset();
+        s.reset();
+    }
+
+    void readStateWithoutLinkOrModule()
+    {
+        imr->serverConnected = [] { return false; };
+        QVERIFY(!imr->ReadImrState());
+        QVERIFY(bench->tasks.isEmpty());
+        imr->serverConnected = nullptr;
+        s->ImrDev.Adr = 0;
+        QVERIFY(!imr->ReadImrState());
+        QVERIFY(bench->tasks.isEmpty());
+        QCOMPARE(labels, QStringList{QStringLiteral("Прибор ИМР не найден")});
+    }
+
+    void readStateShowsTextOrFailure()
+    {
+        bench->QueueStatus({{2, 0, 2}});
+        QVERIFY(imr->ReadImrState());
+        const ScriptedImr::Task t = bench->LastTask(300002);
+        QCOMPARE(t.address, 1);
+        QCOMPARE(t.dataType, 17);
+        QCOMPARE(t.count, 3);
+        QCOMPARE(t.device, 5);
+        QCOMPARE(s->ImrState, 2);
+        QVERIFY(labels.last().startsWith(QStringLiteral("состояние \"ИМИТАЦИЯ ЗАПУЩЕНА\"\rOk\r")));
+
+        bench->script[300002] << ScriptedImr::Reply{{}, 1};
+        QVERIFY(!imr->ReadImrState());
+        QCOMPARE(s->ImrState, 255);
+        QCOMPARE(messages->shown, QStringList{kNoStatus});
+        QCOMPARE(labels.last(), kNoStatus);
+    }
+
+    void toIdle_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QList<int>>("commands");
+        QTest::addColumn<int>("reads");
+        QTest::newRow("idle") << 0 << QList<int>{} << 1;
+        QTest::newRow("imitation") << 2 << QList<int>{2} << 3;
+        QTest::newRow("entering imitation") << 1 << QList<int>{2} << 3;
+        QTest::newRow("tuning DA1") << 6 << QList<int>{9} << 3;
+        QTest::newRow("delay-line check") << 7 << QList<int>{15} << 3;
+        QTest::newRow("continuous check") << 8 << QList<int>{12} << 3;
+        QTest::newRow("counting leaves by itself") << 4 << QList<int>{} << 3;
+    }
+    void toIdle()
+    {
+        QFETCH(int, state);
+        QFETCH(QList<int>, commands);
+        QFETCH(int, reads);
+        bench->QueueStatus({{state, 0, 0}, {state == 0 ? 0 : 3, 0, 0}, {0, 0, 5}});
+        QVERIFY(imr->ImrToIdle());
+        QCOMPARE(bench->Commands(), commands);
+        QCOMPARE(bench->TasksFor(300002).size(), reads);
+        QVERIFY(messages->shown.isEmpty());
+    }
+
+    void toIdleFailures()
+    {
+        // a refused stop command: false, no message, no further reads
+        bench->QueueStatus({{2, 0, 2}});
+        bench->script[400004] << ScriptedImr::Reply{{}, 4};
+        QVERIFY(!imr->ImrToIdle());
+        QCOMPARE(bench->TasksFor(300002).size(), 1);
+        QVERIFY(messages->shown.isEmpty());
+
+        // a module that never gets idle: bounded, and said so
+        bench->ClearTasks();
+        bench->steady[300002] = {ScriptedImr::Status(3, 0, 4), 0};
+        QVERIFY(!imr->ImrToIdle());
+        QCOMPARE(bench->TasksFor(300002).size(), 1 + ImrController::kIdleReads);
+        QCOMPARE(messages->shown.size(), 1);
+        QVERIFY(messages->shown.first().startsWith(QStringLiteral("ИМР не перешёл в состояние ИДЛЕ")));
+
+        // a module that stops answering while we wait: one message, then false
+        bench->ClearTasks();
+        messages->Clear();
+        bench->steady.clear();
+        bench->QueueStatus({{4, 0, 10}});
+        bench->steady[300002] = {{}, 1};
+        QVERIFY(!imr->ImrToIdle());
+        QCOMPARE(bench->TasksFor(300002).size(), 2);
+        QCOMPARE(messages->shown, QStringList{kNoStatus});
+    }
+
+    void emulBit()
+    {
+        // already set: one read, no write
+        bench->script[-11] << ScriptedImr::Reply{QVariantList{true}, 0};
+        QVERIFY(imr->SetEmulBit(true));
+        QCOMPARE(bench->TasksFor(-11).size(), 1);
+        QVERIFY(bench->TasksFor(11).isEmpty());
+        QCOMPARE(status.last(), QStringLiteral("true"));
+
+        // nine failed writes, the tenth goes through
+        bench->ClearTasks();
+        bench->script[-11] << ScriptedImr::Reply{QVariantList{false}, 0};
+        for (int i = 0; i < 9; ++i)
+            bench->script[11] << ScriptedImr::Reply{{}, 1};
+        s->EmulBit = true; // the read must win over what we thought
+        QVERIFY(imr->SetEmulBit(true));
+        QCOMPARE(bench->TasksFor(11).size(), 10);
+        QCOMPARE(bench->LastTask(11).dataType, 11);
+        QCOMPARE(bench->LastTask(11).address, 2);
+        QVERIFY(s->EmulBit);
+        QVERIFY(messages->shown.isEmpty());
+
+        // ten failures
+        bench->ClearTasks();
+        bench->script[-11] << ScriptedImr::Reply{QVariantList{true}, 0};
+        bench->steady[11] = {{}, 4};
+        QVERIFY(!imr->SetEmulBit(false));
+        QCOMPARE(bench->TasksFor(11).size(), 10);
+        QVERIFY(s->EmulBit);
+        QCOMPARE(messages->shown.size(), 1);
+        QVERIFY(messages->shown.first().startsWith(QStringLiteral("Не прошла запись битовой команды:")));
+
+        // read failure
+        messages->Clear();
+        bench->script[-11] << ScriptedImr::Reply{{}, 1};
+        QVERIFY(!imr->SetEmulBit(false));
+        QVERIFY(messages->shown.first().startsWith(QStringLiteral("Никак не считать состояние бита:")));
+
+        // old bench: nothing at all
+        bench->ClearTasks();
+        s->OldBench = true;
+        QVERIFY(imr->SetEmulBit(false));
+        QVERIFY(bench->tasks.isEmpty());
+    }
+
+    void calibration()
+    {
+        ScriptCalibration();
+        QVERIFY(imr->CalibrateDelayLine());
+        const ScriptedImr::Task conv = bench->LastTask(416386);
+        QCOMPARE(conv.address, 16385);
+        QCOMPARE(conv.dataType, 18);
+        QCOMPARE(conv.value.toInt(), 10);
+        QCOMPARE(bench->Commands(), QList<int>{3});
+        QCOMPARE(bench->LastTask(332773).count, 10);
+        QCOMPARE(bench->LastTask(332773).address, 32772);
+        QCOMPARE(bench->LastTask(432775).address, 32774);
+        QCOMPARE(bench->LastTask(449153).dataType, 4);
+        QCOMPARE(s->DelayStep, s->CalibData[0].D);
+        QVERIFY(qFuzzyCompare(s->DelayStep, 97.2));
+        QVERIFY(s->CalibData[1].unstable);
+        QCOMPARE(status.last(), QStringLiteral("Производится калибровка : расчеты проведены = 97.2"));
+        QVERIFY(qFuzzyCompare(imr->FineCorr, 10.0));
+    }
+
+    void calibrationFailures()
+    {
+        // the automaton reports something other than a finished calibration
+        bench->QueueStatus({{0, 0, 0}, {0, 2, 9}});
+        QVERIFY(!imr->CalibrateDelayLine());
+        QCOMPARE(messages->shown, QStringList{QStringLiteral("Автомат сработал некорректно")});
+
+        // results not read
+        messages->Clear();
+        bench->QueueStatus({{0, 0, 0}, {0, 0, 8}});
+        bench->script[332773] << ScriptedImr::Reply{{}, 2};
+        QVERIFY(!imr->CalibrateDelayLine());
+        QCOMPARE(messages->shown, QStringList{QStringLiteral("Калибровка:Ошибка чтения результатов:2")});
+
+        // a zero quartz frequency gives no delay: refused, the old step kept
+        messages->Clear();
+        s->DelayStep = 600;
+        ScriptCalibration(0);
+        QVERIFY(!imr->CalibrateDelayLine());
+        QCOMPARE(s->DelayStep, 600.0);
+        QCOMPARE(messages->shown.size(), 1);
+
+        // no module: nothing written
+        bench->ClearTasks();
+        s->ImrDev.Adr = 0;
+        QVERIFY(!imr->CalibrateDelayLine());
+        QVERIFY(bench->tasks.isEmpty());
+    }
+
+    void imitFlow()
+    {
+        s->DelayStep = 600;
+        s->ImrMode = 1;
+        QSignalSpy started(imr.get(), &ImrController::ImitFlowStarted);
+        QVERIFY(imr->SetImitFlow(30, false));
+        const ScriptedImr::Task t = bench->LastTask(416387);
+        QCOMPARE(t.address, 16386);
+        QCOMPARE(t.dataType, 18);
+        QCOMPARE(t.value.toInt(), 26);
+        QCOMPARE(bench->Commands(), QList<int>{1});
+        QCOMPARE(status.last(), QStringLiteral("Записано 26 импульсов"));
+        QCOMPARE(started.size(), 1);
+        QVERIFY(qFuzzyCompare(s->ImitQ, 27.0 / 256 * 0.4913328 * 600));
+        QVERIFY(bench->TasksFor(432773).isEmpty());
+
+        // class 3 writes the offset count, computes from the plain one
+        bench->ClearTasks();
+        s->PribType = 3;
+        s->AutoCircCount = 0;
+        QVERIFY(imr->SetImitFlow(30, false));
+        QCOMPARE(bench->LastTask(416387).value.toInt(), 42);
+
+        // stop: only the command, ImitQ kept
+        bench->ClearTasks();
+        const double before = s->ImitQ;
+        QSignalSpy stopped(imr.get(), &ImrController::ImitFlowStopped);
+        QVERIFY(imr->SetImitFlow(0, false));
+        QCOMPARE(bench->Commands(), QList<int>{2});
+        QCOMPARE(bench->tasks.size(), 1);
+        QCOMPARE(s->ImitQ, before);
+        QCOMPARE(stopped.size(), 1);
+    }
+
+    void imitFlowWithLength()
+    {
+        s->DelayStep = 600;
+        imr->VolumeSet = 1;
+        QSignalSpy length(imr.get(), &ImrController::ImitLengthSet);
+        QVERIFY(imr->SetImitFlow(30, true));
+        QCOMPARE(length.size(), 1);
+        QCOMPARE(length.first().first().toInt(), 117);
+        QCOMPARE(imr->ImitSeconds, 117);
+        const ScriptedImr::Task t = bench->LastTask(432773);
+        QCOMPARE(t.dataType, 19);
+        QCOMPARE(t.value.toLongLong(), 117000);
+        QCOMPARE(status.last(), QStringLiteral("Записано время : 117"));
+    }
+
+    void imitFlowFailures()
+    {
+        s->DelayStep = 600;
+        // no autocirculations yet: refused before anything is written
+        s->PribType = 1;
+        s->AutoCircCount = 0;
+        QVERIFY(!imr->SetImitFlow(30, false));
+        QVERIFY(bench->tasks.isEmpty());
+        QCOMPARE(messages->shown.size(), 1);
+
+        messages->Clear();
+        s->AutoCircCount = 256;
+        bench->script[416387] << ScriptedImr::Reply{{}, 1};
+        QVERIFY(!imr->SetImitFlow(30, false));
+        QCOMPARE(messages->shown,
+                 QStringList{QStringLiteral("Не удалось записать количество задержанных импульсов (26) Прибор не отвечает")});
+        QVERIFY(bench->Commands().isEmpty());
+
+        messages->Clear();
+        bench->script[400004] << ScriptedImr::Reply{{}, 1};
+        QVERIFY(!imr->SetImitFlow(30, false));
+        QCOMPARE(messages->shown, QStringList{QStringLiteral("Не удалось записать команду START")});
+
+        messages->Clear();
+        bench->script[400004] << ScriptedImr::Reply{{}, 1};
+        QVERIFY(!imr->SetImitFlow(0, false));
+        QCOMPARE(messages->shown, QStringList{QStringLiteral("Не удалось записать команду STOP")});
+    }
+
+    void imitPageStartAndStop()
+    {
+        ImitQPage page(*imr, *s);
+        page.show();
+        page.modelSelected = [] { return true; };
+        auto *btn = page.findChild<QPushButton *>(QStringLiteral("btnImit"));
+        auto *points = page.findChild<QGroupBox *>(QStringLiteral("RGPoint"));
+        auto *imit = page.findChild<QLineEdit *>(QStringLiteral("EdtRashQImit"));
+        auto *fromMeter = page.findChild<QLineEdit *>(QStringLiteral("EdtRashQ1"));
+        QVERIFY(btn && points && imit && fromMeter);
+        QCOMPARE(page.objectName(), QStringLiteral("TSImitQ"));
+        QVERIFY(!points->isEnabled());
+        QCOMPARE(btn->text(), QStringLiteral("Начать имитацию"));
+
+        page.Points()->SetItemIndex(2); // 30 m3/h
+        ScriptCalibration();
+        bench->script[-11] << ScriptedImr::Reply{QVariantList{true}, 0};
+        QTest::mouseClick(btn, Qt::LeftButton);
+        QVERIFY(messages->shown.isEmpty());
+        QCOMPARE(s->ImrMode, 1);
+        QCOMPARE(btn->text(), QStringLiteral("Остановить имитацию"));
+        QVERIFY(points->isEnabled());
+        QCOMPARE(bench->LastTask(432773).value.toLongLong(), 0);
+        // the delay step is the calibrated 97.2 ns here
+        QCOMPARE(bench->LastTask(416387).value.toInt(), 160);
+        QCOMPARE(imit->text(), Fmt3(s->ImitQ));
+        QCOMPARE(fromMeter->text(), QStringLiteral("--"));
+
+        // a point change rewrites the count and restarts, without idling
+        bench->ClearTasks();
+        QTest::mouseClick(page.Points()->Button(1), Qt::LeftButton);
+        QCOMPARE(bench->Commands(), QList<int>{1});
+        QVERIFY(bench->TasksFor(300002).isEmpty());
+
+        bench->ClearTasks();
+        QTest::mouseClick(btn, Qt::LeftButton);
+        QCOMPARE(bench->Commands(), QList<int>{2});
+        QCOMPARE(s->ImrMode, 0);
+        QCOMPARE(imit->text(), QStringLiteral("0.000"));
+        QCOMPARE(btn->text(), QStringLiteral("Начать имитацию"));
+        QVERIFY(!points->isEnabled());
+    }
+
+    void imitPageRefusals()
+    {
+        ImitQPage page(*imr, *s);
+        auto *btn = page.findChild<QPushButton *>(QStringLiteral("btnImit"));
+        auto *own = page.findChild<QLineEdit *>(QStringLiteral("Edit1"));
+        page.modelSelected = [] { return false; };
+        QTest::mouseClick(btn, Qt::LeftButton);
+        QCOMPARE(messages->shown, QStringList{QStringLiteral("Не выбран поверяемый прибор")});
+
+        messages->Clear();
+        page.modelSelected = [] { return true; };
+        s->ImrMode = 3;
+        QTest::mouseClick(btn, Qt::LeftButton);
+        QCOMPARE(messages->shown, QStringList{QStringLiteral("Отмените работу других режимов")});
+
+        // an own value that is not an integer: nothing written
+        messages->Clear();
+        s->ImrMode = 0;
+        page.Points()->SetItemIndex(5);
+        own->setText(QStringLiteral("12,5"));
+        QTest::mouseClick(btn, Qt::LeftButton);
+        QCOMPARE(messages->shown.size(), 1);
+        QVERIFY(bench->tasks.isEmpty());
+
+        // failed calibration: mode stays 0
+        messages->Clear();
+        own->setText(QStringLiteral("40"));
+        bench->script[416386] << ScriptedImr::Reply{{}, 1};
+        QTest::mouseClick(btn, Qt::LeftButton);
+        QCOMPARE(s->ImrMode, 0);
+        QVERIFY(messages->shown.first().startsWith(QStringLiteral("Калибровка:Не прошла запись числа конверсий:")));
+
+        // without module or link: nothing at all
+        messages->Clear();
+        bench->ClearTasks();
+        s->ImrDev.Adr = 0;
+        QTest::mouseClick(btn, Qt::LeftButton);
+        QVERIFY(bench->tasks.isEmpty());
+        QVERIFY(messages->shown.isEmpty());
+    }
+
+    void tuningPageShowsCalibration_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("t1");
+        QTest::addColumn<QString>("d0");
+        QTest::newRow("point") << "C" << "35.5" << "97.2";
+        QTest::newRow("comma") << "de_DE" << "35,5" << "97,2";
+    }
+    void tuningPageShowsCalibration()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, t1);
+        QFETCH(QString, d0);
+        QLocale::setDefault(QLocale(locale));
+        ImrTuningPage page(*imr, *s);
+        DelayLineGroup group;
+        page.Attach(&group);
+        QCOMPARE(page.objectName(), QStringLiteral("TSImr"));
+        ScriptCalibration();
+        QTest::mouseClick(page.findChild<QPushButton *>(QStringLiteral("Button29")), Qt::LeftButton);
+        QCOMPARE(page.findChild<QLineEdit *>(QStringLiteral("Edit28"))->text(), QStringLiteral("20"));
+        QCOMPARE(page.findChild<QLineEdit *>(QStringLiteral("Edit29"))->text(), QStringLiteral("10"));
+        QCOMPARE(page.findChild<QLineEdit *>(QStringLiteral("Edit30"))->text(), t1);
+        QCOMPARE(page.findChild<QLineEdit *>(QStringLiteral("Edit31"))->text(), d0);
+        const QString mean = page.findChild<QLineEdit *>(QStringLiteral("Edit33"))->text();
+        QCOMPARE(mean, Fmt3(std::fabs(s->CalibData[0].D + s->CalibData[1].D) / 2));
+        QCOMPARE(group.findChild<QLineEdit *>(QStringLiteral("Edit10"))->text(), mean);
+
+        // the other group's button runs the same calibration
+        ScriptCalibration();
+        bench->ClearTasks();
+        QTest::mouseClick(group.findChild<QPushButton *>(QStringLiteral("Button20")), Qt::LeftButton);
+        QCOMPARE(bench->Commands(), QList<int>{3});
+    }
+
+    void tuningPageEmulationPanel()
+    {
+        ImrTuningPage page(*imr, *s);
+        page.show();
+        auto *panel = page.findChild<QFrame *>(QStringLiteral("Panel1"));
+        QVERIFY(!panel->isVisible());
+        QTest::mouseClick(page.findChild<QLabel *>(QStringLiteral("Label61")), Qt::LeftButton);
+        QVERIFY(panel->isVisible());
+
+        bench->script[-11] << ScriptedImr::Reply{QVariantList{false}, 0};
+        QTest::mouseClick(page.findChild<QPushButton *>(QStringLiteral("Button15")), Qt::LeftButton);
+        QCOMPARE(bench->TasksFor(11).size(), 1);
+        QVERIFY(bench->LastTask(11).value.toBool());
+
+        bench->ClearTasks();
+        QTest::mouseClick(page.findChild<QLabel *>(QStringLiteral("Label30")), Qt::LeftButton);
+        QCOMPARE(bench->TasksFor(-11).size(), 1);
+
+        QTest::mouseClick(page.findChild<QLabel *>(QStringLiteral("Label61")), Qt::LeftButton);
+        QVERIFY(!panel->isVisible());
+    }
+};
+
+QTEST_MAIN(ImrSequencesTest)
+#include "imr_sequences_test.moc"

@@ -18,6 +18,7 @@ enum ImrCommand {
     cmdStart = 1,
     cmdStop = 2,
     cmdCalibrate = 3,
+    cmdCountAutoCirc = 4,
     cmdEndTuning = 9,
     cmdEndContinuousCheck = 12,
     cmdEndDelayLineCheck = 15,
@@ -285,6 +286,34 @@ bool ImrController::SetImitFlow(int q, bool withTime)
         return false;
     }
     Q_EMIT ImitFlowStarted(m_s.ImitQ);
+    return true;
+}
+
+bool ImrController::CountAutoCirculations()
+{
+    if (!BenchConnected() || m_s.ImrDev.Adr == 0)
+        return false;
+    Q_EMIT AutoCircTextChanged(QStringLiteral("???"));
+    SelectImr();
+    if (!ImrToIdle() || !WriteCommand(cmdCountAutoCirc))
+        return false;
+    for (int i = 0; i < kIdleReads; ++i) {
+        ReadImrState();
+        if (m_s.ImrState != 4 || m_s.ImrLastCmd != 10 || m_s.ImrErrors != 0)
+            break;
+    }
+    if (m_s.ImrState != 0 || m_s.ImrErrors != 0 || m_s.ImrLastCmd != 11) {
+        Messages::Show(QStringLiteral("Не удалось подсчитать число автоциркуляций"));
+        return false;
+    }
+    m_mbcm->ReadInputRegs(ReadAutoCirc, 0, 16384, dtUInt16, 1);
+    if (WaitResult(m_s.ResAutoCirc) != 0) {
+        Messages::Show(QStringLiteral("Не удалось считать из прибора число автоциркуляций"));
+        return false;
+    }
+    // This class counts one circulation more than it shows.
+    const int shown = m_s.PribType == 6 ? m_s.AutoCircCount - 1 : m_s.AutoCircCount;
+    Q_EMIT AutoCircTextChanged(QString::number(shown));
     return true;
 }
 

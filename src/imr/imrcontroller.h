@@ -29,6 +29,8 @@ public:
     bool CalibrateDelayLine();
     // q in m3/h; 0 stops. withTime also writes the length for VolumeSet.
     bool SetImitFlow(int q, bool withTime);
+    // Counts the flowmeter's autocirculations with the module; true when counted.
+    bool CountAutoCirculations();
     // Reset of all modes: frees every bench task and brings the ИМР to idle.
     bool ResetAllModes();
 
@@ -61,6 +63,7 @@ Q_SIGNALS:
     void ImitFlowStopped();
     void ImitLengthSet(int seconds);
     void Calibrated();
+    void AutoCircTextChanged(const QString &text); // the count field of the configuration page
 
 private:
     void SelectImr();

@@ -337,6 +337,65 @@ private slots:
         QCOMPARE(messages->shown, QStringList{QStringLiteral("Не удалось записать команду STOP")});
     }
 
+    void autoCirculationCount()
+    {
+        QStringList shown;
+        connect(imr.get(), &ImrController::AutoCircTextChanged, this,
+                [&shown](const QString &t) { shown << t; });
+        s->PribType = 6;
+        bench->QueueStatus({{0, 0, 0}, {4, 0, 10}, {4, 0, 10}, {0, 0, 11}});
+        bench->script[316385] << ScriptedImr::Reply{QVariant::fromValue(quint16(257)), 0};
+        QVERIFY(imr->CountAutoCirculations());
+        QCOMPARE(bench->Commands(), QList<int>{4});
+        QCOMPARE(bench->LastTask(316385).address, 16384);
+        QCOMPARE(bench->LastTask(316385).dataType, 18);
+        QCOMPARE(s->AutoCircCount, 257);
+        QCOMPARE(shown, (QStringList{QStringLiteral("???"), QStringLiteral("256")}));
+
+        // counting that ends in an error
+        shown.clear();
+        bench->QueueStatus({{0, 0, 0}, {4, 0, 10}, {0, 0, 12}});
+        QVERIFY(!imr->CountAutoCirculations());
+        QCOMPARE(messages->shown, QStringList{QStringLiteral("Не удалось подсчитать число автоциркуляций")});
+        QCOMPARE(shown, QStringList{QStringLiteral("???")});
+
+        // a count that never finishes stops after the bounded reads
+        messages->Clear();
+        bench->ClearTasks();
+        bench->QueueStatus({{0, 0, 0}});
+        bench->steady[300002] = {ScriptedImr::Status(4, 0, 10), 0};
+        QVERIFY(!imr->CountAutoCirculations());
+        QCOMPARE(bench->TasksFor(300002).size(), 1 + ImrController::kIdleReads);
+        QCOMPARE(messages->shown.size(), 1);
+    }
+
+    void resetAllModes()
+    {
+        s->ImrMode = 1;
+        bench->QueueStatus({{2, 0, 2}, {0, 0, 5}});
+        QVERIFY(imr->ResetAllModes());
+        QCOMPARE(bench->CountOp(QStringLiteral("FreeAllTasks")), 1);
+        QCOMPARE(bench->Commands(), QList<int>{2});
+        QCOMPARE(status.first(), QStringLiteral("Приводим в состояние ИДЛЕ"));
+        QCOMPARE(s->ImrMode, 1);
+
+        bench->script[300002] << ScriptedImr::Reply{{}, 1};
+        QVERIFY(!imr->ResetAllModes());
+        QCOMPARE(messages->shown.last(), QStringLiteral("Ошибка : попробуйте еще раз"));
+    }
+
+    void emulBitReadWithoutWaiting()
+    {
+        imr->EmulBitRead(1);
+        QCOMPARE(status.last(), QStringLiteral("error"));
+        s->EmulBit = true;
+        imr->EmulBitRead(0);
+        QCOMPARE(status.last(), QStringLiteral("true"));
+        s->ImrDev.Adr = 0;
+        imr->RequestEmulBit();
+        QVERIFY(bench->tasks.isEmpty());
+    }
+
     void imitPageStartAndStop()
     {
         ImitQPage page(*imr, *s);

@@ -33,6 +33,8 @@ public:
     // Flow rate the measuring channel shows, without noise, m³/h.
     double ShownFlow(int channel) const;
     int MeasuringChannel() const;
+    // The measuring channel sends its TEXT signal through the imitator.
+    bool SendsText() const { return HasSignal(MeasuringChannel()); }
     quint32 PulsesEmitted() const { return quint32(pulseVolume_ / kLitrePerPulse); }
     // Current of output 0 or 1, mA (ИПТ channels 1 and 2 are wired to them).
     double OutputCurrent(int output) const;

@@ -81,6 +81,13 @@ void ImrModule::EndTransient(double nowMs)
 {
     if (state_ == Counting)
         Set(Space::Input, 16384, quint16(flowmeter_ ? flowmeter_->CountedCirculations() : 0));
+    if (state_ == Entering && Get(Space::Coil, 2) && flowmeter_ && !flowmeter_->SendsText()) {
+        // Towards a flowmeter whose TEXT never comes: the entry times out.
+        state_ = Idle;
+        error_ = 1;
+        last_ = 3;
+        return;
+    }
     state_ = thenState_;
     last_ = thenCode_;
     if (state_ == Imitating) {

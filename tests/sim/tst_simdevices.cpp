@@ -438,6 +438,12 @@ void TestSimDevices::twoChannelFlowmeter()
     QCOMPARE(rig.MeterFloat(3, 244), 0.0f);
     rig.Meter(wire::WriteCoil(3, false)); // imitator input off: no signal anywhere
     QCOMPARE(status(), (QList<quint16>{8, 8}));
+    // Without the flowmeter's TEXT the ИМР cannot enter the imitation.
+    rig.Command(2);
+    rig.Pass(100);
+    rig.Command(1);
+    rig.Pass(ImrModule::kTransientMs);
+    QCOMPARE(rig.Status(), (QList<quint16>{0, 1, 3}));
     // Window offset is a plain word; the cutoff hides small flows.
     rig.Meter(wire::WriteRegs(161, {65535}));
     QCOMPARE(wire::Registers(rig.Meter(wire::Read(3, 161, 1))), QList<quint16>{65535});

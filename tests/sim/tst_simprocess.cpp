@@ -421,7 +421,8 @@ void TestSimProcess::rtuOverPseudoTerminal()
     QVERIFY(noisy.Ready());
     SimProcess crc({"--bench", noisy.a, "--flowmeter", "tcp://127.0.0.1:0", "--fault", "crc:100"});
     QVERIFY(crc.WaitReady());
-    out = RunTool("mbpoll", {"-m", "rtu", "-b", "9600", "-P", "none", "-a", "1", "-o", "0.3", "-1", noisy.b}, &code);
+    out = RunTool("mbpoll", {"-m", "rtu", "-b", "9600", "-P", "none", "-a", "1", "-o", "0.3", "-1", noisy.b},
+                  &code);
     QVERIFY2(!out.contains("[1]: "), qPrintable(out));
 }
 

@@ -101,7 +101,8 @@ QPoint PlacedPosition(QPoint stored, QSize window, const QRect &screen)
 {
     if (QRect(stored, window).intersects(screen))
         return stored;
-    return screen.center() - QPoint(window.width() / 2, window.height() / 2);
+    return {screen.x() + (screen.width() - window.width()) / 2,
+            screen.y() + (screen.height() - window.height()) / 2};
 }
 
 } // namespace CalcMath

@@ -5,7 +5,8 @@
 #include <cmath>
 #include <limits>
 
-namespace CalcMath {
+namespace CalcMath
+{
 
 std::optional<double> RelativeErrorPercent(double reference, double measured)
 {

@@ -9,7 +9,8 @@
 #include <optional>
 
 // Arithmetic of the error calculator, free of widgets so it can be checked alone.
-namespace CalcMath {
+namespace CalcMath
+{
 
 // Errors above this many percent are out of tolerance.
 inline constexpr double ErrorLimitPercent = 0.8;

@@ -12,7 +12,8 @@
 #include <cmath>
 #include <limits>
 
-namespace {
+namespace
+{
 
 const QString kIni = QStringLiteral("QTM.ini");
 const QString kSection = QStringLiteral("CalcFrm");
@@ -51,8 +52,7 @@ void TcalcFrm::FormCreate()
     const QPoint stored(ini.ReadInteger(kSection, QStringLiteral("left"), x()),
                         ini.ReadInteger(kSection, QStringLiteral("top"), y()));
     const QScreen *screen = QGuiApplication::primaryScreen();
-    move(screen ? CalcMath::PlacedPosition(stored, frameGeometry().size(), screen->geometry())
-                : stored);
+    move(screen ? CalcMath::PlacedPosition(stored, frameGeometry().size(), screen->geometry()) : stored);
     ReadingSlot = false;
     ReadingToki = false;
     ci = 0;
@@ -175,8 +175,7 @@ void TcalcFrm::CalcQ()
     ShowNumber(ui->edti20, entries.i20, 3);
     if (!ReadingSlot || ci == 0)
         return;
-    const auto ic = CalcMath::ExpectedCurrent(CalcMath::NominalCurrent(FQIzm), entries.i4,
-                                              entries.i20);
+    const auto ic = CalcMath::ExpectedCurrent(CalcMath::NominalCurrent(FQIzm), entries.i4, entries.i20);
     if (!ic)
         return;
     ShowNumber(ui->edtie, *ic, 3);

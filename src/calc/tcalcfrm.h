@@ -13,7 +13,8 @@ class IMBComMaster;
 class QLabel;
 class QLineEdit;
 
-namespace Ui {
+namespace Ui
+{
 class TcalcFrm;
 }
 

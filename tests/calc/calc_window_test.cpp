@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -16,7 +17,8 @@
 #include <limits>
 #include <memory>
 
-namespace {
+namespace
+{
 
 const QColor kRed(255, 0, 0);
 const QColor kGreen(0, 128, 0);
@@ -41,6 +43,7 @@ private Q_SLOTS:
     void cleanup();
 
     void initialState();
+    void closingOnlyHides();
     void flowError_data();
     void flowError();
     void zeroReferenceKeepsFlowAndCurrentGroups();
@@ -97,8 +100,8 @@ void CalcWindowTest::initialState()
 {
     QCOMPARE(w->windowTitle(), QStringLiteral("Калькулятор ЦТМ"));
     QVERIFY(!w->isVisible());
-    for (const char *name : {"edtqe", "edtqi", "edtmaxq", "edtminq", "EdtAvgQ", "edtie", "edtii",
-                             "edti4", "edti20", "edtVe", "edtVi", "edtimp"}) {
+    for (const char *name : {"edtqe", "edtqi", "edtmaxq", "edtminq", "EdtAvgQ", "edtie", "edtii", "edti4",
+                             "edti20", "edtVe", "edtVi", "edtimp"}) {
         QVERIFY2(Edit(name), name);
         QCOMPARE(Edit(name)->text(), QStringLiteral("0"));
         QVERIFY(Edit(name)->isReadOnly());
@@ -114,6 +117,20 @@ void CalcWindowTest::initialState()
     QCOMPARE(w->Slot(), 0);
 }
 
+void CalcWindowTest::closingOnlyHides()
+{
+    QPointer<TcalcFrm> guard(w.get());
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get(), 5000));
+    QVERIFY(w->close());
+    QVERIFY(!w->isVisible());
+    QCoreApplication::processEvents();
+    QVERIFY(guard);
+    w->SetQEtalon(2);
+    w->SetQIzm(1);
+    QCOMPARE(Label("lblqproc")->text(), QStringLiteral("50%"));
+}
+
 void CalcWindowTest::flowError_data()
 {
     QTest::addColumn<QString>("locale");
@@ -121,10 +138,14 @@ void CalcWindowTest::flowError_data()
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("error");
     QTest::addColumn<QColor>("colour");
-    QTest::newRow("point, within") << "C" << 100.5 << "100.5" << "0.5%" << kGreen;
-    QTest::newRow("point, out") << "C" << 101.0 << "101" << "1%" << kRed;
-    QTest::newRow("comma, within") << "ru_RU" << 100.5 << "100,5" << "0,5%" << kGreen;
-    QTest::newRow("comma, out") << "ru_RU" << 98.7654321 << "98,765" << "1,2346%" << kRed;
+    QTest::newRow("point, within") << "C" << 100.5 << "100.5"
+                                   << "0.5%" << kGreen;
+    QTest::newRow("point, out") << "C" << 101.0 << "101"
+                                << "1%" << kRed;
+    QTest::newRow("comma, within") << "ru_RU" << 100.5 << "100,5"
+                                   << "0,5%" << kGreen;
+    QTest::newRow("comma, out") << "ru_RU" << 98.7654321 << "98,765"
+                                << "1,2346%" << kRed;
 }
 
 void CalcWindowTest::flowError()
@@ -177,10 +198,14 @@ void CalcWindowTest::currentError_data()
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QString>("error");
     QTest::addColumn<QColor>("colour");
-    QTest::newRow("slot 0, mid-scale") << "C" << 0 << 150.0 << 12.1 << "12" << "0.8333%" << kRed;
-    QTest::newRow("slot 0, exact") << "ru_RU" << 0 << 150.0 << 12.0 << "12" << "0%" << kGreen;
-    QTest::newRow("slot 1, offset") << "C" << 1 << 0.0 << 4.1509 << "4.151" << "0.001%" << kGreen;
-    QTest::newRow("slot 1, comma") << "ru_RU" << 1 << 0.0 << 4.2 << "4,151" << "1,1818%" << kRed;
+    QTest::newRow("slot 0, mid-scale") << "C" << 0 << 150.0 << 12.1 << "12"
+                                       << "0.8333%" << kRed;
+    QTest::newRow("slot 0, exact") << "ru_RU" << 0 << 150.0 << 12.0 << "12"
+                                   << "0%" << kGreen;
+    QTest::newRow("slot 1, offset") << "C" << 1 << 0.0 << 4.1509 << "4.151"
+                                    << "0.001%" << kGreen;
+    QTest::newRow("slot 1, comma") << "ru_RU" << 1 << 0.0 << 4.2 << "4,151"
+                                   << "1,1818%" << kRed;
 }
 
 void CalcWindowTest::currentError()
@@ -261,8 +286,12 @@ void CalcWindowTest::volumeAndPulses_data()
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("pulseVolume");
     QTest::addColumn<QString>("pulseError");
-    QTest::newRow("point") << "C" << "1.234" << "1.28%";
-    QTest::newRow("comma") << "ru_RU" << "1,234" << "1,28%";
+    QTest::newRow("point") << "C"
+                           << "1.234"
+                           << "1.28%";
+    QTest::newRow("comma") << "ru_RU"
+                           << "1,234"
+                           << "1,28%";
 }
 
 void CalcWindowTest::volumeAndPulses()

@@ -283,7 +283,7 @@ void TMBComMaster::ProcessQueue()
 void TMBComMaster::Execute(const TaskPtr &task)
 {
     const bool isRead = task->kind == Kind::ReadInput || task->kind == Kind::ReadHold;
-    if (!m_connected || !m_client)
+    if (!m_connected || !m_client || m_client->state() != QModbusDevice::ConnectedState)
         return Finish(task, {}, kCannotSend);
     if (task->encodeError != kOk)
         return Finish(task, {}, task->encodeError);
@@ -359,6 +359,15 @@ void TMBComMaster::OnReplyFinished(QModbusReply *reply, quint64 execution)
 
     QVariant value;
     int result = kOk;
+    const QModbusResponse raw = reply->rawResult();
+    // Qt refuses a server ID reply whose text follows its run indicator; the
+    // payload is parsed here in either order.
+    if (task->kind == Kind::DeviceName && raw.functionCode() == QModbusPdu::ReportServerId
+        && !raw.isException() && reply->error() == QModbusDevice::InvalidResponseError) {
+        bool ok = false;
+        value = MbIdentificationText(raw.data(), &ok);
+        return Finish(task, ok ? value : QVariant(), ok ? kOk : kTooShort);
+    }
     switch (reply->error()) {
     case QModbusDevice::NoError:
         if (task->device == 0)
@@ -376,7 +385,7 @@ void TMBComMaster::OnReplyFinished(QModbusReply *reply, quint64 execution)
             result = DecodeErrorResult(e);
         } else if (task->kind == Kind::DeviceName) {
             bool ok = false;
-            value = MbIdentificationText(reply->rawResult().data(), &ok);
+            value = MbIdentificationText(raw.data(), &ok);
             if (!ok) {
                 value = QVariant();
                 result = kTooShort;
@@ -384,8 +393,8 @@ void TMBComMaster::OnReplyFinished(QModbusReply *reply, quint64 execution)
         }
         break;
     case QModbusDevice::ProtocolError:
-        if (reply->rawResult().isException())
-            result = ExceptionResult(reply->rawResult().exceptionCode());
+        if (raw.isException())
+            result = ExceptionResult(raw.exceptionCode());
         else
             result = m_crcSeen ? kCrc : kUnknown;
         break;

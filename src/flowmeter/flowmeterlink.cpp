@@ -23,6 +23,12 @@ constexpr int kCoilCanal = 2;
 constexpr int kCurrentSlotType = 2;
 constexpr int kTokiCount = 8;
 
+void SetText(QLineEdit *edit, const QString &text)
+{
+    if (edit)
+        edit->setText(text);
+}
+
 QVariant Element(const QVariant &value, int i)
 {
     const QVariantList list = value.toList();
@@ -36,6 +42,12 @@ FlowmeterLink::FlowmeterLink(IMBComMaster *mbcm1, IMBComMaster *mbcm, BenchShare
     : QObject(parent), m_mbcm1(mbcm1), m_mbcm(mbcm), m_shared(shared), m_pribor(pribor), m_ui(controls),
       m_form(form), m_formGS(formGS), m_windowParent(windowParent)
 {
+}
+
+void FlowmeterLink::SetPolledFields(QLineEdit *rashQ1, QLineEdit *nabor)
+{
+    m_ui.EdtRashQ1 = rashQ1;
+    m_ui.edtnabor = nabor;
 }
 
 void FlowmeterLink::SetCompletion(int qid, Completion completion)
@@ -205,11 +217,11 @@ void FlowmeterLink::DeviceNameDone(int mbAddr, const QVariant &value, int result
 void FlowmeterLink::VolumeDone(const QVariant &value, int result)
 {
     if (result != 0) {
-        m_ui.edtnabor->setText(QStringLiteral("Ошибка"));
+        SetText(m_ui.edtnabor, QStringLiteral("Ошибка"));
         return;
     }
     const double v = value.toDouble();
-    m_ui.edtnabor->setText(Fmt4(v));
+    SetText(m_ui.edtnabor, Fmt4(v));
     if (m_calc)
         m_calc->SetVIzm(v);
     if (m_shared.PribType == kPribTypeGs130 && m_form)
@@ -221,11 +233,11 @@ void FlowmeterLink::VolumeDone(const QVariant &value, int result)
 void FlowmeterLink::FlowRateDone(const QVariant &value, int result)
 {
     if (result != 0) {
-        m_ui.EdtRashQ1->setText(ResultText(result));
+        SetText(m_ui.EdtRashQ1, ResultText(result));
         return;
     }
     const double q = value.toDouble();
-    m_ui.EdtRashQ1->setText(Fmt3(q));
+    SetText(m_ui.EdtRashQ1, Fmt3(q));
     if (m_calc)
         m_calc->SetQIzm(q);
     if (m_shared.PribType == kPribTypeGs130 && m_form)

@@ -4,6 +4,7 @@
 #include "link/imbcommaster.h"
 
 #include <QHash>
+#include <QLineEdit>
 #include <QObject>
 #include <QPointer>
 
@@ -12,7 +13,6 @@
 class ICalcSink;
 class QAbstractButton;
 class QComboBox;
-class QLineEdit;
 class TFlowMeterForm;
 class TFlowMeterFormGS;
 
@@ -23,8 +23,9 @@ struct FlowmeterControls {
     QLineEdit *edtadrp = nullptr;
     QLineEdit *Edit4 = nullptr;
     QLineEdit *edtac = nullptr;
-    QLineEdit *EdtRashQ1 = nullptr;
-    QLineEdit *edtnabor = nullptr;
+    // On pages that may be replaced after start-up: see SetPolledFields.
+    QPointer<QLineEdit> EdtRashQ1;
+    QPointer<QLineEdit> edtnabor;
     QAbstractButton *BitBtn7 = nullptr;
     QAbstractButton *BtnSetup = nullptr;
     QAbstractButton *BtnCount1 = nullptr;
@@ -49,6 +50,8 @@ public:
 
     // nullptr: results meant for the calculator only update the main window.
     void SetCalc(ICalcSink *calc) { m_calc = calc; }
+    // Re-points the polled flow rate and volume fields after their page was replaced.
+    void SetPolledFields(QLineEdit *rashQ1, QLineEdit *nabor);
     // Routes the results of a QID not handled here (the windows' own tasks).
     void SetCompletion(int qid, Completion completion);
 

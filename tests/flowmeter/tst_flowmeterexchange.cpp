@@ -22,6 +22,7 @@ private Q_SLOTS:
     void gcMode();
     void calculatorSlotAndTable();
     void otherQidsGoToTheirCompletion();
+    void polledFieldsFollowAReplacedPage();
     void sentAndPostedMessages();
 };
 
@@ -191,6 +192,19 @@ void TestFlowmeterExchange::otherQidsGoToTheirCompletion()
     f.mbcm1.DeliverFrom(26, 4, 3, 0);
     QTRY_COMPARE_WITH_TIMEOUT(seen, (QList<int>{4, 3, 0}), 5000);
     QVERIFY(f.calc.status.isEmpty());
+}
+
+void TestFlowmeterExchange::polledFieldsFollowAReplacedPage()
+{
+    FlowmeterFixture f;
+    f.Choose(0);
+    delete f.ui.EdtRashQ1.data();
+    f.mbcm1.Deliver(4, 2.5);
+    QTRY_COMPARE_WITH_TIMEOUT(f.calc.qizm.size(), 1, 5000);
+    QLineEdit fresh;
+    f.link->SetPolledFields(&fresh, f.ui.edtnabor);
+    f.mbcm1.Deliver(4, 3.5);
+    QTRY_COMPARE_WITH_TIMEOUT(fresh.text(), QStringLiteral("3.5"), 5000);
 }
 
 void TestFlowmeterExchange::sentAndPostedMessages()

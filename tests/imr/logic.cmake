@@ -7,3 +7,10 @@ qtm_test(imr_sequences_test
           ${CMAKE_SOURCE_DIR}/src/shell/benchrouter.cpp
   LIBS qtm_imr qtm_testsupport
   TIMEOUT 120)
+if(TARGET qtm_sim)
+  qtm_test(imr_sim_test
+    SOURCES ${CMAKE_SOURCE_DIR}/tests/imr/imr_sim_test.cpp
+            ${CMAKE_SOURCE_DIR}/src/shell/benchrouter.cpp
+    LIBS qtm_imr qtm_sim qtm_testsupport
+    TIMEOUT 120)
+endif()

@@ -1,0 +1,138 @@
+#include "imr/imitflow.h"
+#include "imr/imitqpage.h"
+#include "imr/imrcontroller.h"
+#include "link/conventions.h"
+#include "link/radiogroup.h"
+#include "link/tmbcommaster.h"
+#include "shell/benchrouter.h"
+#include "sim/lib/demobench.h"
+#include "sim/lib/imrmodule.h"
+#include "sim/lib/simbench.h"
+#include "support/messagerecorder.h"
+
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+// The ИМР sequences over the real client against the simulated bench.
+class ImrSimTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<DemoBench> sim;
+    std::unique_ptr<BenchShared> s;
+    std::unique_ptr<TMBComMaster> mbcm;
+    std::unique_ptr<BenchRouter> router;
+    std::unique_ptr<ImrController> imr;
+    std::unique_ptr<MessageRecorder> messages;
+
+    void Open(double delayNs)
+    {
+        SimOptions o;
+        o.exact = true;
+        o.delayNs = delayNs;
+        sim = std::make_unique<DemoBench>(o);
+        QString error;
+        QVERIFY2(sim->Start(&error), qPrintable(error));
+        s = std::make_unique<BenchShared>();
+        s->ImrDev.Adr = quint8(sim->ImrAddress());
+        s->AutoCircCount = 256;
+        s->PribType = 0;
+        mbcm = std::make_unique<TMBComMaster>();
+        router = std::make_unique<BenchRouter>(*s);
+        connect(mbcm.get(), &IMBComMaster::OnExchange, this,
+                [this](int qid, int, int, const QVariant &value, int result) {
+                    router->Store(qid, value, result);
+                });
+        mbcm->SetComPort(sim->BenchEndpoint());
+        mbcm->SetConnected(true);
+        QTRY_VERIFY_WITH_TIMEOUT(mbcm->Connected(), 5000);
+        imr = std::make_unique<ImrController>(mbcm.get(), *s);
+        messages = std::make_unique<MessageRecorder>();
+    }
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void cleanup()
+    {
+        messages.reset();
+        imr.reset();
+        if (mbcm)
+            mbcm->SetConnected(false);
+        mbcm.reset();
+        router.reset();
+        s.reset();
+        sim.reset();
+    }
+
+    void calibrationGivesTheModulesDelay_data()
+    {
+        QTest::addColumn<double>("delay");
+        QTest::newRow("600 ns") << 600.0;
+        QTest::newRow("97.2 ns") << 97.2;
+    }
+    void calibrationGivesTheModulesDelay()
+    {
+        QFETCH(double, delay);
+        Open(delay);
+        QVERIFY(imr->CalibrateDelayLine());
+        QVERIFY(messages->shown.isEmpty());
+        QCOMPARE(Fmt3(s->DelayStep), Fmt3(delay));
+        QCOMPARE(s->ImrLastCmd, 8);
+    }
+
+    void imitationAtEachPoint()
+    {
+        Open(600);
+        ImitQPage page(*imr, *s);
+        page.show();
+        page.modelSelected = [] { return true; };
+        auto *btn = page.findChild<QPushButton *>(QStringLiteral("btnImit"));
+        auto *imit = page.findChild<QLineEdit *>(QStringLiteral("EdtRashQImit"));
+        page.Points()->SetItemIndex(2);
+        QTest::mouseClick(btn, Qt::LeftButton);
+        QVERIFY2(messages->shown.isEmpty(), qPrintable(messages->shown.join(QLatin1Char('|'))));
+        QCOMPARE(s->ImrMode, 1);
+        ImrModule &module = sim->Bench().Imr();
+        QCOMPARE(module.DelayedPulses(), 26);
+        QCOMPARE(imit->text(), QStringLiteral("31.092"));
+        QTRY_COMPARE_WITH_TIMEOUT((sim->Bench().Advance(), module.StateCode()), 2, 5000);
+
+        const int points[] = {0, 13, 30, 130, 250};
+        for (int i = 1; i < 5; ++i) {
+            QTest::mouseClick(page.Points()->Button(i), Qt::LeftButton);
+            ImitFlowInput in;
+            in.Q = points[i];
+            in.autoCircCount = 256;
+            in.delayStep = s->DelayStep;
+            const ImitFlowResult expected = ComputeImitFlow(in);
+            QCOMPARE(module.DelayedPulses(), expected.v);
+            QCOMPARE(imit->text(), Fmt3(expected.ImitQ));
+        }
+        QCOMPARE(imit->text(), QStringLiteral("251.04"));
+
+        QTest::mouseClick(btn, Qt::LeftButton);
+        QCOMPARE(s->ImrMode, 0);
+        QTRY_COMPARE_WITH_TIMEOUT((sim->Bench().Advance(), module.StateCode()), 0, 5000);
+        QVERIFY(imr->ImrToIdle());
+    }
+
+    void autoCirculations()
+    {
+        Open(600);
+        QString shown;
+        connect(imr.get(), &ImrController::AutoCircTextChanged, this,
+                [&shown](const QString &t) { shown = t; });
+        QVERIFY(imr->CountAutoCirculations());
+        QCOMPARE(shown, QStringLiteral("256"));
+        QCOMPARE(s->AutoCircCount, 256);
+    }
+};
+
+QTEST_MAIN(ImrSimTest)
+#include "imr_sim_test.moc"

@@ -33,6 +33,16 @@ ImrController::ImrController(IMBComMaster *mbcm, BenchShared &shared, QObject *p
 {
 }
 
+ImrController::~ImrController()
+{
+    m_s.Effects.remove(ReadEmulBit);
+}
+
+void ImrController::InstallEffects()
+{
+    m_s.Effects[ReadEmulBit] = [this](int, const QVariant &, int result) { EmulBitRead(result); };
+}
+
 bool ImrController::BenchConnected() const
 {
     return serverConnected ? serverConnected() : m_mbcm->Connected();

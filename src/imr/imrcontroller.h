@@ -18,6 +18,11 @@ class ImrController : public QObject
     Q_OBJECT
 public:
     ImrController(IMBComMaster *mbcm, BenchShared &shared, QObject *parent = nullptr);
+    ~ImrController() override;
+
+    // Registers what the bench exchange handler does after storing an ИМР result
+    // (the emulation-bit read shows the bit in the status).
+    void InstallEffects();
 
     // The bench link flag of the main window; the client's own state when unset.
     std::function<bool()> serverConnected;

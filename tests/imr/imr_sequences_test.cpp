@@ -394,6 +394,13 @@ private slots:
         s->ImrDev.Adr = 0;
         imr->RequestEmulBit();
         QVERIFY(bench->tasks.isEmpty());
+
+        imr->InstallEffects();
+        QVERIFY(s->Effects.contains(-11));
+        s->Effects.value(-11)(5, QVariant(), 3);
+        QCOMPARE(status.last(), QStringLiteral("error"));
+        imr.reset();
+        QVERIFY(!s->Effects.contains(-11));
     }
 
     void imitPageStartAndStop()

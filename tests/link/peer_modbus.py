@@ -2,8 +2,8 @@
 """Independent Modbus peer for the client's integration tests (pymodbus 3.0).
 
 Units: 1 answers normally (UTF-8 identification), 4 answers with a Windows-1251
-identification, 11..18 answer every request with exception code unit-10, and
-every other unit stays silent. Input registers from 10 hold fixed values whose
+identification, 9 answers RTU requests with a wrong CRC, 11..18 answer every
+request with exception code unit-10, and every other unit stays silent. Input registers from 10 hold fixed values whose
 word order the tests check. With --tcp the bound port is printed as "PORT n".
 """
 import argparse
@@ -16,6 +16,9 @@ from pymodbus.datastore import (ModbusSequentialDataBlock, ModbusServerContext,
 from pymodbus.pdu import ExceptionResponse
 from pymodbus.server.async_io import ModbusSerialServer, ModbusTcpServer
 from pymodbus.transaction import ModbusRtuFramer, ModbusSocketFramer
+from pymodbus.utilities import computeCRC
+
+RTU = False
 
 
 def words(fmt, value):
@@ -45,8 +48,12 @@ def unit(ident):
     return ctx
 
 
-def exceptions(response):
-    code = getattr(response, "unit_id", 0) - 10
+def manipulate(response):
+    unit_id = getattr(response, "unit_id", 0)
+    if unit_id == 9 and RTU:
+        frame = struct.pack(">BB", unit_id, response.function_code) + response.encode()
+        return frame + struct.pack(">H", computeCRC(frame) ^ 0xFFFF), True
+    code = unit_id - 10
     if 1 <= code <= 8:
         exc = ExceptionResponse(response.function_code & 0x7F, code)
         exc.transaction_id = response.transaction_id
@@ -61,14 +68,17 @@ async def main():
     ap.add_argument("--rtu")
     ap.add_argument("--baud", type=int, default=19200)
     args = ap.parse_args()
+    global RTU
+    RTU = bool(args.rtu)
 
     slaves = {1: unit("Модуль ИМР v1.2".encode("utf-8")),
-              4: unit("Счетчик УСИ".encode("cp1251"))}
+              4: unit("Счетчик УСИ".encode("cp1251")),
+              9: unit(b"CRC")}
     for u in range(11, 19):
         slaves[u] = unit(b"X")
     context = ModbusServerContext(slaves=slaves, single=False)
     opts = dict(ignore_missing_slaves=True, broadcast_enable=True,
-                response_manipulator=exceptions)
+                response_manipulator=manipulate)
     if args.tcp:
         server = ModbusTcpServer(context, framer=ModbusSocketFramer,
                                  address=("127.0.0.1", 0), **opts)

@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -368,6 +369,16 @@ void TMainFrm::closeEvent(QCloseEvent *event)
     QMainWindow::closeEvent(event);
     if (event->isAccepted())
         Q_EMIT FormClosed();
+}
+
+void TMainFrm::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    // The page control fills the normal height; the status text below it shows only when enlarged.
+    const int central = kNormalHeight - menuBar()->sizeHint().height() - ui->SB->sizeHint().height();
+    const int top = ui->StatusBar->height();
+    ui->pc->setGeometry(0, top, width(), qMax(100, central - top));
+    ui->Label84->setGeometry(6, central + 2, width() - 12, kTallHeight - kNormalHeight);
 }
 
 void TMainFrm::StatusBarMouseDown(QMouseEvent *event)

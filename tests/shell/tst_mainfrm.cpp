@@ -1,0 +1,354 @@
+#include "mainfixture.h"
+
+#include "bench/tsysfrm.h"
+#include "support/messagerecorder.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+class TestMainFrm : public QObject
+{
+    Q_OBJECT
+
+    static QTabWidget *Pc(TMainFrm &w) { return w.Control<QTabWidget>(QStringLiteral("pc")); }
+    static bool TabShown(TMainFrm &w, const char *page)
+    {
+        QTabWidget *pc = Pc(w);
+        return pc->isTabVisible(pc->indexOf(w.Page(QString::fromLatin1(page))));
+    }
+
+private Q_SLOTS:
+    void firstStartWithoutSettingsFile()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Монитор Тевор ЦТМ-01"));
+        QCOMPARE(w.height(), TMainFrm::kNormalHeight);
+        QCOMPARE(Pc(w)->currentWidget()->objectName(), QStringLiteral("TsConfig"));
+        QCOMPARE(w.Control<QComboBox>(QStringLiteral("cbxprib"))->currentIndex(), -1);
+        QCOMPARE(w.Control<QComboBox>(QStringLiteral("cbxprib"))->count(), 7);
+        QCOMPARE(w.Shared().PribType, -1);
+        QVERIFY(!w.Shared().OldBench);
+        auto *sg = w.Control<QTableWidget>(QStringLiteral("sg"));
+        QCOMPARE(sg->item(0, 0)->text(), QStringLiteral("Модуль"));
+        QCOMPARE(sg->item(2, 0)->text(), QStringLiteral("Модуль счетчика импульсов (УСИ)"));
+        for (int r = 1; r <= 3; ++r)
+            QCOMPARE(sg->item(r, 1)->text(), QStringLiteral("?"));
+        QCOMPARE(w.StatusPanel(1)->text(), QStringLiteral("Состояние:"));
+        QVERIFY(w.StatusPanel(0)->text().isEmpty());
+        QVERIFY(!w.Timer1->isActive());
+        const QPoint designPos = w.pos();
+        QVERIFY(!QFile::exists(f.IniPath()));
+        f.Close();
+
+        const QByteArray ini = f.ReadIni();
+        QVERIFY(ini.contains("left=" + QByteArray::number(designPos.x())));
+        QVERIFY(ini.contains("top=" + QByteArray::number(designPos.y())));
+        QVERIFY2(!ini.toLower().contains("pribors"), ini.constData());
+    }
+
+    void pagesOfTheFirstTaskAreShownOthersHidden()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create();
+        QTabWidget *pc = Pc(w);
+        const QStringList names = {"TsConfig", "TSImitQ", "TSImitV", "TS4", "TSPoverQ",
+                                   "TSPoverV", "TSIpt", "TSImr", "tsIPT2", "TsUSI"};
+        const QStringList captions = {"Конфигурация системы", "Имитация расхода", "Имитация накопл. объема",
+                                      "Протокол", "Поверка имитации расхода",
+                                      "Поверка имитации накопления объёма", "Поверка ИПТ", "Настройка ИМР",
+                                      "Настройка ИПТ, УСИ", "Поверка УСИ"};
+        QCOMPARE(pc->count(), 10);
+        for (int i = 0; i < 10; ++i) {
+            QCOMPARE(pc->widget(i)->objectName(), names[i]);
+            QCOMPARE(pc->tabText(i), captions[i]);
+            QVERIFY(pc->isTabEnabled(i)); // hidden, never merely disabled
+            QCOMPARE(pc->isTabVisible(i), i <= 2);
+        }
+    }
+
+    void setShowIgnoresConfigAndValuesOutside()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create();
+        w.SetShow(nsConfig, false);
+        QVERIFY(TabShown(w, "TsConfig"));
+        w.SetShow(TNames(42), true);
+        w.SetShow(TNames(-3), true);
+        QVERIFY(!TabShown(w, "TSImr"));
+        w.SetShow(nsIMR, true);
+        QVERIFY(TabShown(w, "TSImr"));
+        w.SetShow(nsImitV, false);
+        QVERIFY(!TabShown(w, "TSImitV"));
+    }
+
+    void settingsInOtherLetterCaseAreReadAndForeignKeysKept()
+    {
+        MainFixture f;
+        f.WriteIni("[qtm address]\r\nPRIBORS=3\r\nImr=5\r\n[FORM]\r\nLeft=40\r\nTOP=50\r\n"
+                   "[Foreign]\r\nkey=значение\r\n[QTM]\r\nComm Port=COM3\r\n");
+        TMainFrm &w = f.Create();
+        QCOMPARE(w.Control<QComboBox>(QStringLiteral("cbxprib"))->currentIndex(), 3);
+        QCOMPARE(w.pos(), QPoint(40, 50));
+        w.Control<QComboBox>(QStringLiteral("cbxprib"))->setCurrentIndex(6);
+        w.move(60, 70);
+        f.Close();
+
+        const QString ini = QString::fromUtf8(f.ReadIni());
+        QVERIFY2(ini.contains(QStringLiteral("key=значение")), qPrintable(ini));
+        QVERIFY(ini.contains(QStringLiteral("Comm Port=COM3")));
+        QVERIFY(ini.contains(QStringLiteral("Imr=5"), Qt::CaseInsensitive));
+        QCOMPARE(ini.count(QStringLiteral("pribors"), Qt::CaseInsensitive), 1);
+        QCOMPARE(ini.count(QStringLiteral("[form]"), Qt::CaseInsensitive), 1);
+        QVERIFY(ini.contains(QStringLiteral("=6")));
+        QVERIFY(ini.contains(QStringLiteral("=60")));
+        QVERIFY(ini.contains(QStringLiteral("=70")));
+    }
+
+    void modelIndexOutsideTheListSelectsNothing()
+    {
+        MainFixture f;
+        f.WriteIni("[QTM Address]\nPribors=99\n");
+        TMainFrm &w = f.Create();
+        QCOMPARE(w.Control<QComboBox>(QStringLiteral("cbxprib"))->currentIndex(), -1);
+        QCOMPARE(w.Shared().PribType, -1);
+        f.Close();
+        QVERIFY(f.ReadIni().contains("Pribors=99")); // nothing selected: the key is left as it was
+    }
+
+    void positionOffTheScreenCentres_data()
+    {
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("top");
+        QTest::newRow("beyond the right edge") << 100000 << 10;
+        QTest::newRow("beyond the bottom") << 10 << 100000;
+        QTest::newRow("far to the left") << -100000 << 10;
+    }
+    void positionOffTheScreenCentres()
+    {
+        QFETCH(int, left);
+        QFETCH(int, top);
+        MainFixture f;
+        f.WriteIni(QStringLiteral("[Form]\nleft=%1\ntop=%2\n").arg(left).arg(top).toUtf8());
+        TMainFrm &w = f.Create();
+        const QRect screen = w.screen()->geometry();
+        const QSize size = w.frameGeometry().size();
+        QCOMPARE(w.pos(), QPoint(screen.left() + (screen.width() - size.width()) / 2,
+                                 screen.top() + (screen.height() - size.height()) / 2));
+    }
+
+    void heightToggles()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create();
+        auto *b = w.Control<QToolButton>(QStringLiteral("SpeedButton1"));
+        b->click();
+        QCOMPARE(w.height(), TMainFrm::kTallHeight);
+        b->click();
+        QCOMPARE(w.height(), TMainFrm::kNormalHeight);
+        w.setFixedHeight(600);
+        b->click();
+        QCOMPARE(w.height(), TMainFrm::kNormalHeight);
+    }
+
+    void statusTextIsUncoveredOnlyWhenTall()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *label = w.Control<QLabel>(QStringLiteral("Label84"));
+        QVERIFY(label->text().startsWith(QStringLiteral("Состояние автомата:")));
+        auto visibleHeight = [&] { return label->visibleRegion().boundingRect().height(); };
+        QCOMPARE(visibleHeight(), 0);
+        w.Control<QToolButton>(QStringLiteral("SpeedButton1"))->click();
+        QTRY_VERIFY_WITH_TIMEOUT(visibleHeight() >= 40, 2000);
+    }
+
+    void shiftPressOnTheStatusBarAsksForTheOldBench()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create();
+        MessageRecorder rec;
+        QWidget *bar = w.Control<QWidget>(QStringLiteral("StatusBar"));
+        QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        QVERIFY(rec.asked.isEmpty());
+        QVERIFY(!w.Shared().OldBench);
+
+        rec.answer = true;
+        QTest::mousePress(bar, Qt::LeftButton, Qt::ShiftModifier, QPoint(5, 5));
+        QCOMPARE(rec.asked, QStringList{QStringLiteral("Вы работаете со старым ЦТМ?")});
+        QVERIFY(w.Shared().OldBench);
+
+        rec.answer = false;
+        QTest::mousePress(w.StatusPanel(0), Qt::LeftButton, Qt::ShiftModifier, QPoint(3, 3));
+        QCOMPARE(rec.asked.size(), 2);
+        QVERIFY(!w.Shared().OldBench);
+    }
+
+    void addressLabelTogglesTheHiddenResetButton()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create();
+        auto *reset = w.Control<QPushButton>(QStringLiteral("Button19"));
+        QWidget *label = w.Control<QWidget>(QStringLiteral("Label3"));
+        QVERIFY(!reset->isVisibleTo(&w));
+        QTest::mouseClick(label, Qt::LeftButton);
+        QVERIFY(reset->isVisibleTo(&w));
+        QTest::mouseClick(label, Qt::LeftButton);
+        QVERIFY(!reset->isVisibleTo(&w));
+    }
+
+    void shortcutsMenuAndButtonsConnectAlike()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create();
+        int bench = 0, prib = 0;
+        w.Hooks.ConnectBench = [&] { ++bench; };
+        w.Hooks.ConnectPrib = [&] { ++prib; };
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_K, Qt::ControlModifier);
+        QCOMPARE(bench, 1);
+        w.Control<QPushButton>(QStringLiteral("BtnConnect"))->click();
+        QCOMPARE(bench, 2);
+        w.Control<QAction>(QStringLiteral("N2"))->trigger();
+        QCOMPARE(bench, 3);
+        QCOMPARE(prib, 0);
+        QTest::keyClick(&w, Qt::Key_P, Qt::ControlModifier);
+        w.Control<QPushButton>(QStringLiteral("BtnConnect1"))->click();
+        w.Control<QAction>(QStringLiteral("N3"))->trigger();
+        QCOMPARE(prib, 3);
+        QCOMPARE(bench, 3);
+        QVERIFY(!w.Control<QAction>(QStringLiteral("N4"))->isVisible());
+    }
+
+    void findByNameSearchesTheWholeTree()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create();
+        QObject *label = TMainFrm::FindByName(&w, QStringLiteral("Label1"));
+        QVERIFY(label);
+        QVERIFY(label->parent() != &w); // owned by the group, inside a page
+        QCOMPARE(qobject_cast<QLabel *>(label)->text(), QStringLiteral("Состав комплекса."));
+        QVERIFY(!TMainFrm::FindByName(&w, QStringLiteral("label1")));
+        QVERIFY(!TMainFrm::FindByName(&w, QStringLiteral("NoSuchControl")));
+        QVERIFY(!TMainFrm::FindByName(nullptr, QStringLiteral("Label1")));
+    }
+
+    void mouseOverEditsAndGroupsMakesThemHot()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *edit = w.Control<QLineEdit>(QStringLiteral("edtadrp"));
+        QTest::mouseMove(edit, QPoint(5, 5));
+        QTRY_COMPARE_WITH_TIMEOUT(w.HotControl.data(), static_cast<QWidget *>(edit), 2000);
+        auto *group = w.Control<QGroupBox>(QStringLiteral("GbPrib"));
+        QTest::mouseMove(group, QPoint(group->width() - 3, group->height() - 3));
+        QTRY_COMPARE_WITH_TIMEOUT(w.HotControl.data(), static_cast<QWidget *>(group), 2000);
+    }
+
+    void targetTaskDialogSwitchesPages()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create(true);
+        int modelSetUps = 0;
+        w.Hooks.ApplyModel = [&](int) { ++modelSetUps; };
+        auto choose = [&](int task) {
+            QTimer::singleShot(0, &w, [&w, task] {
+                TSysFrm *dlg = w.Windows.SysFrm;
+                dlg->findChild<QComboBox *>(QStringLiteral("cbAim"))->setCurrentIndex(task);
+                dlg->findChild<QPushButton *>(QStringLiteral("btnUse"))->click();
+            });
+            w.Control<QPushButton>(QStringLiteral("BBnTarger"))->click();
+        };
+        choose(1);
+        QCOMPARE(w.Shared().TargetTask, 1);
+        QCOMPARE(w.Control<QLabel>(QStringLiteral("Label28"))->text(), QStringLiteral("Поверка ЦТМ"));
+        QVERIFY(!w.Control<QGroupBox>(QStringLiteral("GbPrib"))->isVisibleTo(&w));
+        QCOMPARE(w.Shared().AutoCircCount, 255);
+        QVERIFY(TabShown(w, "TSPoverQ") && TabShown(w, "TSPoverV") && TabShown(w, "TSIpt") && TabShown(w, "TsUSI"));
+        QVERIFY(!TabShown(w, "TSImitQ") && !TabShown(w, "TSImitV"));
+
+        choose(0);
+        QCOMPARE(w.Control<QLabel>(QStringLiteral("Label28"))->text(),
+                 QStringLiteral("Поверка ультразвуковых расходомеров"));
+        QVERIFY(w.Control<QGroupBox>(QStringLiteral("GbPrib"))->isVisibleTo(&w));
+        QVERIFY(TabShown(w, "TSImitQ") && TabShown(w, "TSImitV") && !TabShown(w, "TsUSI"));
+        QCOMPARE(modelSetUps, 1);
+    }
+
+    void cancellingTheTargetTaskKeepsThePages()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create(true);
+        QTimer::singleShot(0, &w, [&w] {
+            w.Windows.SysFrm->findChild<QPushButton *>(QStringLiteral("btnCansel"))->click();
+        });
+        w.Control<QPushButton>(QStringLiteral("BBnTarger"))->click();
+        QCOMPARE(w.Shared().TargetTask, 0);
+        QVERIFY(TabShown(w, "TSImitQ") && !TabShown(w, "TSPoverQ"));
+    }
+
+    void featurePageReplacesItsPlaceholder()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create();
+        auto *page = new QWidget;
+        auto *calcButton = new QToolButton(page);
+        calcButton->setObjectName(QStringLiteral("SpeedButton3"));
+        w.SetPage(QStringLiteral("TSImitQ"), page);
+        w.SetPage(QStringLiteral("TSPoverQ"), new QWidget);
+        QTabWidget *pc = Pc(w);
+        QCOMPARE(pc->widget(1), page);
+        QCOMPARE(page->objectName(), QStringLiteral("TSImitQ"));
+        QCOMPARE(pc->tabText(1), QStringLiteral("Имитация расхода"));
+        QVERIFY(pc->isTabVisible(1));
+        QVERIFY(!TabShown(w, "TSPoverQ"));
+        QCOMPARE(pc->count(), 10);
+        QVERIFY(!w.Windows.calcFrm->isVisible());
+        calcButton->click();
+        QVERIFY(w.Windows.calcFrm->isVisible());
+    }
+
+    void everyOperatorControlHasAnAccessibleName()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create();
+        const auto widgets = w.findChildren<QWidget *>();
+        QStringList unnamed;
+        for (QWidget *c : widgets) {
+            if (!(qobject_cast<QAbstractButton *>(c) || qobject_cast<QLineEdit *>(c) || qobject_cast<QComboBox *>(c)
+                  || qobject_cast<QTableWidget *>(c)))
+                continue;
+            if (c->objectName().isEmpty() || c->objectName().startsWith(QLatin1String("qt_")) || !c->parentWidget()
+                || qobject_cast<QComboBox *>(c->parentWidget()) || qobject_cast<QTabBar *>(c->parentWidget()))
+                continue;
+            QAccessibleInterface *a = QAccessible::queryAccessibleInterface(c);
+            if (!a || a->text(QAccessible::Name).trimmed().isEmpty())
+                unnamed << c->objectName();
+            if (auto *b = qobject_cast<QAbstractButton *>(c); b && b->text().isEmpty())
+                QVERIFY2(!b->toolTip().isEmpty(), qPrintable(c->objectName()));
+        }
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QLatin1Char(' '))));
+        auto *edtadrp = w.Control<QLineEdit>(QStringLiteral("edtadrp"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(edtadrp)->text(QAccessible::Name), QStringLiteral("Адрес"));
+    }
+};
+
+QTEST_MAIN(TestMainFrm)
+#include "tst_mainfrm.moc"

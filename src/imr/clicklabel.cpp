@@ -12,8 +12,8 @@ ClickFilter::ClickFilter(QWidget *target, std::function<void()> action)
 
 bool ClickFilter::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         m_action();
         return true;
     }

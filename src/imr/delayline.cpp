@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
 constexpr double kM = kCalibConversions;
 constexpr double kUnstableVariance = 5.0;

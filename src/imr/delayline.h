@@ -8,19 +8,17 @@
 constexpr int kCalibConversions = 10;
 
 // What the module returned for one calibration.
-struct DelayLineInput
-{
+struct DelayLineInput {
     quint32 Fosc = 0; // units of 10^-8 MHz
     double T0 = 0;    // ns
     double T1 = 0;    // ns
 };
 
-struct DelayLineResult
-{
+struct DelayLineResult {
     double Tosc = 0;    // ns
     double DacStep = 0; // ns per code step
     double FineCorr = 0;
-    int chosen = 0;     // channel whose delay became the step
+    int chosen = 0; // channel whose delay became the step
     double DelayStep = 0;
     bool valid = false; // false when the figures give no usable delay (e.g. Fosc 0)
 };

@@ -12,8 +12,7 @@ constexpr int kVerifyDivisor = 256;
 constexpr int kOffsetPribType = 3;
 constexpr int kPribTypeOffset = 16;
 
-struct ImitFlowInput
-{
+struct ImitFlowInput {
     int Q = 0; // m3/h
     bool verifyMode = false;
     int pribType = 0;
@@ -21,14 +20,13 @@ struct ImitFlowInput
     double delayStep = 0; // ns
 };
 
-struct ImitFlowResult
-{
+struct ImitFlowResult {
     enum Status { Ok, NoAutoCirc, NoDelayStep };
     Status status = Ok;
-    int N = 0;       // autocirculations used as the limit
-    double d = 0;    // exact count of delayed pulses minus one
-    int c = 0;       // written count before the class offset
-    int v = 0;       // the value written to the module
+    int N = 0;        // autocirculations used as the limit
+    double d = 0;     // exact count of delayed pulses minus one
+    int c = 0;        // written count before the class offset
+    int v = 0;        // the value written to the module
     double ImitQ = 0; // the flow rate the count really represents
 };
 

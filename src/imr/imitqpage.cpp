@@ -11,7 +11,8 @@
 
 #include <QRadioButton>
 
-namespace {
+namespace
+{
 constexpr int kOwnPoint = 5;
 constexpr int kModeFlow = 1;
 } // namespace
@@ -49,8 +50,8 @@ void ImitQPage::ShowIdle()
 bool ImitQPage::SelectedFlow(int &q) const
 {
     const int index = m_points->ItemIndex();
-    const QString text = index >= kOwnPoint || index < 0 ? ui->Edit1->text().trimmed()
-                                                         : m_points->Button(index)->text();
+    const QString text =
+        index >= kOwnPoint || index < 0 ? ui->Edit1->text().trimmed() : m_points->Button(index)->text();
     bool ok = false;
     q = text.toInt(&ok);
     if (!ok)

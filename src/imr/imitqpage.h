@@ -5,7 +5,8 @@
 #include <functional>
 #include <memory>
 
-namespace Ui {
+namespace Ui
+{
 class ImitQPage;
 }
 class ImrController;

@@ -12,7 +12,8 @@
 
 using namespace BenchQid;
 
-namespace {
+namespace
+{
 
 enum ImrCommand {
     cmdStart = 1,
@@ -97,13 +98,26 @@ bool ImrController::ImrToIdle()
         return false;
     int command = 0;
     switch (m_s.ImrState) {
-    case 0: return true;
-    case 1: case 2: command = cmdStop; break;
-    case 5: case 6: command = cmdEndTuning; break;
-    case 7: command = cmdEndDelayLineCheck; break;
-    case 8: command = cmdEndContinuousCheck; break;
-    case 255: return false;
-    default: break; // the automaton leaves the other states by itself
+    case 0:
+        return true;
+    case 1:
+    case 2:
+        command = cmdStop;
+        break;
+    case 5:
+    case 6:
+        command = cmdEndTuning;
+        break;
+    case 7:
+        command = cmdEndDelayLineCheck;
+        break;
+    case 8:
+        command = cmdEndContinuousCheck;
+        break;
+    case 255:
+        return false;
+    default:
+        break; // the automaton leaves the other states by itself
     }
     if (command != 0 && !WriteCommand(command))
         return false;
@@ -115,8 +129,7 @@ bool ImrController::ImrToIdle()
         if (m_s.ImrState == 0)
             return true;
     }
-    Messages::Show(QStringLiteral("ИМР не перешёл в состояние ИДЛЕ: ")
-                   + ImrStateText(m_s.ImrState));
+    Messages::Show(QStringLiteral("ИМР не перешёл в состояние ИДЛЕ: ") + ImrStateText(m_s.ImrState));
     return false;
 }
 
@@ -159,8 +172,8 @@ bool ImrController::WriteImitLength(quint32 ms)
     const int result = WaitResult(m_s.ResImitTime);
     if (result == 0)
         return true;
-    Messages::Show(QStringLiteral("Не удалось записать продолжительность имитации(") + ResultText(result)
-                   + QStringLiteral(")'"));
+    Messages::Show(QStringLiteral("Не удалось записать продолжительность имитации(") + ResultText(result) +
+                   QStringLiteral(")'"));
     return false;
 }
 
@@ -233,8 +246,8 @@ bool ImrController::CalibrateDelayLine()
     const DelayLineInput in{quint32(m_s.Fosc), m_s.T0, m_s.T1};
     const DelayLineResult r = ComputeDelayLine(in, m_s.CalibData, FineCorr);
     if (!r.valid) {
-        Messages::Show(QStringLiteral("Калибровка:Недопустимый результат расчёта задержки (Fosc = ")
-                       + QString::number(in.Fosc) + QLatin1Char(')'));
+        Messages::Show(QStringLiteral("Калибровка:Недопустимый результат расчёта задержки (Fosc = ") +
+                       QString::number(in.Fosc) + QLatin1Char(')'));
         return false;
     }
     FineCorr = r.FineCorr;
@@ -270,8 +283,8 @@ bool ImrController::SetImitFlow(int q, bool withTime)
     m_mbcm->WriteHoldRegs(WritePulseCount, 0, 16386, TypedValue(r.v, dtUInt16));
     const int written = WaitResult(m_s.ResPulseCount);
     if (written != 0) {
-        Messages::Show(QStringLiteral("Не удалось записать количество задержанных импульсов (")
-                       + QString::number(r.v) + QStringLiteral(") ") + ResultText(written));
+        Messages::Show(QStringLiteral("Не удалось записать количество задержанных импульсов (") +
+                       QString::number(r.v) + QStringLiteral(") ") + ResultText(written));
         return false;
     }
     Status(QStringLiteral("Записано ") + QString::number(r.v) + QStringLiteral(" импульсов"));
@@ -285,8 +298,8 @@ bool ImrController::SetImitFlow(int q, bool withTime)
         m_mbcm->WriteHoldRegs(WriteImitTime, 0, 32772, TypedValue(qint64(seconds) * 1000, dtUInt32));
         const int timeResult = WaitResult(m_s.ResImitTime);
         if (timeResult != 0) {
-            Messages::Show(QStringLiteral("Запись времени имитации не прошла (") + ResultText(timeResult)
-                           + QLatin1Char(')'));
+            Messages::Show(QStringLiteral("Запись времени имитации не прошла (") + ResultText(timeResult) +
+                           QLatin1Char(')'));
             return false;
         }
         Status(QStringLiteral("Записано время : ") + QString::number(seconds));

@@ -2,7 +2,8 @@
 
 #include <QStringList>
 
-namespace {
+namespace
+{
 
 const QString kUnknown = QStringLiteral("???");
 
@@ -64,8 +65,10 @@ QString ImrLastCmdText(int lastCmd)
         QStringLiteral("КОМАНДА \"ПРЕКРАТИТЬ НАСТРОЙКУ\" ВЫПОЛНЕНА УСПЕШНО\""),
         QStringLiteral("КОМАНДА \"ПРОИЗВЕСТИ ПОВЕРКУ ЧИСЛА ЗАДЕРЖАННЫХ ИМПУЛЬСОВ\" ВЫПОЛНЕНА УСПЕШНО\""),
         QStringLiteral("КОМАНДА \"ПРОИЗВЕСТИ ПОВЕРКУ ЧИСЛА ЗАДЕРЖАННЫХ ИМПУЛЬСОВ\" ВЫПОЛНЕНА С ОШИБКОЙ\""),
-        QStringLiteral("КОМАНДА \"НАЧАТЬ НЕПРЕРЫВНУЮ ПОВЕРКУ ЧИСЛА ЗАДЕРЖАННЫХ ИМПУЛЬСОВ\" ВЫПОЛНЕНА УСПЕШНО\""),
-        QStringLiteral("КОМАНДА \"ПРЕКРАТИТЬ НЕПРЕРЫВНУЮ ПОВЕРКУ ЧИСЛА ЗАДЕРЖАННЫХ ИМПУЛЬСОВ\" ВЫПОЛНЕНА УСПЕШНО\""),
+        QStringLiteral(
+            "КОМАНДА \"НАЧАТЬ НЕПРЕРЫВНУЮ ПОВЕРКУ ЧИСЛА ЗАДЕРЖАННЫХ ИМПУЛЬСОВ\" ВЫПОЛНЕНА УСПЕШНО\""),
+        QStringLiteral(
+            "КОМАНДА \"ПРЕКРАТИТЬ НЕПРЕРЫВНУЮ ПОВЕРКУ ЧИСЛА ЗАДЕРЖАННЫХ ИМПУЛЬСОВ\" ВЫПОЛНЕНА УСПЕШНО\""),
         QStringLiteral("КОМАНДА \"НАЧАТЬ ПОВЕРКУ ЛИНИИ ЗАДЕРЖКИ ПРИ CMODE 0\" ВЫПОЛНЕНА УСПЕШНО\""),
         QStringLiteral("КОМАНДА \"НАЧАТЬ ПОВЕРКУ ЛИНИИ ЗАДЕРЖКИ ПРИ CMODE 1\" ВЫПОЛНЕНА УСПЕШНО\""),
         QStringLiteral("КОМАНДА \"ПРЕКРАТИТЬ ПОВЕРКУ ЛИНИИ ЗАДЕРЖКИ\" ВЫПОЛНЕНА УСПЕШНО\""),
@@ -77,6 +80,6 @@ QString ImrLastCmdText(int lastCmd)
 
 QString ImrStatusText(int state, int error, int lastCmd)
 {
-    return ImrStateText(state) + QLatin1Char('\r') + ImrErrorText(error) + QLatin1Char('\r')
-        + ImrLastCmdText(lastCmd);
+    return ImrStateText(state) + QLatin1Char('\r') + ImrErrorText(error) + QLatin1Char('\r') +
+           ImrLastCmdText(lastCmd);
 }

@@ -10,8 +10,7 @@
 
 #include <cmath>
 
-DelayLineGroup::DelayLineGroup(QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::DelayLineGroup>())
+DelayLineGroup::DelayLineGroup(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::DelayLineGroup>())
 {
     ui->setupUi(this);
     connect(ui->Button20, &QPushButton::clicked, this, &DelayLineGroup::CalibrateClicked);

@@ -4,10 +4,11 @@
 
 #include <memory>
 
-namespace Ui {
+namespace Ui
+{
 class ImrTuningPage;
 class DelayLineGroup;
-}
+} // namespace Ui
 class ImrController;
 struct BenchShared;
 

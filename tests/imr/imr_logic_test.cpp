@@ -189,9 +189,12 @@ private slots:
         QTest::addColumn<int>("c");
         QTest::addColumn<QString>("imitQ");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("30") << 30 << "25.0516" << 26 << "31.0922" << "31.092";
-        QTest::newRow("250") << 250 << "216.0966" << 217 << "251.0404" << "251.04";
-        QTest::newRow("1") << 1 << "-0.1316" << 0 << "1.1516" << "1.152";
+        QTest::newRow("30") << 30 << "25.0516" << 26 << "31.0922"
+                            << "31.092";
+        QTest::newRow("250") << 250 << "216.0966" << 217 << "251.0404"
+                             << "251.04";
+        QTest::newRow("1") << 1 << "-0.1316" << 0 << "1.1516"
+                           << "1.152";
     }
     void flowWorkedFigures()
     {
@@ -297,8 +300,8 @@ private slots:
     {
         // 1 m3 at 31.0922 m3/h: 115.78 s -> 116 + 1
         QCOMPARE(ImitLengthSeconds(1, 27.0 / 256 * kFlowPerPulse * 600), 117);
-        QCOMPARE(ImitLengthSeconds(1, 3600.0 / 2.5), 3);  // 2.5 to the even 2, plus 1
-        QCOMPARE(ImitLengthSeconds(1, 3600.0 / 3.5), 5);  // 3.5 to the even 4, plus 1
+        QCOMPARE(ImitLengthSeconds(1, 3600.0 / 2.5), 3); // 2.5 to the even 2, plus 1
+        QCOMPARE(ImitLengthSeconds(1, 3600.0 / 3.5), 5); // 3.5 to the even 4, plus 1
     }
 };
 

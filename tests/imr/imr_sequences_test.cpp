@@ -3,9 +3,9 @@
 #include "imr/imitqpage.h"
 #include "imr/imrcontroller.h"
 #include "imr/imrtuningpage.h"
-#include "support/messagerecorder.h"
 #include "link/conventions.h"
 #include "link/radiogroup.h"
+#include "support/messagerecorder.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -20,7 +20,8 @@
 #include <cmath>
 #include <memory>
 
-namespace {
+namespace
+{
 
 const QString kNoStatus = QStringLiteral("Не удалось считать состояние ИМР");
 
@@ -323,7 +324,8 @@ private slots:
         bench->script[416387] << ScriptedImr::Reply{{}, 1};
         QVERIFY(!imr->SetImitFlow(30, false));
         QCOMPARE(messages->shown,
-                 QStringList{QStringLiteral("Не удалось записать количество задержанных импульсов (26) Прибор не отвечает")});
+                 QStringList{QStringLiteral(
+                     "Не удалось записать количество задержанных импульсов (26) Прибор не отвечает")});
         QVERIFY(bench->Commands().isEmpty());
 
         messages->Clear();
@@ -476,7 +478,8 @@ private slots:
         bench->script[416386] << ScriptedImr::Reply{{}, 1};
         QTest::mouseClick(btn, Qt::LeftButton);
         QCOMPARE(s->ImrMode, 0);
-        QVERIFY(messages->shown.first().startsWith(QStringLiteral("Калибровка:Не прошла запись числа конверсий:")));
+        QVERIFY(messages->shown.first().startsWith(
+            QStringLiteral("Калибровка:Не прошла запись числа конверсий:")));
 
         // without module or link: nothing at all
         messages->Clear();
@@ -492,8 +495,12 @@ private slots:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("t1");
         QTest::addColumn<QString>("d0");
-        QTest::newRow("point") << "C" << "35.5" << "97.2";
-        QTest::newRow("comma") << "de_DE" << "35,5" << "97,2";
+        QTest::newRow("point") << "C"
+                               << "35.5"
+                               << "97.2";
+        QTest::newRow("comma") << "de_DE"
+                               << "35,5"
+                               << "97,2";
     }
     void tuningPageShowsCalibration()
     {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "support/fakembcommaster.h"
 #include "link/benchshared.h"
 #include "shell/benchrouter.h"
+#include "support/fakembcommaster.h"
 
 #include <QHash>
 #include <QList>
@@ -32,10 +32,7 @@ public:
     QHash<int, QList<Reply>> script;
     QHash<int, Reply> steady;
 
-    static QVariant Status(int state, int error, int last)
-    {
-        return QVariantList{state, error, last};
-    }
+    static QVariant Status(int state, int error, int last) { return QVariantList{state, error, last}; }
     void QueueStatus(const QList<QList<int>> &states)
     {
         for (const auto &s : states)

@@ -117,6 +117,10 @@ void TMBComMaster::SetConnected(bool on)
         if (m_client && m_client->state() != QModbusDevice::UnconnectedState)
             return;
         if (m_client) {
+            // Its closing may not have reached us yet; close the link first.
+            if (m_connected)
+                QMetaObject::invokeMethod(
+                    this, [this] { OnStateChanged(QModbusDevice::UnconnectedState); }, Qt::QueuedConnection);
             m_client->disconnect(this);
             m_client->deleteLater();
         }
@@ -310,13 +314,14 @@ void TMBComMaster::Execute(const TaskPtr &task)
                 if (execution == m_execution && e == QModbusDevice::ResponseCrcError)
                     m_crcSeen = true;
             });
-    if (reply->isFinished()) {
-        QMetaObject::invokeMethod(
-            this, [this, reply, execution] { OnReplyFinished(reply, execution); }, Qt::QueuedConnection);
-    } else {
-        connect(reply, &QModbusReply::finished, this,
-                [this, reply, execution] { OnReplyFinished(reply, execution); });
-    }
+    // Queued: a handler may wait for its next task, and the client cannot read
+    // that task's reply while it is still inside the signal of this one.
+    const QPointer<QModbusReply> guarded(reply);
+    auto done = [this, guarded, execution] { OnReplyFinished(guarded, execution); };
+    if (reply->isFinished())
+        QMetaObject::invokeMethod(this, done, Qt::QueuedConnection);
+    else
+        connect(reply, &QModbusReply::finished, this, done, Qt::QueuedConnection);
 }
 
 QModbusReply *TMBComMaster::Send(const Task &task)
@@ -348,10 +353,11 @@ QModbusReply *TMBComMaster::Send(const Task &task)
     return nullptr;
 }
 
-void TMBComMaster::OnReplyFinished(QModbusReply *reply, quint64 execution)
+void TMBComMaster::OnReplyFinished(const QPointer<QModbusReply> &reply, quint64 execution)
 {
-    reply->deleteLater();
-    if (execution != m_execution || !m_current)
+    if (reply)
+        reply->deleteLater();
+    if (!reply || execution != m_execution || !m_current)
         return; // the link closed meanwhile and the task has had its event
     const TaskPtr task = m_current;
     m_current.reset();

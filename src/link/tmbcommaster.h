@@ -14,7 +14,9 @@ class QTimer;
 
 // The task server client over Qt SerialBus: "tcp://host:port" opens Modbus TCP,
 // any other ComPort a serial RTU line. Tasks run one at a time in hand-over order;
-// every execution ends in one OnExchange, always emitted from the event loop.
+// every execution ends in one OnExchange, always emitted from the event loop. A
+// periodic task runs first at hand-over, then every Period ms; a period that elapses
+// while its execution is still queued or on the line adds none.
 class TMBComMaster : public IMBComMaster
 {
     Q_OBJECT
@@ -62,7 +64,7 @@ private:
     void ProcessQueue();
     void Execute(const TaskPtr &task);
     QModbusReply *Send(const Task &task);
-    void OnReplyFinished(QModbusReply *reply, quint64 execution);
+    void OnReplyFinished(const QPointer<QModbusReply> &reply, quint64 execution);
     void Finish(const TaskPtr &task, const QVariant &value, int result);
     void Release(const TaskPtr &task);
     void OnStateChanged(QModbusDevice::State state);

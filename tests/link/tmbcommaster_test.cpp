@@ -1,6 +1,7 @@
 // The real client against an independent pymodbus peer, over loopback TCP or
 // (when built with PEER_RTU) RTU through a socat pty pair.
 #include "link/conventions.h"
+#include "link/mailbox.h"
 #include "link/tmbcommaster.h"
 #include "tmbcommaster_peer.h"
 
@@ -249,11 +250,15 @@ private slots:
     void broadcastCompletesOnceSent()
     {
         m_client->SetDeviceAddres(0);
+        QElapsedTimer took;
+        took.start();
         m_client->WriteHoldRegs(-1, 0, 0, TypedValue(9, dtUInt16));
         QCOMPARE(m_spy->size(), 0);
         const Exchange e = Next(-1, 2000);
         QCOMPARE(e.result, 0);
         QCOMPARE(e.mbAddr, 0);
+        // Done when sent (RTU: after the turnaround delay), not by waiting for a reply.
+        QVERIFY2(took.elapsed() < kAnswerDelay, qPrintable(QString::number(took.elapsed())));
     }
     void periodicRepeatsUntilFreed()
     {
@@ -285,6 +290,29 @@ private slots:
         m_client->FreeTask(27); // also drops the execution on the line
         QTest::qWait(kAnswerDelay + 200);
         QCOMPARE(CountOf(27), seen);
+    }
+    void handlerMayWaitForAnotherTask()
+    {
+        // The program's handlers hand over a task and wait for it from inside an event.
+        Mailbox inner;
+        int innerSeen = -1;
+        QVariant innerValue;
+        QMetaObject::Connection c = connect(
+            m_client.get(), &IMBComMaster::OnExchange, this,
+            [&](int qid, int, int, const QVariant &value, int result) {
+                if (qid == 41) {
+                    innerValue = value;
+                    inner = result;
+                } else if (qid == 40) {
+                    m_client->ReadInputRegs(41, 0, 12, dtFloat32, 1);
+                    innerSeen = WaitResult(inner, 3000);
+                }
+            });
+        m_client->ReadInputRegs(40, 0, 10, dtInt32, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(innerSeen, 0, 5000);
+        disconnect(c);
+        QCOMPARE(innerValue, QVariant::fromValue(1.5f));
+        QCOMPARE(Next(40).result, 0);
     }
     void freeAllTasksSilencesEverything()
     {

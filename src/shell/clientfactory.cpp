@@ -1,8 +1,8 @@
 #include "shell/clientfactory.h"
 
-#include "shell/nullmbcommaster.h"
+#include "link/tmbcommaster.h"
 
 IMBComMaster *CreateClient()
 {
-    return new NullMBComMaster;
+    return new TMBComMaster;
 }

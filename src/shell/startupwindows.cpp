@@ -1,4 +1,4 @@
-#include "shell/placeholderwindows.h"
+#include "shell/startupwindows.h"
 
 #include "auxiliary/staticforms.h"
 #include "auxiliary/tparatfrm.h"
@@ -6,37 +6,15 @@
 #include "bench/tpropertyfrm.h"
 #include "bench/tsysfrm.h"
 #include "imr/timvofrm.h"
+#include "link/canalfrm.h"
 #include "shell/tmainfrm.h"
-
-static QWidget *EmptyWindow(const char *name, const char *title, QWidget *parent)
-{
-    auto *w = new QWidget(parent, Qt::Window);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setWindowTitle(QString::fromUtf8(title));
-    return w;
-}
-
-QWidget *CreateMProFrm(QWidget *parent)
-{
-    return EmptyWindow("TMProFrm", "Свойства модуля.", parent);
-}
-
-QWidget *CreateCalcFrm(QWidget *parent)
-{
-    return EmptyWindow("TcalcFrm", "Калькулятор ЦТМ", parent);
-}
-
-QWidget *CreateCanalFrm(QWidget *parent)
-{
-    return EmptyWindow("TCanalFrm", "Настройка канала", parent);
-}
 
 void CreateProgramWindows(TMainFrm &main)
 {
     ProgramWindows &w = main.Windows;
     w.SysFrm = new TSysFrm(&main);
     QObject::connect(w.SysFrm, &TSysFrm::TaskChosen, &main, &TMainFrm::ApplyPageSet);
-    w.CanalFrm = CreateCanalFrm(&main);
+    w.CanalFrm = new TCanalFrm(&main);
     w.ImVOFrm = new TImVOFrm(&main);
     w.ParATFrm = new TParATFrm(&main);
     w.Form2 = new TForm2(&main);

@@ -1,7 +1,12 @@
 #include "shell/tmainfrm.h"
 #include "ui_tmainfrm.h"
 
+#include "bench/mprofrm.h"
 #include "bench/tfrminit.h"
+#include "calc/tcalcfrm.h"
+#include "flowmeter/flowmeterlink.h"
+#include "link/serverpriority.h"
+#include "shell/connections.h"
 #include "bench/tsysfrm.h"
 #include "flowmeter/tflowmeterform.h"
 #include "flowmeter/tflowmeterformgs.h"
@@ -9,7 +14,7 @@
 #include "link/inifile.h"
 #include "link/messages.h"
 #include "shell/accessibility.h"
-#include "shell/placeholderwindows.h"
+#include "link/canalfrm.h"
 #include "shell/windowplacement.h"
 
 #include <QAbstractButton>
@@ -84,6 +89,10 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     connect(MBCM, &IMBComMaster::OnExchange, this, &TMainFrm::MBCMExchange);
     for (int i = 0; i < ui->pc->count(); ++i)
         ConnectPageButtons(ui->pc->widget(i));
+    auto *links = new Connections(*this);
+    Hooks.ConnectBench = [links] { links->BtnConnectClick(); };
+    Hooks.ConnectPrib = [links] { links->BtnConnect1Click(); };
+    WireFlowmeter();
 
     FormCreate();
 }
@@ -102,14 +111,71 @@ void TMainFrm::FormCreate()
     ui->pc->setCurrentWidget(ui->TsConfig);
     ui->pc->setTabVisible(PageIndex(QStringLiteral("TS4")), false);
     ApplyPageSet(0);
-    if (!Windows.MProFrm)
-        Windows.MProFrm = CreateMProFrm(this);
-    if (!Windows.calcFrm)
-        Windows.calcFrm = CreateCalcFrm(this);
+    if (!m_mpro) {
+        m_mpro = new TMProFrm(this);
+        m_mpro->Shared = &m_shared;
+        Windows.MProFrm = m_mpro;
+    }
+    if (!m_calc) {
+        m_calc = new TcalcFrm(this);
+        m_calc->SetFlowmeterLink(MBCM1, [this] { return FPRiborConnected; });
+        m_flow->SetCalc(m_calc);
+        Windows.calcFrm = m_calc;
+    }
     FillModels();
+    m_mpro->readINI();
     ReadFINI();
+    m_shared.ImrDev.Adr = quint8(m_mpro->Imr);
+    m_shared.UsiDev.Adr = quint8(m_mpro->Usi);
+    m_shared.IptDev.Adr = quint8(m_mpro->IPT);
     ShowModuleAddresses();
     AssignAccessibleNames(this);
+    RaiseServerPriority();
+}
+
+void TMainFrm::WireFlowmeter()
+{
+    FlowmeterControls c;
+    c.cbxprib = ui->cbxprib;
+    c.edtadrp = ui->edtadrp;
+    c.Edit4 = ui->Edit4;
+    c.edtac = ui->edtac;
+    c.BitBtn7 = ui->BitBtn7;
+    c.BtnSetup = ui->BtnSetup;
+    c.BtnCount1 = ui->BtnCount1;
+    c.BtnConnect1 = ui->BtnConnect1;
+    m_flow = new FlowmeterLink(MBCM1, MBCM, m_shared, Pribor, c, Windows.FlowMeterForm, Windows.FlowMeterFormGS,
+                               this, this);
+    connect(MBCM1, &IMBComMaster::OnExchange, m_flow, &FlowmeterLink::MBCM1Exchange);
+    connect(ui->cbxprib, &QComboBox::activated, m_flow, &FlowmeterLink::cbxpribChange);
+    connect(ui->BitBtn7, &QPushButton::clicked, m_flow, &FlowmeterLink::BitBtn7Click);
+    connect(ui->BtnCount1, &QPushButton::clicked, m_flow, &FlowmeterLink::BtnCount1Click);
+    connect(ui->BtnSetup, &QPushButton::clicked, m_flow, &FlowmeterLink::BtnSetupClick);
+    connect(ui->BtnProp, &QPushButton::clicked, this, &TMainFrm::BtnPropClick);
+    connect(ui->btnCanal, &QPushButton::clicked, this, [this] {
+        if (auto *c = qobject_cast<TCanalFrm *>(Windows.CanalFrm.data()))
+            c->ShowForBench();
+    });
+    connect(ui->BBParam, &QPushButton::clicked, this, [this] {
+        auto *c = qobject_cast<TCanalFrm *>(Windows.CanalFrm.data());
+        if (!c)
+            return;
+        c->ShowForFlowmeter();
+        bool ok = false;
+        const int adr = ui->edtadrp->text().trimmed().toInt(&ok);
+        if (ok && adr >= 0 && adr <= 255) {
+            m_shared.PriborDev.Adr = quint8(adr);
+            MBCM1->SetDeviceAddres(adr);
+        }
+    });
+    Hooks.ApplyModel = [this](int row) { m_flow->SetPribType(row); };
+}
+
+void TMainFrm::BtnPropClick()
+{
+    m_mpro->readINI();
+    ui->cbxprib->clear();
+    ui->cbxprib->addItems(m_mpro->Names());
 }
 
 void TMainFrm::FillGrid()
@@ -188,19 +254,8 @@ void TMainFrm::WriteFINI()
 
 void TMainFrm::ApplyModel(int row)
 {
-    if (Hooks.ApplyModel) {
+    if (Hooks.ApplyModel)
         Hooks.ApplyModel(row);
-        return;
-    }
-    // Until the flowmeter polling is plugged in: the windows exist and are bound.
-    if (!Windows.FlowMeterForm)
-        Windows.FlowMeterForm = new TFlowMeterForm(this);
-    if (!Windows.FlowMeterFormGS)
-        Windows.FlowMeterFormGS = new TFlowMeterFormGS(this);
-    Windows.FlowMeterForm->MBCM = MBCM1;
-    Windows.FlowMeterForm->Pribor = &Pribor;
-    Windows.FlowMeterFormGS->MBCM = MBCM1;
-    Windows.FlowMeterFormGS->Pribor = &Pribor;
 }
 
 void TMainFrm::SetServerConnected(bool on)

@@ -12,7 +12,10 @@
 
 #include <memory>
 
+class FlowmeterLink;
 class QLabel;
+class TcalcFrm;
+class TMProFrm;
 class QMouseEvent;
 namespace Ui {
 class TMainFrm;
@@ -41,6 +44,9 @@ public:
     bool FPRiborConnected = false;
 
     BenchShared &Shared() { return m_shared; }
+    FlowmeterLink *Flow() const { return m_flow; }
+    TcalcFrm *Calc() const { return m_calc; }
+    TMProFrm *MPro() const { return m_mpro; }
     MainHooks Hooks;
     ProgramWindows Windows;
     QTimer *Timer1 = nullptr;
@@ -104,6 +110,11 @@ private:
     std::unique_ptr<Ui::TMainFrm> ui;
     BenchShared m_shared;
     BenchRouter m_router;
+    FlowmeterLink *m_flow = nullptr;
+    TcalcFrm *m_calc = nullptr;  // children of this window
+    TMProFrm *m_mpro = nullptr;
+    void WireFlowmeter();
+    void BtnPropClick();
     QLabel *m_sbPanel = nullptr;
     QLabel *m_statusPanels[3] = {nullptr, nullptr, nullptr};
 };

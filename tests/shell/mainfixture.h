@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/placeholderwindows.h"
+#include "shell/startupwindows.h"
 #include "shell/tmainfrm.h"
 #include "support/fakembcommaster.h"
 

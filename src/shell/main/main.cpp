@@ -1,6 +1,6 @@
 #include "shell/clientfactory.h"
 #include "shell/demomode.h"
-#include "shell/placeholderwindows.h"
+#include "shell/startupwindows.h"
 #include "shell/signalcloser.h"
 #include "shell/tmainfrm.h"
 
@@ -18,7 +18,7 @@ int main(int argc, char *argv[])
     bool demoStarted = false;
     if (demo) {
         UseDemoSettingsFolder();
-        demoStarted = StartDemoBench(&demoError);
+        demoStarted = StartDemoBench(&app, &demoError);
     }
 
     TMainFrm main(CreateClient(), CreateClient());

@@ -1,0 +1,119 @@
+#include "shell/connections.h"
+
+#include "bench/tfrminit.h"
+#include "flowmeter/flowmeterlink.h"
+#include "flowmeter/tflowmeterform.h"
+#include "flowmeter/tflowmeterformgs.h"
+#include "link/canalfrm.h"
+#include "link/messages.h"
+#include "shell/tmainfrm.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+Connections::Connections(TMainFrm &main) : QObject(&main), m_main(main)
+{
+    connect(main.MBCM, &IMBComMaster::OnChangeConnected, this, &Connections::MBCMChangeConnected);
+    connect(main.MBCM1, &IMBComMaster::OnChangeConnected, this, &Connections::MBCM1ChangeConnected);
+}
+
+TCanalFrm *Connections::Canal() const
+{
+    return qobject_cast<TCanalFrm *>(m_main.Windows.CanalFrm.data());
+}
+
+QString Connections::PortName() const
+{
+    TCanalFrm *c = Canal();
+    return c ? c->VarCPort : QString();
+}
+
+static void Apply(IMBComMaster *client, TCanalFrm *canal, const QString &section)
+{
+    if (canal) {
+        canal->TitleP = section;
+        canal->ReadFINI();
+        client->SetAnswerDelay(canal->varAnsDel);
+        client->SetLinkType(canal->varCLink);
+        client->SetComPort(canal->VarCPort);
+        client->SetComSpeed(canal->BaudRate());
+        client->SetRetries(canal->varRet);
+        client->SetInterByte(canal->varCInterval);
+    }
+    client->SetConnected(true);
+}
+
+void Connections::BtnConnectClick()
+{
+    if (m_main.FServerConnected) {
+        m_main.MBCM->SetConnected(false);
+        for (const char *b : {"BitBtn5", "BtnCount"})
+            if (auto *w = m_main.Control<QWidget>(QString::fromLatin1(b)))
+                w->setEnabled(false);
+        return;
+    }
+    Apply(m_main.MBCM, Canal(), QStringLiteral("QTM"));
+}
+
+void Connections::BtnConnect1Click()
+{
+    if (m_main.FPRiborConnected) {
+        if (m_main.Windows.FlowMeterForm)
+            m_main.Windows.FlowMeterForm->hide();
+        if (m_main.Windows.FlowMeterFormGS)
+            m_main.Windows.FlowMeterFormGS->hide();
+        m_main.MBCM1->FreeAllTasks();
+        m_main.MBCM1->SetConnected(false);
+        for (const char *b : {"BitBtn7", "BtnSetup"})
+            if (auto *w = m_main.Control<QWidget>(QString::fromLatin1(b)))
+                w->setEnabled(false);
+        return;
+    }
+    // Prepare the link first: the address check may end the action.
+    bool ok = false;
+    const int adr = m_main.Control<QLineEdit>(QStringLiteral("edtadrp"))->text().trimmed().toInt(&ok);
+    if (!ok || adr < 0 || adr > 255) {
+        Messages::Show(QStringLiteral("\"%1\" не является правильным адресом прибора (0..255).")
+                           .arg(m_main.Control<QLineEdit>(QStringLiteral("edtadrp"))->text()));
+        return;
+    }
+    m_main.Shared().PriborDev.Adr = quint8(adr);
+    m_main.MBCM1->SetDeviceAddres(adr);
+    Apply(m_main.MBCM1, Canal(), QStringLiteral("PRIBOR"));
+}
+
+void Connections::MBCMChangeConnected(bool connected)
+{
+    m_main.SetServerConnected(connected);
+    for (const char *b : {"BitBtn5", "BtnCount"})
+        if (auto *w = m_main.Control<QWidget>(QString::fromLatin1(b)))
+            w->setEnabled(connected);
+    auto *button = m_main.Control<QPushButton>(QStringLiteral("BtnConnect"));
+    if (connected) {
+        m_main.SetSBText(QStringLiteral("QTM on"));
+        button->setText(QStringLiteral("Отключиться"));
+    } else {
+        m_main.SetSBText(PortName() + QStringLiteral("QTM off"));
+        button->setText(QStringLiteral("Подключиться"));
+    }
+    if (m_main.Windows.FrmInit)
+        m_main.Windows.FrmInit->Connecting = connected;
+}
+
+void Connections::MBCM1ChangeConnected(bool connected)
+{
+    m_main.SetPriborConnected(connected);
+    for (const char *b : {"BitBtn7", "BtnSetup"})
+        if (auto *w = m_main.Control<QWidget>(QString::fromLatin1(b)))
+            w->setEnabled(connected);
+    auto *button = m_main.Control<QPushButton>(QStringLiteral("BtnConnect1"));
+    if (connected) {
+        m_main.SetSBText(QStringLiteral("Pribor on"));
+        button->setText(QStringLiteral("Отключиться"));
+        if (m_main.Flow())
+            m_main.Flow()->RestartPolling();
+    } else {
+        m_main.SetSBText(PortName() + QStringLiteral("Pribor off"));
+        button->setText(QStringLiteral("Подключиться"));
+    }
+}

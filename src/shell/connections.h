@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QObject>
+
+class TMainFrm;
+class TCanalFrm;
+
+// Opening and closing of the bench and flowmeter links from the main window's
+// buttons, and the link state in its captions and status bars.
+class Connections : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Connections(TMainFrm &main);
+
+    void BtnConnectClick();
+    void BtnConnect1Click();
+    void MBCMChangeConnected(bool connected);
+    void MBCM1ChangeConnected(bool connected);
+
+private:
+    TCanalFrm *Canal() const;
+    QString PortName() const;
+
+    TMainFrm &m_main;
+};

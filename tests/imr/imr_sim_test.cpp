@@ -115,6 +115,18 @@ private slots:
             QCOMPARE(imit->text(), Fmt3(expected.ImitQ));
         }
         QCOMPARE(imit->text(), QStringLiteral("251.04"));
+        QTRY_COMPARE_WITH_TIMEOUT((sim->Bench().Advance(), module.StateCode()), 2, 5000);
+
+        // point "0" stops the module but keeps the page armed
+        // a radio button takes clicks on its indicator and text only
+        QTest::mouseClick(page.Points()->Button(0), Qt::LeftButton, {}, QPoint(6, 10));
+        QVERIFY2(messages->shown.isEmpty(), qPrintable(messages->shown.join(QLatin1Char('|'))));
+        QCOMPARE(page.Points()->ItemIndex(), 0);
+        QCOMPARE(imit->text(), QStringLiteral("0.000"));
+        QTRY_COMPARE_WITH_TIMEOUT((sim->Bench().Advance(), module.StateCode()), 0, 5000);
+        QTest::mouseClick(page.Points()->Button(1), Qt::LeftButton);
+        QCOMPARE(module.DelayedPulses(), 11);
+        QTRY_COMPARE_WITH_TIMEOUT((sim->Bench().Advance(), module.StateCode()), 2, 5000);
 
         QTest::mouseClick(btn, Qt::LeftButton);
         QCOMPARE(s->ImrMode, 0);

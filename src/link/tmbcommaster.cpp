@@ -163,7 +163,7 @@ void TMBComMaster::ApplyRs485()
 }
 
 TMBComMaster::TaskPtr TMBComMaster::MakeTask(Kind kind, int qid, int period, int address, int dataType,
-                                            int count) const
+                                             int count) const
 {
     auto t = std::make_shared<Task>();
     t->kind = kind;
@@ -345,8 +345,8 @@ QModbusReply *TMBComMaster::Send(const Task &task)
         return m_client->sendWriteRequest(
             QModbusDataUnit(QModbusDataUnit::HoldingRegisters, task.address, task.words), device);
     case Kind::WriteBins:
-        return m_client->sendWriteRequest(
-            QModbusDataUnit(QModbusDataUnit::Coils, task.address, task.words), device);
+        return m_client->sendWriteRequest(QModbusDataUnit(QModbusDataUnit::Coils, task.address, task.words),
+                                          device);
     case Kind::DeviceName:
         return m_client->sendRawRequest(QModbusRequest(QModbusRequest::ReportServerId), device);
     }
@@ -368,8 +368,8 @@ void TMBComMaster::OnReplyFinished(const QPointer<QModbusReply> &reply, quint64 
     const QModbusResponse raw = reply->rawResult();
     // Qt refuses a server ID reply whose text follows its run indicator; the
     // payload is parsed here in either order.
-    if (task->kind == Kind::DeviceName && raw.functionCode() == QModbusPdu::ReportServerId
-        && !raw.isException() && reply->error() == QModbusDevice::InvalidResponseError) {
+    if (task->kind == Kind::DeviceName && raw.functionCode() == QModbusPdu::ReportServerId &&
+        !raw.isException() && reply->error() == QModbusDevice::InvalidResponseError) {
         bool ok = false;
         value = MbIdentificationText(raw.data(), &ok);
         return Finish(task, ok ? value : QVariant(), ok ? kOk : kTooShort);

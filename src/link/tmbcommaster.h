@@ -76,9 +76,9 @@ private:
     QPointer<QModbusClient> m_client;
     bool m_connected = false;
     bool m_tcp = false;
-    QList<TaskPtr> m_tasks;   // every task not yet freed (periodic ones until freed)
-    QList<TaskPtr> m_queue;   // executions waiting for the line
-    TaskPtr m_current;        // the execution on the line
-    quint64 m_execution = 0;  // tags the reply of the current execution
-    bool m_crcSeen = false;   // a CRC error was reported during the current execution
+    QList<TaskPtr> m_tasks;  // every task not yet freed (periodic ones until freed)
+    QList<TaskPtr> m_queue;  // executions waiting for the line
+    TaskPtr m_current;       // the execution on the line
+    quint64 m_execution = 0; // tags the reply of the current execution
+    bool m_crcSeen = false;  // a CRC error was reported during the current execution
 };

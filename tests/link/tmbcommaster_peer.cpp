@@ -48,8 +48,7 @@ QString PeerProcess::Start(bool rtu)
     const QString a = m_dir.filePath(QStringLiteral("client"));
     const QString b = m_dir.filePath(QStringLiteral("peer"));
     m_socat.start(QStringLiteral("socat"),
-                  {QStringLiteral("-d"), QStringLiteral("-d"),
-                   QStringLiteral("pty,raw,echo=0,link=") + a,
+                  {QStringLiteral("-d"), QStringLiteral("-d"), QStringLiteral("pty,raw,echo=0,link=") + a,
                    QStringLiteral("pty,raw,echo=0,link=") + b});
     QDeadlineTimer deadline(5000);
     while (!(QFileInfo::exists(a) && QFileInfo::exists(b)) && !deadline.hasExpired())

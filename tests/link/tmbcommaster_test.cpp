@@ -158,7 +158,8 @@ private slots:
         QCOMPARE(Next(400052).value.toList(),
                  (QVariantList{QVariant::fromValue(quint16(0x0102)), QVariant::fromValue(quint16(0x0304))}));
 
-        m_client->WriteHoldRegs(1, 0, 60, QVariantList{TypedValue(-2.25, dtFloat64), TypedValue(7.5, dtFloat64)});
+        m_client->WriteHoldRegs(1, 0, 60,
+                                QVariantList{TypedValue(-2.25, dtFloat64), TypedValue(7.5, dtFloat64)});
         QCOMPARE(Next(1).result, 0);
         m_client->ReadHoldRegs(2, 0, 60, dtFloat64, 2);
         QCOMPARE(Next(2).value.toList(), (QVariantList{QVariant(-2.25), QVariant(7.5)}));
@@ -297,17 +298,16 @@ private slots:
         Mailbox inner;
         int innerSeen = -1;
         QVariant innerValue;
-        QMetaObject::Connection c = connect(
-            m_client.get(), &IMBComMaster::OnExchange, this,
-            [&](int qid, int, int, const QVariant &value, int result) {
-                if (qid == 41) {
-                    innerValue = value;
-                    inner = result;
-                } else if (qid == 40) {
-                    m_client->ReadInputRegs(41, 0, 12, dtFloat32, 1);
-                    innerSeen = WaitResult(inner, 3000);
-                }
-            });
+        QMetaObject::Connection c = connect(m_client.get(), &IMBComMaster::OnExchange, this,
+                                            [&](int qid, int, int, const QVariant &value, int result) {
+                                                if (qid == 41) {
+                                                    innerValue = value;
+                                                    inner = result;
+                                                } else if (qid == 40) {
+                                                    m_client->ReadInputRegs(41, 0, 12, dtFloat32, 1);
+                                                    innerSeen = WaitResult(inner, 3000);
+                                                }
+                                            });
         m_client->ReadInputRegs(40, 0, 10, dtInt32, 1);
         QTRY_COMPARE_WITH_TIMEOUT(innerSeen, 0, 5000);
         disconnect(c);

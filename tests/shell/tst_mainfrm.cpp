@@ -235,6 +235,45 @@ private Q_SLOTS:
         QVERIFY(!w.Control<QAction>(QStringLiteral("N4"))->isVisible());
     }
 
+    void benchLinkOpensAndClosesFromTheButton()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create(true);
+        auto *connect = w.Control<QPushButton>(QStringLiteral("BtnConnect"));
+        auto *search = w.Control<QPushButton>(QStringLiteral("BitBtn5"));
+        connect->click();
+        QTRY_COMPARE_WITH_TIMEOUT(connect->text(), QStringLiteral("Отключиться"), 2000);
+        QVERIFY(w.ServerConnected());
+        QCOMPARE(w.SBText(), QStringLiteral("QTM on"));
+        QCOMPARE(w.StatusPanel(0)->text(), QStringLiteral("Вкл сервер"));
+        QVERIFY(search->isEnabled());
+        connect->click();
+        QVERIFY(!search->isEnabled()); // at once, before the link reports
+        QTRY_COMPARE_WITH_TIMEOUT(connect->text(), QStringLiteral("Подключиться"), 2000);
+        QCOMPARE(w.SBText(), QStringLiteral("COM1QTM off"));
+        QCOMPARE(w.StatusPanel(0)->text(), QStringLiteral("Выкл сервер"));
+    }
+
+    void flowmeterAddressComesFromItsField()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create(true);
+        MessageRecorder rec;
+        const int benchDevice = f.mbcm->DeviceAddres();
+        auto *adr = w.Control<QLineEdit>(QStringLiteral("edtadrp"));
+        adr->setText(QStringLiteral("x7"));
+        w.BtnConnect1Click();
+        QCOMPARE(rec.shown.size(), 1);
+        QCOMPARE(f.mbcm1->CountOp(QStringLiteral("SetConnected")), 0);
+        adr->setText(QStringLiteral("7"));
+        w.BtnConnect1Click();
+        QCOMPARE(int(w.Shared().PriborDev.Adr), 7);
+        QCOMPARE(f.mbcm1->DeviceAddres(), 7);
+        QCOMPARE(f.mbcm->DeviceAddres(), benchDevice);
+        QTRY_VERIFY_WITH_TIMEOUT(w.PriborConnected(), 2000);
+        QCOMPARE(w.SBText(), QStringLiteral("Pribor on"));
+    }
+
     void findByNameSearchesTheWholeTree()
     {
         MainFixture f;

@@ -416,6 +416,12 @@ void TMBComMaster::OnReplyFinished(const QPointer<QModbusReply> &reply, quint64 
     case QModbusDevice::ReplyAbortedError:
         result = kCannotSend;
         break;
+    case QModbusDevice::InvalidResponseError:
+        // Qt refuses a read reply that holds less than was asked for.
+        result = task->kind == Kind::ReadInput || task->kind == Kind::ReadHold || task->kind == Kind::ReadBins
+                     ? kTooShort
+                     : kUnknown;
+        break;
     default:
         result = kUnknown;
         break;

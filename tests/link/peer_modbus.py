@@ -2,7 +2,8 @@
 """Independent Modbus peer for the client's integration tests (pymodbus 3.0).
 
 Units: 1 answers normally (UTF-8 identification), 4 answers with a Windows-1251
-identification, 9 answers RTU requests with a wrong CRC, 11..18 answer every
+identification, 5 answers register reads with half the registers asked for,
+9 answers RTU requests with a wrong CRC, 11..18 answer every
 request with exception code unit-10, and every other unit stays silent. Input registers from 10 hold fixed values whose
 word order the tests check. With --tcp the bound port is printed as "PORT n".
 """
@@ -53,6 +54,8 @@ def manipulate(response):
     if unit_id == 9 and RTU:
         frame = struct.pack(">BB", unit_id, response.function_code) + response.encode()
         return frame + struct.pack(">H", computeCRC(frame) ^ 0xFFFF), True
+    if unit_id == 5 and hasattr(response, "registers"):
+        response.registers = response.registers[: len(response.registers) // 2]
     code = unit_id - 10
     if 1 <= code <= 8:
         exc = ExceptionResponse(response.function_code & 0x7F, code)
@@ -73,6 +76,7 @@ async def main():
 
     slaves = {1: unit("Модуль ИМР v1.2".encode("utf-8")),
               4: unit("Счетчик УСИ".encode("cp1251")),
+              5: unit(b"SHORT"),
               9: unit(b"CRC")}
     for u in range(11, 19):
         slaves[u] = unit(b"X")

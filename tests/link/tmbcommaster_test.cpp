@@ -22,6 +22,7 @@ namespace
 constexpr int kUnit = 1;
 constexpr int kCp1251Unit = 4;
 constexpr int kSilentUnit = 2;
+constexpr int kShortUnit = 5;
 constexpr int kBadCrcUnit = 9;
 constexpr int kAnswerDelay = 300;
 
@@ -229,6 +230,12 @@ private slots:
         const Exchange after = Next(26);
         QCOMPARE(after.result, 0);
         QCOMPARE(after.mbAddr, kUnit);
+    }
+    void shortReplyGivesNotEnoughData()
+    {
+        m_client->SetDeviceAddres(kShortUnit);
+        m_client->ReadHoldRegs(38, 0, 0, dtFloat64, 1);
+        QCOMPARE(Next(38).result, 16);
     }
     void badChecksumGivesCrcCode()
     {

@@ -63,7 +63,7 @@ void ImitQPage::btnImitClick()
 {
     if (m_s.ImrDev.Adr == 0 || !m_imr.BenchConnected())
         return;
-    if (modelSelected && !modelSelected()) {
+    if (!(modelSelected ? modelSelected() : m_s.PribType >= 0)) {
         Messages::Show(QStringLiteral("Не выбран поверяемый прибор"));
         return;
     }

@@ -21,7 +21,8 @@ public:
     ImitQPage(ImrController &imr, BenchShared &shared, QWidget *parent = nullptr);
     ~ImitQPage() override;
 
-    // True when a flowmeter model is selected in the configuration page.
+    // True when a flowmeter model is selected in the configuration page; unset, a
+    // known flowmeter class stands for it.
     std::function<bool()> modelSelected;
 
     // Where the current output group of the current meter is placed.

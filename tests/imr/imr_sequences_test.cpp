@@ -453,9 +453,10 @@ private slots:
         ImitQPage page(*imr, *s);
         auto *btn = page.findChild<QPushButton *>(QStringLiteral("btnImit"));
         auto *own = page.findChild<QLineEdit *>(QStringLiteral("Edit1"));
-        page.modelSelected = [] { return false; };
+        s->PribType = -1;
         QTest::mouseClick(btn, Qt::LeftButton);
         QCOMPARE(messages->shown, QStringList{QStringLiteral("Не выбран поверяемый прибор")});
+        s->PribType = 0;
 
         messages->Clear();
         page.modelSelected = [] { return true; };

@@ -5,6 +5,9 @@
 #include "bench/tfrminit.h"
 #include "calc/tcalcfrm.h"
 #include "flowmeter/flowmeterlink.h"
+#include "imr/imitqpage.h"
+#include "imr/imrcontroller.h"
+#include "imr/imrtuningpage.h"
 #include "link/serverpriority.h"
 #include "shell/connections.h"
 #include "bench/tsysfrm.h"
@@ -93,6 +96,7 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     Hooks.ConnectBench = [links] { links->BtnConnectClick(); };
     Hooks.ConnectPrib = [links] { links->BtnConnect1Click(); };
     WireFlowmeter();
+    WireImr();
 
     FormCreate();
 }
@@ -100,6 +104,9 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
 TMainFrm::~TMainFrm()
 {
     WriteFINI();
+    // These unregister from the shared values, which go before QWidget deletes its children.
+    delete m_imr;
+    delete m_flow;
 }
 
 void TMainFrm::FormCreate()
@@ -169,6 +176,28 @@ void TMainFrm::WireFlowmeter()
         }
     });
     Hooks.ApplyModel = [this](int row) { m_flow->SetPribType(row); };
+}
+
+void TMainFrm::WireImr()
+{
+    m_imr = new ImrController(MBCM, m_shared, this);
+    m_imr->InstallEffects();
+    m_imr->serverConnected = [this] { return FServerConnected; };
+    connect(m_imr, &ImrController::StatusChanged, this, &TMainFrm::SetSBText);
+    connect(m_imr, &ImrController::ImrLabelChanged, ui->Label84, &QLabel::setText);
+    connect(m_imr, &ImrController::AutoCircTextChanged, ui->edtac, &QLineEdit::setText);
+    connect(m_imr, &ImrController::ImitFlowStarted, this, [this](double q) {
+        if (m_calc)
+            m_calc->SetQEtalon(q);
+    });
+    Hooks.ImrStatusClick = [this] { m_imr->ReadImrState(); };
+    connect(ui->Button19, &QPushButton::clicked, m_imr, [this] { m_imr->ResetAllModes(); });
+    connect(ui->BtnCount, &QPushButton::clicked, m_imr, [this] { m_imr->CountAutoCirculations(); });
+
+    auto *imitQ = new ImitQPage(*m_imr, m_shared);
+    imitQ->modelSelected = [this] { return ui->cbxprib->currentIndex() >= 0; };
+    SetPage(QStringLiteral("TSImitQ"), imitQ);
+    SetPage(QStringLiteral("TSImr"), new ImrTuningPage(*m_imr, m_shared));
 }
 
 void TMainFrm::BtnPropClick()

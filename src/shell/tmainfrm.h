@@ -13,6 +13,7 @@
 #include <memory>
 
 class FlowmeterLink;
+class ImrController;
 class QLabel;
 class TcalcFrm;
 class TMProFrm;
@@ -114,6 +115,8 @@ private:
     TcalcFrm *m_calc = nullptr;  // children of this window
     TMProFrm *m_mpro = nullptr;
     void WireFlowmeter();
+    void WireImr();
+    ImrController *m_imr = nullptr;
     void BtnPropClick();
     QLabel *m_sbPanel = nullptr;
     QLabel *m_statusPanels[3] = {nullptr, nullptr, nullptr};

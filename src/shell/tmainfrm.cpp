@@ -198,6 +198,8 @@ void TMainFrm::WireImr()
     imitQ->modelSelected = [this] { return ui->cbxprib->currentIndex() >= 0; };
     SetPage(QStringLiteral("TSImitQ"), imitQ);
     SetPage(QStringLiteral("TSImr"), new ImrTuningPage(*m_imr, m_shared));
+    m_flow->SetPolledFields(Control<QLineEdit>(QStringLiteral("EdtRashQ1")),
+                            Control<QLineEdit>(QStringLiteral("edtnabor")));
 }
 
 void TMainFrm::BtnPropClick()

@@ -31,6 +31,8 @@ int WaitResult(Mailbox &mailbox, int deadlineMs)
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
+    // Coarse timers may fire up to 5 % early; a deadline is a promise to the operator.
+    deadline.setTimerType(Qt::PreciseTimer);
     QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     deadline.start(qMax(0, deadlineMs));
 

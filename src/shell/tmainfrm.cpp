@@ -1,6 +1,7 @@
 #include "shell/tmainfrm.h"
 #include "ui_tmainfrm.h"
 
+#include "bench/modulesearch.h"
 #include "bench/mprofrm.h"
 #include "bench/tfrminit.h"
 #include "calc/tcalcfrm.h"
@@ -122,6 +123,13 @@ void TMainFrm::FormCreate()
         m_mpro = new TMProFrm(this);
         m_mpro->Shared = &m_shared;
         Windows.MProFrm = m_mpro;
+    }
+    if (!m_search) {
+        m_search = std::make_unique<ModuleSearch>(
+            *MBCM, m_shared, ModuleSearch::Controls{ui->sg, ui->BitBtn5, ui->BtnPropQTM}, m_mpro,
+            [this] { return FServerConnected; });
+        connect(ui->BitBtn5, &QPushButton::clicked, this, [this] { m_search->BitBtn5Click(); });
+        connect(ui->sg, &QTableWidget::cellClicked, this, [this](int row) { m_search->sgClick(row); });
     }
     if (!m_calc) {
         m_calc = new TcalcFrm(this);
@@ -535,6 +543,9 @@ void TMainFrm::MBCMExchange(int qid, int mbAddr, int funNumber, const QVariant &
     case BenchQid::ReadEmulBit:
         SetSBText(result != 0 ? QStringLiteral("error")
                               : (m_shared.EmulBit ? QStringLiteral("true") : QStringLiteral("false")));
+        break;
+    case BenchQid::DeviceName:
+        m_search->IdentificationAnswer(mbAddr, value, result);
         break;
     case BenchQid::WriteDefaults:
         if (Windows.FrmInit)

@@ -14,6 +14,7 @@
 
 class FlowmeterLink;
 class ImrController;
+class ModuleSearch;
 class QLabel;
 class TcalcFrm;
 class TMProFrm;
@@ -48,6 +49,7 @@ public:
     FlowmeterLink *Flow() const { return m_flow; }
     TcalcFrm *Calc() const { return m_calc; }
     TMProFrm *MPro() const { return m_mpro; }
+    ModuleSearch *Search() const { return m_search.get(); }
     MainHooks Hooks;
     ProgramWindows Windows;
     QTimer *Timer1 = nullptr;
@@ -117,6 +119,7 @@ private:
     void WireFlowmeter();
     void WireImr();
     ImrController *m_imr = nullptr;
+    std::unique_ptr<ModuleSearch> m_search;
     void BtnPropClick();
     QLabel *m_sbPanel = nullptr;
     QLabel *m_statusPanels[3] = {nullptr, nullptr, nullptr};

@@ -1,0 +1,173 @@
+#include "benchrig.h"
+
+#include <QSignalSpy>
+#include <QTableWidget>
+
+namespace {
+const QString kOpen = QStringLiteral("Подключиться");
+const QString kClose = QStringLiteral("Отключиться");
+} // namespace
+
+// Opening the links, searching the modules: the monitor against the simulated bench.
+class E2eLinksTest : public QObject
+{
+    Q_OBJECT
+
+    static constexpr int kDeadline = BenchRig::kDeadline;
+
+    static bool OpenBench(BenchRig &rig)
+    {
+        rig.Click("BtnConnect");
+        return QTest::qWaitFor([&] { return rig.main->FServerConnected; }, kDeadline);
+    }
+    // Runs one search and waits for its end.
+    static bool Search(BenchRig &rig)
+    {
+        auto *btn = rig.W<QPushButton>("BitBtn5");
+        QTest::mouseClick(btn, Qt::LeftButton);
+        if (btn->isEnabled())
+            return false;
+        return QTest::qWaitFor([&] { return btn->isEnabled(); }, 3 * kDeadline);
+    }
+    static QString Cell(BenchRig &rig, int row, int col)
+    {
+        return rig.W<QTableWidget>("sg")->item(row, col)->text();
+    }
+
+private Q_SLOTS:
+    void bothLinksWithButtonsAndShortcuts()
+    {
+        BenchRig rig;
+        QVERIFY(rig.StartSim());
+        rig.WriteSimLinks();
+        TMainFrm &main = rig.Create();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QCOMPARE(rig.Caption("BtnConnect"), kOpen);
+        QCOMPARE(rig.ServerPanel(), QString());
+
+        rig.Click("BtnConnect");
+        QTRY_COMPARE_WITH_TIMEOUT(rig.Caption("BtnConnect"), kClose, kDeadline);
+        QVERIFY(main.FServerConnected);
+        QCOMPARE(main.MBCM->ComPort(), rig.sim->BenchEndpoint());
+        QCOMPARE(rig.ServerPanel(), QStringLiteral("Вкл сервер"));
+        QCOMPARE(main.SBText(), QStringLiteral("QTM on"));
+        QVERIFY(rig.W<QPushButton>("BitBtn5")->isEnabled());
+        rig.Click("BtnConnect");
+        QVERIFY(!rig.W<QPushButton>("BitBtn5")->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.Caption("BtnConnect"), kOpen, kDeadline);
+        QVERIFY(!main.FServerConnected);
+        QCOMPARE(rig.ServerPanel(), QStringLiteral("Выкл сервер"));
+        QCOMPARE(main.SBText(), rig.sim->BenchEndpoint() + QStringLiteral("QTM off"));
+
+        rig.Click("BtnConnect1");
+        QTRY_COMPARE_WITH_TIMEOUT(rig.Caption("BtnConnect1"), kClose, kDeadline);
+        QVERIFY(main.FPRiborConnected);
+        QCOMPARE(main.MBCM1->ComPort(), rig.sim->FlowmeterEndpoint());
+        QCOMPARE(main.SBText(), QStringLiteral("Pribor on"));
+        rig.Click("BtnConnect1");
+        QTRY_COMPARE_WITH_TIMEOUT(rig.Caption("BtnConnect1"), kOpen, kDeadline);
+        QCOMPARE(main.SBText(), rig.sim->FlowmeterEndpoint() + QStringLiteral("Pribor off"));
+        QCOMPARE(rig.ServerPanel(), QStringLiteral("Выкл сервер")); // the flowmeter leaves it
+
+        QTest::keyClick(&main, Qt::Key_K, Qt::ControlModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(main.FServerConnected, kDeadline);
+        QCOMPARE(rig.Caption("BtnConnect"), kClose);
+        QTest::keyClick(&main, Qt::Key_P, Qt::ControlModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(main.FPRiborConnected, kDeadline);
+        QCOMPARE(rig.Caption("BtnConnect1"), kClose);
+        QTest::keyClick(&main, Qt::Key_K, Qt::ControlModifier);
+        QVERIFY(!rig.W<QPushButton>("BtnCount")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(!main.FServerConnected, kDeadline);
+        QVERIFY(main.FPRiborConnected);
+        QTest::keyClick(&main, Qt::Key_P, Qt::ControlModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(!main.FPRiborConnected, kDeadline);
+        QCOMPARE(rig.Caption("BtnConnect"), kOpen);
+        QCOMPARE(rig.Caption("BtnConnect1"), kOpen);
+        QVERIFY2(rig.messages.shown.isEmpty(), qPrintable(rig.messages.shown.join(QLatin1Char('|'))));
+    }
+
+    void portThatCannotBeOpened()
+    {
+        BenchRig rig;
+        rig.WriteLink(QStringLiteral("QTM"), QStringLiteral("/dev/nonexistent-qtm"));
+        rig.WriteLink(QStringLiteral("PRIBOR"), QStringLiteral("/dev/nonexistent-qtm"));
+        TMainFrm &main = rig.Create();
+        QSignalSpy bench(main.MBCM, &IMBComMaster::OnChangeConnected);
+        QSignalSpy meter(main.MBCM1, &IMBComMaster::OnChangeConnected);
+        rig.Click("BtnConnect");
+        rig.Click("BtnConnect1");
+        QTest::qWait(500);
+        for (const QSignalSpy *spy : {&bench, &meter})
+            for (const auto &args : *spy)
+                QVERIFY(!args.at(0).toBool());
+        QVERIFY(!main.FServerConnected);
+        QVERIFY(!main.FPRiborConnected);
+        QCOMPARE(rig.Caption("BtnConnect"), kOpen);
+        QCOMPARE(rig.Caption("BtnConnect1"), kOpen);
+        QVERIFY(!rig.W<QPushButton>("BitBtn5")->isEnabled());
+        QVERIFY2(rig.messages.shown.isEmpty(), qPrintable(rig.messages.shown.join(QLatin1Char('|'))));
+    }
+
+    void searchFindsTheModulesAndKeepsThemOverARestart()
+    {
+        BenchRig rig;
+        SimOptions o;
+        o.imrAddress = 4;
+        o.usiAddress = 7;
+        o.iptAddress = 2;
+        QVERIFY(rig.StartSim(o));
+        rig.WriteSimLinks();
+        TMainFrm &main = rig.Create();
+        QVERIFY(OpenBench(rig));
+        QVERIFY(Search(rig));
+        QCOMPARE(Cell(rig, 1, 1), QStringLiteral("4"));
+        QCOMPARE(Cell(rig, 2, 1), QStringLiteral("7"));
+        QCOMPARE(Cell(rig, 3, 1), QStringLiteral("2"));
+        QCOMPARE(Cell(rig, 1, 2), QStringLiteral("ТЕВОР ЦТМ ИМР 31.02.04.00"));
+        QCOMPARE(Cell(rig, 2, 2), QStringLiteral("ТЕВОР ЦТМ УСИ 31.03.04.00"));
+        QCOMPARE(Cell(rig, 3, 2), QStringLiteral("ТЕВОР ЦТМ ИПТ 31.04.03.01"));
+        QCOMPARE(int(main.Shared().ImrDev.Adr), 4);
+        QVERIFY(main.Shared().ImrDev.Name.contains(QStringLiteral("ЦТМ-ИМР")));
+        QCOMPARE(rig.IniAddress("IMR"), 4);
+        QCOMPARE(rig.IniAddress("USI"), 7);
+        QCOMPARE(rig.IniAddress("IPT"), 2);
+        QCOMPARE(main.Shared().SearchPending, 0);
+        QVERIFY(rig.messages.shown.isEmpty());
+
+        // A second start takes the addresses and the link back from "QTM.ini".
+        rig.main.reset();
+        TMainFrm &again = rig.Create();
+        QCOMPARE(int(again.Shared().UsiDev.Adr), 7);
+        QCOMPARE(Cell(rig, 2, 1), QStringLiteral("7"));
+        QVERIFY(OpenBench(rig));
+        QCOMPARE(again.MBCM->ComPort(), rig.sim->BenchEndpoint());
+    }
+
+    void silencedModuleIsNotFound()
+    {
+        BenchRig rig;
+        SimOptions o;
+        o.faults.silentAddresses.insert(o.usiAddress);
+        QVERIFY(rig.StartSim(o));
+        rig.WriteSimLinks();
+        TMainFrm &main = rig.Create();
+        QVERIFY(OpenBench(rig));
+        QVERIFY(Search(rig));
+        QCOMPARE(Cell(rig, 2, 2), QStringLiteral("Не обнаружено"));
+        QCOMPARE(Cell(rig, 1, 2), QStringLiteral("ТЕВОР ЦТМ ИМР 31.02.04.00"));
+        QCOMPARE(Cell(rig, 3, 2), QStringLiteral("ТЕВОР ЦТМ ИПТ 31.04.03.01"));
+        QCOMPARE(int(main.Shared().UsiDev.Adr), 0);
+        QCOMPARE(rig.IniAddress("USI"), 0);
+        QCOMPARE(rig.IniAddress("IMR"), o.imrAddress);
+
+        // "Свойства" only for a module that was found.
+        auto *sg = rig.W<QTableWidget>("sg");
+        emit sg->cellClicked(2, 0);
+        QVERIFY(!rig.W<QPushButton>("BtnPropQTM")->isEnabled());
+        emit sg->cellClicked(1, 0);
+        QVERIFY(rig.W<QPushButton>("BtnPropQTM")->isEnabled());
+    }
+};
+
+QTEST_MAIN(E2eLinksTest)
+#include "e2e_links_test.moc"

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLocale>
+#include <QRadioButton>
 #include <QTabWidget>
 
 // One imitation from the operator's side: the monitor against the simulated
@@ -101,6 +102,14 @@ private Q_SLOTS:
         QCOMPARE(imit->text(), Fmt3(expected.ImitQ));
         QCOMPARE(Fmt3(rig->main->Calc()->QEtalon()), Fmt3(expected.ImitQ));
         QCOMPARE(ImitButton()->text(), QStringLiteral("Остановить имитацию"));
+
+        // Another point rewrites the count while the module keeps imitating.
+        in.Q = 130;
+        const ImitFlowResult at130 = ComputeImitFlow(in);
+        QTest::mouseClick(Page()->Points()->Button(3), Qt::LeftButton);
+        QCOMPARE(rig->sim->Bench().Imr().DelayedPulses(), at130.v);
+        QCOMPARE(imit->text(), Fmt3(at130.ImitQ));
+        QVERIFY(WaitState(2));
 
         QTest::mouseClick(ImitButton(), Qt::LeftButton);
         QVERIFY(WaitState(0));

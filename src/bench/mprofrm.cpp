@@ -12,14 +12,7 @@ const QString kIni = QStringLiteral("QTM.ini");
 
 bool FieldInteger(const QLineEdit *edit, qint32 *out)
 {
-    bool ok = false;
-    const int v = edit->text().trimmed().toInt(&ok);
-    if (!ok) {
-        Messages::Show(QStringLiteral("\"%1\" не является целым числом").arg(edit->text()));
-        return false;
-    }
-    *out = v;
-    return true;
+    return Messages::ToInteger(edit->text(), out);
 }
 
 } // namespace

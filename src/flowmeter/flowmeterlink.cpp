@@ -137,12 +137,9 @@ void FlowmeterLink::BitBtn7Click()
 {
     m_ui.Edit4->clear();
     const QString text = m_ui.edtadrp->text();
-    bool ok = false;
-    const int adr = text.trimmed().toInt(&ok);
-    if (!ok) {
-        Messages::Show(QStringLiteral("\"%1\" не является целым числом").arg(text));
+    int adr = 0;
+    if (!Messages::ToInteger(text, &adr))
         return;
-    }
     m_shared.PriborDev.Adr = quint8(adr & 0xFF);
     m_mbcm1->SetDeviceAddres(m_shared.PriborDev.Adr);
     m_ui.BitBtn7->setEnabled(false);

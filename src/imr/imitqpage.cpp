@@ -52,11 +52,7 @@ bool ImitQPage::SelectedFlow(int &q) const
     const int index = m_points->ItemIndex();
     const QString text =
         index >= kOwnPoint || index < 0 ? ui->Edit1->text().trimmed() : m_points->Button(index)->text();
-    bool ok = false;
-    q = text.toInt(&ok);
-    if (!ok)
-        Messages::Show(QStringLiteral("\"%1\" не является целым числом").arg(text));
-    return ok;
+    return Messages::ToInteger(text, &q);
 }
 
 void ImitQPage::btnImitClick()

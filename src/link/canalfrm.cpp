@@ -38,12 +38,9 @@ QStringList ComputerPorts()
 bool FieldInteger(const QLineEdit *edit, int *out)
 {
     const QString text = edit->text();
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok);
-    if (!ok) {
-        Messages::Show(QStringLiteral("\"%1\" не является целым числом").arg(text));
+    int v = 0;
+    if (!Messages::ToInteger(text, &v))
         return false;
-    }
     if (v < 0) {
         Messages::Show(QStringLiteral("Значение \"%1\" не может быть отрицательным").arg(text));
         return false;

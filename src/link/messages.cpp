@@ -70,4 +70,16 @@ MessageSink *CurrentSink()
     return g_sink;
 }
 
+bool ToInteger(const QString &text, int *out)
+{
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    if (!ok) {
+        Show(QStringLiteral("\"%1\" не является целым числом").arg(text));
+        return false;
+    }
+    *out = v;
+    return true;
+}
+
 } // namespace Messages

@@ -20,4 +20,6 @@ bool Ask(const QString &text);
 // nullptr restores the message boxes.
 void SetSink(MessageSink *sink);
 MessageSink *CurrentSink();
+// The integer in a field's text, or the conversion message and false.
+bool ToInteger(const QString &text, int *out);
 } // namespace Messages

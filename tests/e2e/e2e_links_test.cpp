@@ -1,6 +1,12 @@
 #include "benchrig.h"
 
+#include "link/canalfrm.h"
+#include "sim/lib/flowmeter.h"
+
+#include <QComboBox>
+#include <QLineEdit>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTableWidget>
 
 namespace {
@@ -84,6 +90,43 @@ private Q_SLOTS:
         QCOMPARE(rig.Caption("BtnConnect"), kOpen);
         QCOMPARE(rig.Caption("BtnConnect1"), kOpen);
         QVERIFY2(rig.messages.shown.isEmpty(), qPrintable(rig.messages.shown.join(QLatin1Char('|'))));
+    }
+
+    // From a first start: both links set through the link dialog, kept in "QTM.ini".
+    void firstStartSetsTheLinksInTheDialog()
+    {
+        BenchRig rig;
+        QVERIFY(rig.StartSim());
+        TMainFrm &main = rig.Create();
+        auto *canal = qobject_cast<TCanalFrm *>(main.Windows.CanalFrm.data());
+        QVERIFY(canal);
+        const auto enter = [&](const char *opener, const QString &port) {
+            rig.Click(opener);
+            QTRY_VERIFY_WITH_TIMEOUT(canal->isVisible(), kDeadline);
+            canal->findChild<QComboBox *>(QStringLiteral("cbxPort"))->setEditText(port);
+            canal->findChild<QLineEdit *>(QStringLiteral("edtAnsDel"))->setText(QStringLiteral("150"));
+            canal->findChild<QSpinBox *>(QStringLiteral("UDRet"))->setValue(0);
+            QTest::mouseClick(canal->findChild<QPushButton *>(QStringLiteral("btnUse")), Qt::LeftButton);
+        };
+        enter("btnCanal", rig.sim->BenchEndpoint());
+        enter("BBParam", rig.sim->FlowmeterEndpoint());
+        QVERIFY2(rig.messages.shown.isEmpty(), qPrintable(rig.messages.shown.join(QLatin1Char('|'))));
+        const IniFile ini(QStringLiteral("QTM.ini"));
+        QCOMPARE(ini.ReadString(QStringLiteral("QTM"), QStringLiteral("Comm Port"), QString()),
+                 rig.sim->BenchEndpoint());
+        QCOMPARE(ini.ReadString(QStringLiteral("PRIBOR"), QStringLiteral("Comm Port"), QString()),
+                 rig.sim->FlowmeterEndpoint());
+
+        QVERIFY(OpenBench(rig));
+        QVERIFY(Search(rig));
+        QCOMPARE(int(main.Shared().IptDev.Adr), rig.sim->IptAddress());
+        rig.Click("BtnConnect1");
+        QTRY_VERIFY_WITH_TIMEOUT(main.FPRiborConnected, kDeadline);
+        // The link test shows the flowmeter's identification.
+        auto *name = rig.W<QLineEdit>("Edit4");
+        rig.Click("BitBtn7");
+        QTRY_COMPARE_WITH_TIMEOUT(name->text(), Flowmeter::ModelName(0), kDeadline);
+        QVERIFY(rig.W<QPushButton>("BitBtn7")->isEnabled());
     }
 
     void portThatCannotBeOpened()

@@ -7,7 +7,8 @@
 #include <QAbstractButton>
 #include <QTableWidget>
 
-namespace {
+namespace
+{
 constexpr int kAddressColumn = 1;
 constexpr int kLinkColumn = 2;
 } // namespace
@@ -19,8 +20,8 @@ const ModuleSearch::Module ModuleSearch::kModules[3] = {
     {"ЦТМ-УСИ", "ТЕВОР ЦТМ УСИ 31.03.04.00", &BenchShared::UsiDev, 2},
 };
 
-ModuleSearch::ModuleSearch(IMBComMaster &mbcm, BenchShared &shared, const Controls &controls,
-                           TMProFrm *mpro, std::function<bool()> linkOpen)
+ModuleSearch::ModuleSearch(IMBComMaster &mbcm, BenchShared &shared, const Controls &controls, TMProFrm *mpro,
+                           std::function<bool()> linkOpen)
     : m_mbcm(mbcm), m_shared(shared), m_ui(controls), m_mpro(mpro), m_linkOpen(std::move(linkOpen))
 {
 }
@@ -95,10 +96,17 @@ void ModuleSearch::sgClick(int row)
         m_ui.BtnPropQTM->setEnabled(false);
     TPQTM *dev = nullptr;
     switch (row) {
-    case 1: dev = &m_shared.ImrDev; break;
-    case 2: dev = &m_shared.UsiDev; break;
-    case 3: dev = &m_shared.IptDev; break;
-    default: return;
+    case 1:
+        dev = &m_shared.ImrDev;
+        break;
+    case 2:
+        dev = &m_shared.UsiDev;
+        break;
+    case 3:
+        dev = &m_shared.IptDev;
+        break;
+    default:
+        return;
     }
     if (m_ui.BtnPropQTM)
         m_ui.BtnPropQTM->setEnabled(dev->Adr != 0 && m_linkOpen && m_linkOpen());

@@ -23,7 +23,7 @@ public:
 
     struct Controls {
         QTableWidget *sg = nullptr;
-        QAbstractButton *BitBtn5 = nullptr;   // "Проверка связи"
+        QAbstractButton *BitBtn5 = nullptr;    // "Проверка связи"
         QAbstractButton *BtnPropQTM = nullptr; // "Свойства"
     };
 

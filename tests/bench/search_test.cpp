@@ -14,7 +14,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 const QString kImr = QStringLiteral("ТЕВОР ЦТМ ИМР 31.02.04.00");
 const QString kUsi = QStringLiteral("ТЕВОР ЦТМ УСИ 31.03.04.00");
 const QString kIpt = QStringLiteral("ТЕВОР ЦТМ ИПТ 31.04.03.01");
@@ -50,7 +51,10 @@ class SearchTest : public QObject
         for (int adr = from; adr <= 10; ++adr)
             Answer(adr, QVariant(), result);
     }
-    bool WaitDone() { return QTest::qWaitFor([this] { return !m_ms->Running(); }, kDeadline); }
+    bool WaitDone()
+    {
+        return QTest::qWaitFor([this] { return !m_ms->Running(); }, kDeadline);
+    }
     int IniAddress(const char *key) const
     {
         return IniFile(QStringLiteral("QTM.ini"))
@@ -170,12 +174,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::newRow("two markers") << QVariant(QStringLiteral("ЦТМ-ИМР/ЦТМ-УСИ")) << 0 << 5 << 5 << 0
                                      << QStringLiteral("ЦТМ-ИМР/ЦТМ-УСИ");
-        QTest::newRow("cut at NUL") << QVariant(QStringLiteral("ЦТМ-ИПТ") + QChar(0) + QStringLiteral("ЦТМ-ИМР"))
+        QTest::newRow("cut at NUL") << QVariant(QStringLiteral("ЦТМ-ИПТ") + QChar(0) +
+                                                QStringLiteral("ЦТМ-ИМР"))
                                     << 0 << 0 << 0 << 5 << QStringLiteral("ЦТМ-ИПТ");
-        QTest::newRow("marker after NUL") << QVariant(QStringLiteral("x") + QChar(0) + QStringLiteral("ЦТМ-УСИ"))
-                                          << 0 << 0 << 0 << 0 << QString();
-        QTest::newRow("failed answer with text") << QVariant(QStringLiteral("ЦТМ-ИМР")) << 3 << 0 << 0 << 0
-                                                 << QString();
+        QTest::newRow("marker after NUL")
+            << QVariant(QStringLiteral("x") + QChar(0) + QStringLiteral("ЦТМ-УСИ")) << 0 << 0 << 0 << 0
+            << QString();
+        QTest::newRow("failed answer with text")
+            << QVariant(QStringLiteral("ЦТМ-ИМР")) << 3 << 0 << 0 << 0 << QString();
         QTest::newRow("lower case") << QVariant(QStringLiteral("цтм-имр")) << 0 << 0 << 0 << 0 << QString();
     }
     void answerContentsEdgeCases()

@@ -17,8 +17,7 @@
 
 // The whole monitor on real clients against the simulated bench, with its own
 // settings folder.
-struct BenchRig
-{
+struct BenchRig {
     static constexpr int kDeadline = 10000;
 
     QTemporaryDir dir;

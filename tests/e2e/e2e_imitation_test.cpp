@@ -41,8 +41,8 @@ class E2eImitationTest : public QObject
             return false;
         auto *search = rig->W<QPushButton>("BitBtn5");
         QTest::mouseClick(search, Qt::LeftButton);
-        return QTest::qWaitFor([&] { return search->isEnabled(); }, 3 * kDeadline)
-            && main.Shared().ImrDev.Adr == rig->sim->ImrAddress();
+        return QTest::qWaitFor([&] { return search->isEnabled(); }, 3 * kDeadline) &&
+               main.Shared().ImrDev.Adr == rig->sim->ImrAddress();
     }
     ImitQPage *Page() const
     {
@@ -149,8 +149,8 @@ private Q_SLOTS:
                                  kDeadline),
                  qPrintable(rashQ1->text()));
         QTRY_VERIFY2_WITH_TIMEOUT(near(reading(qi->text())), qPrintable(qi->text()), kDeadline);
-        QTRY_VERIFY2_WITH_TIMEOUT(qAbs(percent->text().remove(QLatin1Char('%')).toDouble() - error) < 0.2, qPrintable(percent->text()),
-                                  kDeadline);
+        QTRY_VERIFY2_WITH_TIMEOUT(qAbs(percent->text().remove(QLatin1Char('%')).toDouble() - error) < 0.2,
+                                  qPrintable(percent->text()), kDeadline);
         QCOMPARE(percent->palette().color(QPalette::WindowText), colour);
         QVERIFY2(rig->messages.shown.isEmpty(), qPrintable(Messages()));
 

@@ -9,7 +9,8 @@
 #include <QSpinBox>
 #include <QTableWidget>
 
-namespace {
+namespace
+{
 const QString kOpen = QStringLiteral("Подключиться");
 const QString kClose = QStringLiteral("Отключиться");
 } // namespace

@@ -10,6 +10,7 @@
 #include "ui_imitqpage.h"
 
 #include <QRadioButton>
+#include <QStyle>
 
 namespace
 {
@@ -23,6 +24,8 @@ ImitQPage::ImitQPage(ImrController &imr, BenchShared &shared, QWidget *parent)
     ui->setupUi(this);
     m_points = new RadioGroup(ui->RGPoint, this);
     InstallIntFilter(ui->Edit1);
+    ui->SpeedButton3->setIcon(QIcon::fromTheme(QStringLiteral("accessories-calculator"),
+                                               style()->standardIcon(QStyle::SP_FileDialogDetailedView)));
     connect(ui->btnImit, &QPushButton::clicked, this, &ImitQPage::btnImitClick);
     for (int i = 0; i < m_points->Count(); ++i)
         connect(m_points->Button(i), &QRadioButton::clicked, this, &ImitQPage::RGPointClick);

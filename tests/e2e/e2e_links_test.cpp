@@ -187,6 +187,31 @@ private Q_SLOTS:
         QCOMPARE(again.MBCM->ComPort(), rig.sim->BenchEndpoint());
     }
 
+    // The link closed in the middle of a search ends it; after reopening, a new
+    // search finds every module again.
+    void linkClosedDuringASearch()
+    {
+        BenchRig rig;
+        QVERIFY(rig.StartSim());
+        rig.WriteSimLinks();
+        TMainFrm &main = rig.Create();
+        QVERIFY(OpenBench(rig));
+        auto *btn = rig.W<QPushButton>("BitBtn5");
+        QTest::mouseClick(btn, Qt::LeftButton);
+        rig.Click("BtnConnect");
+        QTRY_VERIFY_WITH_TIMEOUT(!main.FServerConnected, kDeadline);
+        QTRY_COMPARE_WITH_TIMEOUT(main.Shared().SearchPending, 0, kDeadline);
+        QVERIFY(!btn->isEnabled());
+        QVERIFY(OpenBench(rig));
+        QVERIFY(btn->isEnabled());
+        QVERIFY(Search(rig));
+        QCOMPARE(int(main.Shared().ImrDev.Adr), rig.sim->ImrAddress());
+        QCOMPARE(int(main.Shared().UsiDev.Adr), rig.sim->UsiAddress());
+        QCOMPARE(int(main.Shared().IptDev.Adr), rig.sim->IptAddress());
+        QCOMPARE(rig.IniAddress("USI"), rig.sim->UsiAddress());
+        QVERIFY2(rig.messages.shown.isEmpty(), qPrintable(rig.messages.shown.join(QLatin1Char('|'))));
+    }
+
     void silencedModuleIsNotFound()
     {
         BenchRig rig;

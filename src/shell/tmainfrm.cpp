@@ -241,9 +241,10 @@ void TMainFrm::FillGrid()
     sg->setSelectionBehavior(QAbstractItemView::SelectRows);
     sg->setSelectionMode(QAbstractItemView::SingleSelection);
     sg->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    sg->setColumnWidth(0, 250);
-    sg->setColumnWidth(1, 60);
+    sg->setColumnWidth(0, 218);
+    sg->setColumnWidth(1, 46);
     sg->horizontalHeader()->setStretchLastSection(true);
+    sg->setWordWrap(false);
 }
 
 void TMainFrm::FillModels()

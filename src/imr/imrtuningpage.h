@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -52,5 +53,6 @@ private:
     std::unique_ptr<Ui::ImrTuningPage> ui;
     ImrController &m_imr;
     BenchShared &m_s;
-    DelayLineGroup *m_group = nullptr;
+    // Lives on another page, which may be replaced.
+    QPointer<DelayLineGroup> m_group;
 };

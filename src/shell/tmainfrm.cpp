@@ -205,7 +205,12 @@ void TMainFrm::WireImr()
     auto *imitQ = new ImitQPage(*m_imr, m_shared);
     imitQ->modelSelected = [this] { return ui->cbxprib->currentIndex() >= 0; };
     SetPage(QStringLiteral("TSImitQ"), imitQ);
-    SetPage(QStringLiteral("TSImr"), new ImrTuningPage(*m_imr, m_shared));
+    auto *tuning = new ImrTuningPage(*m_imr, m_shared);
+    SetPage(QStringLiteral("TSImr"), tuning);
+    // The verification page keeps a hidden copy of the calibration button and its result.
+    auto *delayGroup = new DelayLineGroup(ui->TSPoverQ);
+    delayGroup->hide();
+    tuning->Attach(delayGroup);
     m_flow->SetPolledFields(Control<QLineEdit>(QStringLiteral("EdtRashQ1")),
                             Control<QLineEdit>(QStringLiteral("edtnabor")));
 }

@@ -343,6 +343,31 @@ private Q_SLOTS:
         QVERIFY(TabShown(w, "TSImitQ") && !TabShown(w, "TSPoverQ"));
     }
 
+    void imitationPageOpensTheCalculatorAndVerificationPageCalibrates()
+    {
+        MainFixture f;
+        TMainFrm &w = f.Create();
+        auto *calcButton = qobject_cast<QToolButton *>(TMainFrm::FindByName(w.Page(QStringLiteral("TSImitQ")),
+                                                                            QStringLiteral("SpeedButton3")));
+        QVERIFY(calcButton);
+        QCOMPARE(calcButton->accessibleName(), QStringLiteral("Калькулятор"));
+        calcButton->click();
+        QVERIFY(w.Windows.calcFrm->isVisible());
+
+        QWidget *poverQ = w.Page(QStringLiteral("TSPoverQ"));
+        auto *button20 = qobject_cast<QPushButton *>(TMainFrm::FindByName(poverQ, QStringLiteral("Button20")));
+        QVERIFY(button20);
+        QVERIFY(TMainFrm::FindByName(poverQ, QStringLiteral("Edit10")));
+        // A later page taking the verification tab's place must not leave the tuning page a dead group.
+        w.SetPage(QStringLiteral("TSPoverQ"), new QWidget);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        auto *button29 = qobject_cast<QPushButton *>(
+            TMainFrm::FindByName(w.Page(QStringLiteral("TSImr")), QStringLiteral("Button29")));
+        QVERIFY(button29);
+        MessageRecorder messages;
+        button29->click(); // bench link closed: refused with a message, no crash
+    }
+
     void featurePageReplacesItsPlaceholder()
     {
         MainFixture f;

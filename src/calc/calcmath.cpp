@@ -98,12 +98,4 @@ double FlowStatistics::Mean() const
     return m_count == 0 ? 0.0 : m_sum / m_count;
 }
 
-QPoint PlacedPosition(QPoint stored, QSize window, const QRect &screen)
-{
-    if (QRect(stored, window).intersects(screen))
-        return stored;
-    return {screen.x() + (screen.width() - window.width()) / 2,
-            screen.y() + (screen.height() - window.height()) / 2};
-}
-
 } // namespace CalcMath

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <QPoint>
-#include <QRect>
-#include <QSize>
 #include <QVariant>
 
 #include <array>
@@ -77,8 +74,5 @@ private:
     qint32 m_count = 0;
 };
 
-// Top-left corner for a window whose stored corner is `stored`: kept when the
-// window would still overlap the screen, else the window is centred on it.
-QPoint PlacedPosition(QPoint stored, QSize window, const QRect &screen);
 
 } // namespace CalcMath

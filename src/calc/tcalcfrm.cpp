@@ -5,6 +5,7 @@
 #include "link/conventions.h"
 #include "link/imbcommaster.h"
 #include "link/inifile.h"
+#include "link/windowplacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -52,7 +53,7 @@ void TcalcFrm::FormCreate()
     const QPoint stored(ini.ReadInteger(kSection, QStringLiteral("left"), x()),
                         ini.ReadInteger(kSection, QStringLiteral("top"), y()));
     const QScreen *screen = QGuiApplication::primaryScreen();
-    move(screen ? CalcMath::PlacedPosition(stored, frameGeometry().size(), screen->geometry()) : stored);
+    move(screen ? PlaceWindow(stored, frameGeometry().size(), screen->geometry()) : stored);
     ReadingSlot = false;
     ReadingToki = false;
     ci = 0;

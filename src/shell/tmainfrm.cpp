@@ -19,7 +19,7 @@
 #include "link/messages.h"
 #include "shell/accessibility.h"
 #include "link/canalfrm.h"
-#include "shell/windowplacement.h"
+#include "link/windowplacement.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>

@@ -1,4 +1,5 @@
 #include "calc/calcmath.h"
+#include "link/windowplacement.h"
 
 #include <QTest>
 
@@ -185,13 +186,13 @@ void CalcMathTest::placement()
 {
     const QRect screen(0, 0, 1920, 1080);
     const QSize w(400, 300);
-    QCOMPARE(PlacedPosition(QPoint(100, 200), w, screen), QPoint(100, 200));
-    QCOMPARE(PlacedPosition(QPoint(1900, 1000), w, screen), QPoint(1900, 1000));
+    QCOMPARE(PlaceWindow(QPoint(100, 200), w, screen), QPoint(100, 200));
+    QCOMPARE(PlaceWindow(QPoint(1900, 1000), w, screen), QPoint(1900, 1000));
     const QPoint centre(760, 390);
-    QCOMPARE(PlacedPosition(QPoint(2000, 10), w, screen), centre);
-    QCOMPARE(PlacedPosition(QPoint(10, 1100), w, screen), centre);
-    QCOMPARE(PlacedPosition(QPoint(-500, 10), w, screen), centre);
-    QCOMPARE(PlacedPosition(QPoint(10, -300), w, screen), centre);
+    QCOMPARE(PlaceWindow(QPoint(2000, 10), w, screen), centre);
+    QCOMPARE(PlaceWindow(QPoint(10, 1100), w, screen), centre);
+    QCOMPARE(PlaceWindow(QPoint(-500, 10), w, screen), centre);
+    QCOMPARE(PlaceWindow(QPoint(10, -300), w, screen), centre);
 }
 
 QTEST_APPLESS_MAIN(CalcMathTest)

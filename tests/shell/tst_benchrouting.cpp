@@ -2,7 +2,7 @@
 
 #include "bench/tfrminit.h"
 #include "link/benchqids.h"
-#include "shell/windowplacement.h"
+#include "link/windowplacement.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "shell/windowplacement.h"
+#include "link/windowplacement.h"
 
 QPoint PlaceWindow(QPoint stored, QSize window, const QRect &screen)
 {

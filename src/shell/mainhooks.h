@@ -12,4 +12,7 @@ struct MainHooks
     std::function<void()> ImrStatusClick;    // click on Label84
     std::function<void()> OpenAbout;         // "О программе"
     std::function<void(int task)> ApplyTargetTask; // page set of a confirmed target task
+    // The current of the chosen ИПТ channel from each successful one-shot read (QID 749154),
+    // for the current output calibration windows.
+    std::function<void(double mA)> IptCalibrationCurrent;
 };

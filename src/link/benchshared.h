@@ -84,6 +84,16 @@ struct BenchShared
         ResTimes, ResUsiMode, ResIptRaw, ResIptCur, ResIptCurCal, ResIptCmd, ResIptDac,
         ResIptScale, ResIptOffset;
 
+    // Binds every mailbox above to the bench client, so their waits follow its link.
+    void BindMailboxes(const IMBComMaster *mbcm)
+    {
+        for (Mailbox *m : {&ResAdr, &ResSpeed, &ResRts, &ResEmulBit, &ResPolarity, &ResImrStatus,
+                           &ResAutoCirc, &ResAccTime, &ResCalib, &ResImrCmd, &ResConvCount,
+                           &ResPulseCount, &ResImitTime, &ResFosc, &ResTimes, &ResUsiMode, &ResIptRaw,
+                           &ResIptCur, &ResIptCurCal, &ResIptCmd, &ResIptDac, &ResIptScale, &ResIptOffset})
+            m->Bind(mbcm);
+    }
+
     // Values decoded from bench reads.
     qint32 ImrState = 0;
     qint32 ImrErrors = 0;

@@ -40,6 +40,8 @@ QString ResultText(int code)
         return QStringLiteral("Неверный тип данных");
     case 16:
         return QStringLiteral("Недостаточно данных");
+    case kResultBroadcastRead:
+        return QStringLiteral("Чтение по адресу 0 невозможно: у чтения нет широковещательной формы");
     default:
         return QStringLiteral("Неизвестная ошибка");
     }

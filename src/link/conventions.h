@@ -18,6 +18,10 @@ enum DataTypeCode : int {
     dtUInt32 = 19,
 };
 
+// A read handed over for address 0: a read has no broadcast form, so the link
+// refuses it instead of reporting a success without data.
+constexpr int kResultBroadcastRead = 17;
+
 // Result code text: 0 "Ок", 1 "Прибор не отвечает", ... 14 and unknown "Неизвестная ошибка".
 QString ResultText(int code);
 

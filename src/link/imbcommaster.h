@@ -47,11 +47,33 @@ public:
     virtual void FreeTask(int qid) = 0;
     virtual void FreeAllTasks() = 0;
 
+    // Time within which the link completes one execution whatever the device does:
+    // every try waits AnswerDelay after the request and the longest reply have
+    // passed the line, plus a margin for the event loop.
+    virtual int ExecutionBoundMs() const;
+    // Time within which every task handed over until now has had its execution
+    // (those queued ahead of it included). Waits take their deadline from it.
+    virtual int CompletionBoundMs() const { return ExecutionBoundMs(); }
+    static int ExecutionBoundFor(int answerDelay, int retries, int baud, bool serial);
+
+    // Executions are tagged in the order they are queued. While OnExchange is being
+    // emitted, ExchangeTag() names the execution it reports; it is 0 otherwise and
+    // for clients that do not tag.
+    quint64 LastExecutionTag() const { return m_lastTag; }
+    quint64 ExchangeTag() const { return m_exchangeTag; }
+
 Q_SIGNALS:
     void OnChangeConnected(bool connected);
     void OnExchange(int qid, int mbAddr, int funNumber, const QVariant &value, int result);
 
+protected:
+    quint64 NewExecutionTag() { return ++m_lastTag; }
+    // Emits OnExchange on behalf of the execution with that tag.
+    void EmitExchange(quint64 tag, int qid, int mbAddr, int funNumber, const QVariant &value, int result);
+
 private:
+    quint64 m_lastTag = 0;
+    quint64 m_exchangeTag = 0;
     QString m_comPort = QStringLiteral("COM1");
     int m_comSpeed = 19200;
     int m_linkType = 0;

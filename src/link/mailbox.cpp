@@ -1,12 +1,32 @@
 #include "link/mailbox.h"
 
+#include "link/imbcommaster.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
+#include <climits>
 #include <utility>
 
+void Mailbox::Bind(const IMBComMaster *link)
+{
+    m_link = link;
+    m_staleUpTo = 0;
+}
+
 Mailbox &Mailbox::operator=(int v)
+{
+    if (v >= 0 && m_link) {
+        const quint64 tag = m_link->ExchangeTag();
+        if (tag != 0 && tag <= m_staleUpTo)
+            return *this; // the late result of an execution whose wait gave up
+    }
+    Store(v);
+    return *this;
+}
+
+void Mailbox::Store(int v)
 {
     m_value = v;
     if (v >= 0) {
@@ -16,7 +36,14 @@ Mailbox &Mailbox::operator=(int v)
         for (QEventLoop *loop : std::as_const(m_waiters))
             loop->quit();
     }
-    return *this;
+}
+
+int WaitResult(Mailbox &mailbox)
+{
+    const IMBComMaster *link = mailbox.Link();
+    if (!link)
+        return WaitResult(mailbox, kWaitDeadlineMs);
+    return WaitResult(mailbox, int(qMin<qint64>(qint64(link->CompletionBoundMs()) + kWaitMarginMs, INT_MAX)));
 }
 
 int WaitResult(Mailbox &mailbox, int deadlineMs)
@@ -24,7 +51,7 @@ int WaitResult(Mailbox &mailbox, int deadlineMs)
     mailbox = -1;
     if (!QCoreApplication::instance()) {
         // Without an event loop nothing can ever deliver the result.
-        mailbox = 1;
+        mailbox.Store(1);
         return mailbox;
     }
 
@@ -44,7 +71,11 @@ int WaitResult(Mailbox &mailbox, int deadlineMs)
     }
     mailbox.m_waiters.removeOne(&loop);
 
-    if (mailbox.m_value < 0)
-        mailbox = 1;
+    if (mailbox.m_value < 0) {
+        // Whatever is still pending on the link belongs to this abandoned wait.
+        if (const IMBComMaster *link = mailbox.Link())
+            mailbox.m_staleUpTo = qMax(mailbox.m_staleUpTo, link->LastExecutionTag());
+        mailbox.Store(1);
+    }
     return mailbox;
 }

@@ -8,8 +8,11 @@
 #include <QModbusRtuSerialClient>
 #include <QModbusTcpClient>
 #include <QSerialPort>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
+
+#include <climits>
 
 #ifdef Q_OS_LINUX
 #include <linux/serial.h>
@@ -24,6 +27,8 @@ enum Code {
     kTimeout = 1,
     kCrc = 2,
     kCannotSend = 3,
+    kOtherUnit = 12,
+    kOtherFunction = 13,
     kUnknown = 14,
     kBadType = 15,
     kTooShort = 16,
@@ -53,7 +58,12 @@ int DecodeErrorResult(MbValues::Error e)
 
 } // namespace
 
-TMBComMaster::TMBComMaster(QObject *parent) : IMBComMaster(parent) {}
+TMBComMaster::TMBComMaster(QObject *parent) : IMBComMaster(parent), m_watchdog(new QTimer(this))
+{
+    m_watchdog->setSingleShot(true);
+    m_watchdog->setTimerType(Qt::PreciseTimer);
+    connect(m_watchdog, &QTimer::timeout, this, &TMBComMaster::OnWatchdog);
+}
 
 TMBComMaster::~TMBComMaster()
 {
@@ -99,6 +109,9 @@ QModbusClient *TMBComMaster::CreateClient()
     }
     client->setTimeout(qMax(10, AnswerDelay()));
     client->setNumberOfRetries(qMax(0, Retries()));
+    m_bound = ExecutionBoundFor(client->timeout(), client->numberOfRetries(), ComSpeed(), !m_tcp);
+    if (m_tcp)
+        SniffReplies(client);
     // Queued: serial ports open inside connectDevice(), and the link state must
     // reach the system from the event loop like every other event.
     connect(
@@ -138,7 +151,13 @@ void TMBComMaster::OnStateChanged(QModbusDevice::State state)
         m_connected = true;
         ApplyRs485();
         emit OnChangeConnected(true);
+    } else if (state == QModbusDevice::ConnectedState && m_recycling) {
+        m_recycling = false;
+        ApplyRs485();
+        QMetaObject::invokeMethod(this, &TMBComMaster::ProcessQueue, Qt::QueuedConnection);
     } else if (state == QModbusDevice::UnconnectedState && m_connected) {
+        // A fresh client that cannot reach the device any more is a lost link.
+        m_recycling = false;
         m_connected = false;
         FailPending();
         emit OnChangeConnected(false);
@@ -269,6 +288,7 @@ void TMBComMaster::HandOver(const TaskPtr &task)
 
 void TMBComMaster::Enqueue(const TaskPtr &task)
 {
+    task->tag = NewExecutionTag();
     task->queued = true;
     m_queue.append(task);
     // Never executed inside the hand-over call: results must come from the event loop.
@@ -277,7 +297,7 @@ void TMBComMaster::Enqueue(const TaskPtr &task)
 
 void TMBComMaster::ProcessQueue()
 {
-    while (!m_current && !m_queue.isEmpty()) {
+    while (!m_current && !m_recycling && !m_queue.isEmpty()) {
         const TaskPtr task = m_queue.takeFirst();
         task->queued = false;
         Execute(task);
@@ -286,16 +306,20 @@ void TMBComMaster::ProcessQueue()
 
 void TMBComMaster::Execute(const TaskPtr &task)
 {
-    const bool isRead = task->kind == Kind::ReadInput || task->kind == Kind::ReadHold;
+    const bool isRegisterRead = task->kind == Kind::ReadInput || task->kind == Kind::ReadHold;
+    const bool isWrite = task->kind == Kind::WriteHold || task->kind == Kind::WriteBins;
+    if (!isWrite && task->device == 0)
+        return Finish(task, {}, kResultBroadcastRead);
     if (!m_connected || !m_client || m_client->state() != QModbusDevice::ConnectedState)
         return Finish(task, {}, kCannotSend);
     if (task->encodeError != kOk)
         return Finish(task, {}, task->encodeError);
-    if (isRead && MbValues::RegistersPerValue(task->dataType) == 0)
+    if (isRegisterRead && MbValues::RegistersPerValue(task->dataType) == 0)
         return Finish(task, {}, kBadType);
     if (task->count < 1)
         return Finish(task, {}, kUnknown);
 
+    m_frames.clear();
     QModbusReply *reply = Send(*task);
     if (!reply)
         return Finish(task, {}, kCannotSend);
@@ -309,6 +333,7 @@ void TMBComMaster::Execute(const TaskPtr &task)
     m_current = task;
     const quint64 execution = ++m_execution;
     m_crcSeen = false;
+    m_watchdog->start(m_bound);
     connect(reply, &QModbusReply::intermediateErrorOccurred, this,
             [this, execution](QModbusDevice::IntermediateError e) {
                 if (execution == m_execution && e == QModbusDevice::ResponseCrcError)
@@ -361,11 +386,22 @@ void TMBComMaster::OnReplyFinished(const QPointer<QModbusReply> &reply, quint64 
         return; // the link closed meanwhile and the task has had its event
     const TaskPtr task = m_current;
     m_current.reset();
+    m_watchdog->stop();
     QMetaObject::invokeMethod(this, &TMBComMaster::ProcessQueue, Qt::QueuedConnection);
 
     QVariant value;
     int result = kOk;
     const QModbusResponse raw = reply->rawResult();
+    if (raw.isValid()) {
+        // Qt's TCP client takes any reply with the right transaction id.
+        QByteArray pdu(1, char(raw.functionCode() | (raw.isException() ? QModbusPdu::ExceptionByte : 0)));
+        pdu += raw.data();
+        const int unit = ReplyUnit(pdu);
+        if (unit >= 0 && unit != task->device)
+            return Finish(task, {}, kOtherUnit);
+        if (raw.functionCode() != QModbusPdu::FunctionCode(FunctionOf(*task)))
+            return Finish(task, {}, kOtherFunction);
+    }
     // Qt refuses a server ID reply whose text follows its run indicator; the
     // payload is parsed here in either order.
     if (task->kind == Kind::DeviceName && raw.functionCode() == QModbusPdu::ReportServerId &&
@@ -435,11 +471,89 @@ void TMBComMaster::Finish(const TaskPtr &task, const QVariant &value, int result
         return;
     if (task->period <= 0)
         m_tasks.removeOne(task);
-    emit OnExchange(task->qid, task->device, FunctionOf(*task), value, result);
+    EmitExchange(task->tag, task->qid, task->device, FunctionOf(*task), value, result);
+}
+
+void TMBComMaster::OnWatchdog()
+{
+    if (!m_current)
+        return;
+    const TaskPtr task = m_current;
+    m_current.reset();
+    ++m_execution; // its reply, should it ever come, no longer counts
+    Recycle();
+    Finish(task, {}, kTimeout);
+}
+
+void TMBComMaster::Recycle()
+{
+    // Qt's client cannot be told to give a reply up, and its TCP reader stays stuck
+    // in the broken frame: a fresh client on the same port starts clean.
+    if (m_client) {
+        m_client->disconnect(this);
+        m_client->disconnectDevice();
+        m_client->deleteLater();
+    }
+    m_recycling = true;
+    m_client = CreateClient();
+    m_client->connectDevice();
+}
+
+void TMBComMaster::SniffReplies(QModbusClient *client)
+{
+    auto *socket = qobject_cast<QTcpSocket *>(client->device());
+    if (!socket)
+        return;
+    m_sniffed.clear();
+    m_frames.clear();
+    // Qt's reader, connected first, reads everything inside the transaction; then
+    // this one takes the same bytes for itself.
+    connect(socket, &QAbstractSocket::connected, this, [socket] { socket->startTransaction(); });
+    connect(socket, &QIODevice::readyRead, this, [this, client, socket] {
+        if (client != m_client || !socket->isTransactionStarted())
+            return;
+        socket->rollbackTransaction();
+        m_sniffed += socket->readAll();
+        socket->startTransaction();
+        while (m_sniffed.size() >= 8) {
+            const int length = quint8(m_sniffed.at(4)) << 8 | quint8(m_sniffed.at(5));
+            if (length < 2 || length > 254) {
+                m_sniffed.clear(); // lost the frame boundaries; the watchdog recovers
+                break;
+            }
+            if (m_sniffed.size() < 6 + length)
+                break;
+            m_frames.append({quint8(m_sniffed.at(6)), m_sniffed.mid(7, length - 1)});
+            m_sniffed.remove(0, 6 + length);
+        }
+        while (m_frames.size() > 8)
+            m_frames.removeFirst();
+    });
+}
+
+int TMBComMaster::ReplyUnit(const QByteArray &pdu) const
+{
+    for (qsizetype i = m_frames.size() - 1; i >= 0; --i) {
+        if (m_frames.at(i).second == pdu)
+            return m_frames.at(i).first;
+    }
+    return -1;
+}
+
+int TMBComMaster::ExecutionBoundMs() const
+{
+    return m_client ? m_bound : IMBComMaster::ExecutionBoundMs();
+}
+
+int TMBComMaster::CompletionBoundMs() const
+{
+    const qint64 ahead = m_queue.size() + (m_current ? 1 : 0) + (m_recycling ? 1 : 0);
+    return int(qMin<qint64>(qMax<qint64>(1, ahead) * ExecutionBoundMs(), INT_MAX / 2));
 }
 
 void TMBComMaster::FailPending()
 {
+    m_watchdog->stop();
     ++m_execution; // the reply of the execution on the line no longer counts
     QList<TaskPtr> pending = m_queue;
     m_queue.clear();

@@ -2,6 +2,7 @@
 
 #include "link/imbcommaster.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QModbusDevice>
 #include <QPointer>
@@ -16,7 +17,10 @@ class QTimer;
 // any other ComPort a serial RTU line. Tasks run one at a time in hand-over order;
 // every execution ends in one OnExchange, always emitted from the event loop. A
 // periodic task runs first at hand-over, then every Period ms; a period that elapses
-// while its execution is still queued or on the line adds none.
+// while its execution is still queued or on the line adds none. A watchdog ends
+// every execution within ExecutionBoundMs(): a reply Qt's client never finishes
+// (a malformed Modbus TCP header leaves it waiting for good) completes with code 1,
+// and the link goes on with a fresh Qt client.
 class TMBComMaster : public IMBComMaster
 {
     Q_OBJECT
@@ -36,6 +40,9 @@ public:
     void FreeTask(int qid) override;
     void FreeAllTasks() override;
 
+    int ExecutionBoundMs() const override;
+    int CompletionBoundMs() const override;
+
     // Serial device path of a ComPort: "ttyUSB0" -> "/dev/ttyUSB0"; "COM3" and
     // absolute paths as given.
     static QString SerialPortName(const QString &comPort);
@@ -52,6 +59,7 @@ private:
         int device = 0;
         QList<quint16> words; // register writes, coil writes as 0/1
         int encodeError = 0;  // result code when the value could not be encoded
+        quint64 tag = 0;      // of the execution queued last
         bool queued = false;
         bool freed = false;
         QTimer *timer = nullptr;
@@ -68,6 +76,10 @@ private:
     void Finish(const TaskPtr &task, const QVariant &value, int result);
     void Release(const TaskPtr &task);
     void OnStateChanged(QModbusDevice::State state);
+    void OnWatchdog();
+    void Recycle();
+    void SniffReplies(QModbusClient *client);
+    int ReplyUnit(const QByteArray &pdu) const;
     void FailPending();
     void ApplyRs485();
     QModbusClient *CreateClient();
@@ -76,6 +88,13 @@ private:
     QPointer<QModbusClient> m_client;
     bool m_connected = false;
     bool m_tcp = false;
+    bool m_recycling = false; // a fresh Qt client is connecting; the queue waits
+    int m_bound = 0;          // ExecutionBoundMs of the open link
+    QTimer *m_watchdog = nullptr;
+    // Modbus TCP frames as they arrived (unit, PDU), newest last: Qt's client does
+    // not tell which unit answered.
+    QByteArray m_sniffed;
+    QList<QPair<int, QByteArray>> m_frames;
     QList<TaskPtr> m_tasks;  // every task not yet freed (periodic ones until freed)
     QList<TaskPtr> m_queue;  // executions waiting for the line
     TaskPtr m_current;       // the execution on the line

@@ -48,6 +48,7 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     MBCM1->setParent(this);
     MBCM->setObjectName(QStringLiteral("MBCM"));
     MBCM1->setObjectName(QStringLiteral("MBCM1"));
+    m_shared.BindMailboxes(MBCM);
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

@@ -12,3 +12,6 @@ target_compile_definitions(tmbcommaster_rtu PRIVATE PEER_RTU)
 qtm_test(tmbcommaster_values
   SOURCES ${CMAKE_SOURCE_DIR}/tests/link/tmbcommaster_values.cpp
   LIBS qtm_link)
+qtm_test(tmbcommaster_hostile
+  SOURCES ${CMAKE_SOURCE_DIR}/tests/link/tmbcommaster_hostile_test.cpp
+  LIBS qtm_link Qt6::Network TIMEOUT 120)

@@ -49,6 +49,25 @@ bool FieldInteger(const QLineEdit *edit, int *out)
     return true;
 }
 
+// An integer field within [low, high], or the message that states the bounds.
+bool FieldInRange(const QLineEdit *edit, int low, int high, const QString &outOfRange, int *out)
+{
+    int v = 0;
+    if (!FieldInteger(edit, &v))
+        return false;
+    if (v < low || v > high) {
+        Messages::Show(outOfRange.arg(low).arg(high));
+        return false;
+    }
+    *out = v;
+    return true;
+}
+
+const QString kDelayBounds = QStringLiteral("Задержка должна быть от %1 до %2 мс");
+const QString kRetriesBounds = QStringLiteral("Число попыток при сбоях должно быть целым числом от %1 до %2");
+const QString kIntervalBounds =
+    QStringLiteral("Межбайтовый интервал должен быть от %1 до %2 мс: не больше задержки");
+
 } // namespace
 
 int BaudOfSpeedIndex(int index)
@@ -95,6 +114,7 @@ TCanalFrm::TCanalFrm(QWidget *parent)
         edit->setObjectName(QStringLiteral("edtRet"));
     InstallFloatFilter(ui->edtInterval);
     InstallIntFilter(ui->edtAnsDel);
+    ui->UDRet->setRange(kRetriesMin, kRetriesMax);
     connect(ui->btnUse, &QPushButton::clicked, this, &TCanalFrm::btnUseClick);
     connect(ui->btnCancel, &QPushButton::clicked, this, &TCanalFrm::btnCancelClick);
 }
@@ -121,9 +141,10 @@ void TCanalFrm::ReadFINI()
     VarCPort = ini.ReadString(TitleP, kPort, QStringLiteral("COM1"));
     varCSpeed = SpeedIndexOfBaud(ini.ReadInteger(TitleP, kBaud, 19200));
     varCLink = ini.ReadInteger(TitleP, kLink, 0) == 1 ? 1 : 0;
-    varCInterval = ini.ReadInteger(TitleP, kInterval, 20);
-    varAnsDel = ini.ReadInteger(TitleP, kDelay, 500);
-    varRet = ini.ReadInteger(TitleP, kRetries, 5);
+    // A file edited by hand cannot make a link wait for ever.
+    varCInterval = std::clamp(ini.ReadInteger(TitleP, kInterval, 20), kIntervalMin, kIntervalMaxMs);
+    varAnsDel = std::clamp(ini.ReadInteger(TitleP, kDelay, 500), kAnswerDelayMinMs, kAnswerDelayMaxMs);
+    varRet = std::clamp(ini.ReadInteger(TitleP, kRetries, 5), kRetriesMin, kRetriesMax);
 }
 
 bool TCanalFrm::WriteFINI()
@@ -203,18 +224,27 @@ void TCanalFrm::btnUseClick()
     // the fields equal to the file.
     int delay = 0;
     int interval = 0;
-    if (!FieldInteger(ui->edtAnsDel, &delay))
+    if (!FieldInRange(ui->edtAnsDel, kAnswerDelayMinMs, kAnswerDelayMaxMs, kDelayBounds, &delay))
         return;
     const QString port = ui->cbxPort->currentText().trimmed();
     if (port.isEmpty()) {
         Messages::Show(QStringLiteral("Не выбран COM порт"));
         return;
     }
-    if (!FieldInteger(ui->edtInterval, &interval))
+    if (!FieldInRange(ui->edtInterval, kIntervalMin, std::min(kIntervalMaxMs, delay), kIntervalBounds,
+                      &interval))
         return;
+    // The spin box keeps its last good value under a text it cannot take (an empty
+    // field, a number out of range): that text is refused, not silently replaced.
+    bool retriesOk = false;
+    const int retries = ui->UDRet->cleanText().trimmed().toInt(&retriesOk);
+    if (!retriesOk || retries < kRetriesMin || retries > kRetriesMax) {
+        Messages::Show(kRetriesBounds.arg(kRetriesMin).arg(kRetriesMax));
+        return;
+    }
 
     varAnsDel = delay;
-    varRet = ui->UDRet->value();
+    varRet = retries;
     VarCPort = port;
     varCLink = std::max(0, m_link->ItemIndex());
     varCSpeed = std::max(0, m_speed->ItemIndex());

@@ -13,6 +13,17 @@ namespace Ui
 class TCanalFrm;
 }
 
+// Bounds of the link parameters: an RS-485 bench module answers within
+// milliseconds, and a reply time-out beyond a minute only makes a silent line look hung.
+constexpr int kAnswerDelayMinMs = 10;
+constexpr int kAnswerDelayMaxMs = 60000;
+constexpr int kRetriesMin = 0;
+constexpr int kRetriesMax = 100;
+// A pause between the bytes of one frame longer than the reply time-out would end
+// the reply before it is whole.
+constexpr int kIntervalMin = 0;
+constexpr int kIntervalMaxMs = 1000;
+
 // Baud rates of the speed list, by index.
 int BaudOfSpeedIndex(int index);
 // Index of a stored baud rate; any rate not in the list gives 0.

@@ -287,6 +287,57 @@ private Q_SLOTS:
         QCOMPARE(m_frm->varAnsDel, 500);
     }
 
+    void linkParametersKeepToTheirBounds_data()
+    {
+        QTest::addColumn<QString>("delay");
+        QTest::addColumn<QString>("interval");
+        QTest::addColumn<QString>("retries");
+        QTest::addColumn<QString>("message");
+        const QString delay = QStringLiteral("Задержка должна быть от 10 до 60000 мс");
+        const QString retries = QStringLiteral("Число попыток при сбоях должно быть целым числом от 0 до 100");
+        QTest::newRow("delay-huge") << "2147483647" << "20" << "5" << delay;
+        QTest::newRow("delay-tiny") << "9" << "5" << "5" << delay;
+        QTest::newRow("interval-long")
+            << "5000" << "1001" << "5" << "Межбайтовый интервал должен быть от 0 до 1000 мс: не больше задержки";
+        QTest::newRow("interval-over-delay")
+            << "50" << "60" << "5" << "Межбайтовый интервал должен быть от 0 до 50 мс: не больше задержки";
+        QTest::newRow("retries-empty") << "500" << "20" << "" << retries;
+        QTest::newRow("retries-over") << "500" << "20" << "101" << retries;
+        QTest::newRow("bounds-taken") << "60000" << "1000" << "0" << "";
+    }
+    void linkParametersKeepToTheirBounds()
+    {
+        QFETCH(QString, delay);
+        QFETCH(QString, interval);
+        QFETCH(QString, retries);
+        QFETCH(QString, message);
+        MessageRecorder rec;
+        m_frm->ShowForBench();
+        Delay()->setText(delay);
+        Interval()->setText(interval);
+        Retries()->setValue(7); // the last good value must not stand in for the text typed
+        W<QLineEdit>("edtRet")->setText(retries);
+        Use();
+        if (message.isEmpty()) {
+            QCOMPARE(rec.shown, QStringList());
+            QCOMPARE(Stored("QTM", "Receive Delay"), delay);
+            QCOMPARE(Stored("QTM", "Interval"), interval);
+            QCOMPARE(Stored("QTM", "Error Retriers"), retries);
+            return;
+        }
+        QCOMPARE(rec.shown, QStringList{message});
+        QVERIFY(m_frm->isVisible());
+        QVERIFY(!QFile::exists(IniPath()));
+        QCOMPARE(m_frm->varAnsDel, 500);
+        QCOMPARE(m_frm->varRet, 5);
+        // Nor can a file edited by hand set a delay the link would wait on for ever.
+        Store("QTM", "Receive Delay", "2147483647");
+        Store("QTM", "Error Retriers", "-3");
+        m_frm->ReadFINI();
+        QCOMPARE(m_frm->varAnsDel, 60000);
+        QCOMPARE(m_frm->varRet, 0);
+    }
+
     void intervalKeysTakeTheLocaleSeparator_data()
     {
         QTest::addColumn<QString>("locale");
@@ -383,7 +434,7 @@ private Q_SLOTS:
         QCOMPARE(Speed()->findChildren<QRadioButton *>().size(), 5);
         QCOMPARE(Speed()->findChildren<QRadioButton *>().at(4)->text(), QStringLiteral("1200"));
         QCOMPARE(Link()->findChildren<QRadioButton *>().at(1)->text(), QStringLiteral("RS485"));
-        QCOMPARE(Retries()->minimum(), 1);
+        QCOMPARE(Retries()->minimum(), 0);
         QCOMPARE(Retries()->maximum(), 100);
         QVERIFY(!Retries()->wrapping());
     }

@@ -214,7 +214,9 @@ void FlowmeterLink::DeviceNameDone(int mbAddr, const QVariant &value, int result
 void FlowmeterLink::VolumeDone(const QVariant &value, int result)
 {
     if (result != 0) {
-        SetText(m_ui.edtnabor, QStringLiteral("Ошибка"));
+        // Address 0 is a setting to correct, not a failed read: say so.
+        SetText(m_ui.edtnabor,
+                result == kResultBroadcastRead ? ResultText(result) : QStringLiteral("Ошибка"));
         return;
     }
     const double v = value.toDouble();

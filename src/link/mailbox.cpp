@@ -15,10 +15,15 @@ void Mailbox::Bind(const IMBComMaster *link)
     m_staleUpTo = 0;
 }
 
+const IMBComMaster *Mailbox::Link() const
+{
+    return static_cast<const IMBComMaster *>(m_link.data());
+}
+
 Mailbox &Mailbox::operator=(int v)
 {
     if (v >= 0 && m_link) {
-        const quint64 tag = m_link->ExchangeTag();
+        const quint64 tag = Link()->ExchangeTag();
         if (tag != 0 && tag <= m_staleUpTo)
             return *this; // the late result of an execution whose wait gave up
     }

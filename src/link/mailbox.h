@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QObject>
 #include <QPointer>
 
 class IMBComMaster;
@@ -27,14 +28,14 @@ public:
     int value() const { return m_value; }
 
     void Bind(const IMBComMaster *link);
-    const IMBComMaster *Link() const { return m_link.data(); }
+    const IMBComMaster *Link() const;
 
 private:
     friend int WaitResult(Mailbox &, int);
     void Store(int v);
     int m_value = 0;
     QList<QEventLoop *> m_waiters;
-    QPointer<const IMBComMaster> m_link;
+    QPointer<const QObject> m_link; // the client, as long as it lives
     quint64 m_staleUpTo = 0; // executions up to this tag belong to a wait that gave up
 };
 

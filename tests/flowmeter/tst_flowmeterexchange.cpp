@@ -92,6 +92,13 @@ void TestFlowmeterExchange::readFailuresShownInPlace()
     QCOMPARE(f.calc.vizm.size(), 1);
     QCOMPARE(f.formGS->EdtQ()->text(), QStringLiteral("1.5"));
     QCOMPARE(f.formGS->EdtV()->text(), QStringLiteral("7"));
+    // Address 0 gets the link's refusal where the values would be, and feeds nothing.
+    f.mbcm1.Deliver(2, QVariant(), kResultBroadcastRead);
+    f.mbcm1.Deliver(4, QVariant(), kResultBroadcastRead);
+    QTRY_COMPARE_WITH_TIMEOUT(f.ui.EdtRashQ1->text(), ResultText(kResultBroadcastRead), 5000);
+    QCOMPARE(f.ui.edtnabor->text(), ResultText(kResultBroadcastRead));
+    QCOMPARE(f.calc.qizm.size(), 1);
+    QCOMPARE(f.calc.vizm.size(), 1);
 }
 
 void TestFlowmeterExchange::autoCirculations()

@@ -40,7 +40,10 @@ private Q_SLOTS:
             QTest::addRow("%d", i) << i << QString::fromUtf8(texts[i]);
         QTest::newRow("99") << 99 << QStringLiteral("Неизвестная ошибка");
         QTest::newRow("-1") << -1 << QStringLiteral("Неизвестная ошибка");
-        QTest::newRow("17") << 17 << QStringLiteral("Неизвестная ошибка");
+        QTest::newRow("18") << 18 << QStringLiteral("Неизвестная ошибка");
+        QTest::newRow("read of address 0")
+            << int(kResultBroadcastRead)
+            << QStringLiteral("Чтение по адресу 0 невозможно: у чтения нет широковещательной формы");
     }
     void resultTextCoversEveryCode()
     {

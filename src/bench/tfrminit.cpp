@@ -7,6 +7,7 @@
 #include "link/imbcommaster.h"
 
 #include <QEventLoop>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QTimer>
 
@@ -26,11 +27,7 @@ TFrmInit::TFrmInit(QWidget *parent) : QDialog(parent), ui(new Ui::TFrmInit)
     connect(ui->Button2, &QPushButton::clicked, this, &TFrmInit::Button2Click);
 }
 
-TFrmInit::~TFrmInit()
-{
-    if (m_shared)
-        m_shared->Effects.remove(BenchQid::WriteDefaults);
-}
+TFrmInit::~TFrmInit() = default;
 
 void TFrmInit::Bind(IMBComMaster *mbcm, BenchShared *shared)
 {
@@ -43,7 +40,11 @@ void TFrmInit::Bind(IMBComMaster *mbcm, BenchShared *shared)
         Wake();
     });
     // The exchange handler has set `writing` when this runs.
-    m_shared->Effects[BenchQid::WriteDefaults] = [this](int, const QVariant &, int) { Wake(); };
+    // The shared values may outlive this window or go before it: neither side unregisters.
+    m_shared->Effects[BenchQid::WriteDefaults] = [self = QPointer<TFrmInit>(this)](int, const QVariant &, int) {
+        if (self)
+            self->Wake();
+    };
 }
 
 void TFrmInit::Wake()

@@ -5,6 +5,7 @@
 #include "link/benchshared.h"
 #include "link/conventions.h"
 #include "link/imbcommaster.h"
+#include "link/keyfilters.h"
 #include "link/messages.h"
 
 #include <QGuiApplication>
@@ -31,6 +32,8 @@ bool FieldValue(const QString &text, int lo, int hi, const QString &what, int *o
 TPropertyFrm::TPropertyFrm(QWidget *parent) : QDialog(parent), ui(new Ui::TPropertyFrm)
 {
     ui->setupUi(this);
+    InstallIntFilter(ui->EdtAdr);
+    InstallIntFilter(ui->EdtRts);
     connect(ui->Button2, &QPushButton::clicked, this, &TPropertyFrm::Button2Click);
     connect(ui->Button3, &QPushButton::clicked, this, &TPropertyFrm::Button3Click);
     connect(ui->Button5, &QPushButton::clicked, this, &TPropertyFrm::Button5Click);

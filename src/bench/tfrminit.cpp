@@ -49,6 +49,7 @@ void TFrmInit::Bind(IMBComMaster *mbcm, BenchShared *shared)
 
 void TFrmInit::Wake()
 {
+    m_woken = true;
     if (m_loop)
         m_loop->quit();
 }
@@ -59,8 +60,12 @@ template <class Done> bool TFrmInit::WaitFor(Done done)
         QEventLoop loop;
         QEventLoop *outer = m_loop;
         m_loop = &loop;
+        m_woken = false;
         loop.exec();
         m_loop = outer;
+        // Ended by no event of ours: the program is quitting.
+        if (!m_woken)
+            InitStop = true;
     }
     return !InitStop;
 }

@@ -49,4 +49,5 @@ private:
     IMBComMaster *m_mbcm = nullptr;
     BenchShared *m_shared = nullptr;
     QEventLoop *m_loop = nullptr;
+    bool m_woken = false;
 };

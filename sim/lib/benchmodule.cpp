@@ -24,6 +24,9 @@ quint8 BenchModule::CheckWrite(Space space, int address, const QList<quint16> &v
 {
     if (space != Space::Holding)
         return exOk;
+    if (faults_)
+        if (const int code = faults_->Refusal(Address(), address, values))
+            return quint8(code);
     if (!InRange(address, values, 0, 1, 0, 247) || !InRange(address, values, 1, 1, 0, 4) ||
         !InRange(address, values, 2, 1, 0, 255))
         return exIllegalValue;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "faultplan.h"
 #include "simdevice.h"
 
 #include <QString>
@@ -14,8 +15,12 @@ public:
     QByteArray Identification() const override { return identification_; }
     int SpeedCode() const { return Get(Space::Holding, 1); }
     int RtsDelay() const { return Get(Space::Holding, 2); }
+    // The faults aimed at this module; the plan must outlive the module.
+    void SetFaults(const FaultPlan *faults) { faults_ = faults; }
 
 protected:
+    const FaultPlan *faults_ = nullptr;
+
     // Derived modules call these from their own hooks first.
     quint8 CheckWrite(Space space, int address, const QList<quint16> &values) override;
     void AfterWrite(Space space, int address, int count) override;

@@ -239,6 +239,14 @@ void ImrModule::Command(int code, double now)
     default:
         break;
     }
+    if (const FaultPlan::CommandOutcome *forced = faults_ ? faults_->Outcome(Address(), code) : nullptr) {
+        if (forced->state >= 0)
+            state_ = forced->state;
+        if (forced->error >= 0)
+            error_ = forced->error;
+        if (forced->last >= 0)
+            last_ = forced->last;
+    }
 }
 
 void ImrModule::Calibrate()

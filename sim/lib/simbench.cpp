@@ -39,6 +39,9 @@ void SimBench::Build()
     meter_ = std::make_unique<Flowmeter>(options_.flowmeterAddress, options_.model, options_.flowErrorPercent,
                                          *clock_, *noise_);
     imr_->SetFlowmeter(meter_.get());
+    imr_->SetFaults(&options_.faults);
+    usi_->SetFaults(&options_.faults);
+    ipt_->SetFaults(&options_.faults);
     usi_->SetFlowmeter(meter_.get());
     ipt_->SetFlowmeter(meter_.get());
     meter_->SetImr(imr_.get());

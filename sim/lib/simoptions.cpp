@@ -38,7 +38,9 @@ QString SimOptions::Usage()
         "По умолчанию: --bench tcp://127.0.0.1:1502 --flowmeter tcp://127.0.0.1:1503,\n"
         "  адреса ИМР 1, УСИ 2, ИПТ 3, расходомер 1, модель 0, задержка 600 нс,\n"
         "  погрешность расходомера 0 %, с шумом, без скорости линии (последовательный порт 9600).\n"
-        "FAULT: no-answer:ADDR | crc:PERCENT | exception:CODE:PERCENT | slow:MS\n");
+        "FAULT: no-answer:ADDR | crc:PERCENT | exception:CODE:PERCENT | slow:MS\n"
+        "  | refuse:ADDR:REG[:VALUE[:CODE]] | state:ADDR:CMD:STATE | error:ADDR:CMD:ERROR\n"
+        "  | last:ADDR:CMD:CODE\n");
 }
 
 bool SimOptions::Parse(const QStringList &args, QString *error, bool *help)

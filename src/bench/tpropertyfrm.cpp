@@ -1,9 +1,132 @@
 #include "bench/tpropertyfrm.h"
 #include "ui_tpropertyfrm.h"
 
+#include "link/benchqids.h"
+#include "link/benchshared.h"
+#include "link/conventions.h"
+#include "link/imbcommaster.h"
+#include "link/keyfilters.h"
+#include "link/messages.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
+
+namespace
+{
+const int kSpeeds[] = {1200, 2400, 4800, 9600};
+constexpr int kMaxSlave = 247;
+
+// The integer of a field within lo..hi, or a message and false.
+bool FieldValue(const QString &text, int lo, int hi, const QString &what, int *out)
+{
+    if (!Messages::ToInteger(text, out))
+        return false;
+    if (*out >= lo && *out <= hi)
+        return true;
+    Messages::Show(QStringLiteral("%1 должен быть от %2 до %3").arg(what).arg(lo).arg(hi));
+    return false;
+}
+} // namespace
+
 TPropertyFrm::TPropertyFrm(QWidget *parent) : QDialog(parent), ui(new Ui::TPropertyFrm)
 {
     ui->setupUi(this);
+    InstallIntFilter(ui->EdtAdr);
+    InstallIntFilter(ui->EdtRts);
+    connect(ui->Button2, &QPushButton::clicked, this, &TPropertyFrm::Button2Click);
+    connect(ui->Button3, &QPushButton::clicked, this, &TPropertyFrm::Button3Click);
+    connect(ui->Button5, &QPushButton::clicked, this, &TPropertyFrm::Button5Click);
+    connect(ui->Button1, &QPushButton::clicked, this, &TPropertyFrm::Button1Click);
 }
 
 TPropertyFrm::~TPropertyFrm() = default;
+
+void TPropertyFrm::Bind(IMBComMaster *mbcm, BenchShared *shared)
+{
+    m_mbcm = mbcm;
+    m_shared = shared;
+}
+
+void TPropertyFrm::showEvent(QShowEvent *event)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(
+            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
+    FormActivate();
+    QDialog::showEvent(event);
+}
+
+void TPropertyFrm::FormActivate()
+{
+    if (!Prib)
+        return;
+    ui->EdtAdr->setText(QString::number(Prib->Adr));
+    ui->EdtRts->setText(QString::number(Prib->RTSDelay));
+    if (!m_mbcm)
+        return;
+    const int baud = m_mbcm->ComSpeed();
+    for (int i = 0; i < 4; ++i)
+        if (kSpeeds[i] == baud)
+            ui->CBSpeed->setCurrentIndex(i);
+    // 19200 has no item here: the list shows no speed rather than a wrong one.
+    if (baud == 19200)
+        ui->CBSpeed->setCurrentIndex(-1);
+}
+
+bool TPropertyFrm::WriteByte(int qid, int reg, int value, Mailbox &mailbox)
+{
+    m_mbcm->SetDeviceAddres(Prib->Adr);
+    m_mbcm->WriteHoldRegs(qid, 0, reg, TypedValue(value, dtUInt8));
+    const int result = WaitResult(mailbox);
+    if (result != 0)
+        Messages::Show(ResultText(result));
+    return result == 0;
+}
+
+void TPropertyFrm::Button2Click()
+{
+    int adr = 0;
+    if (!Prib || !m_mbcm ||
+        !FieldValue(ui->EdtAdr->text(), 1, kMaxSlave, QStringLiteral("Адрес прибора"), &adr))
+        return;
+    if (WriteByte(BenchQid::WriteModuleAddress, 0, adr, m_shared->ResAdr))
+        Prib->Adr = quint8(adr);
+}
+
+void TPropertyFrm::Button3Click()
+{
+    int rts = 0;
+    if (!Prib || !m_mbcm || !FieldValue(ui->EdtRts->text(), 0, 255, QStringLiteral("Задержка RTS"), &rts))
+        return;
+    WriteByte(BenchQid::WriteModuleRts, 2, rts, m_shared->ResRts);
+}
+
+void TPropertyFrm::Button5Click()
+{
+    if (!Prib || !m_mbcm)
+        return;
+    const int code = ui->CBSpeed->currentIndex();
+    if (code < 0) {
+        Messages::Show(QStringLiteral("Не выбрана скорость"));
+        return;
+    }
+    WriteByte(BenchQid::WriteModuleSpeed, 1, code, m_shared->ResSpeed);
+}
+
+void TPropertyFrm::Button1Click()
+{
+    if (Prib) {
+        int adr = 0;
+        if (!FieldValue(ui->EdtAdr->text(), 1, kMaxSlave, QStringLiteral("Адрес прибора"), &adr))
+            return;
+        Prib->Adr = quint8(adr);
+    }
+    hide();
+}
+
+void TPropertyFrm::reject()
+{
+    // Escape closes as "Закрыть" does.
+    Button1Click();
+}

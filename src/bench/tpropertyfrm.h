@@ -4,10 +4,18 @@
 
 #include <memory>
 
-namespace Ui {
+namespace Ui
+{
 class TPropertyFrm;
 }
+class IMBComMaster;
+class QComboBox;
+struct BenchShared;
+struct TPQTM;
+class Mailbox;
 
+// Module properties: writes the link settings stored in one module (its Modbus
+// address, RTS delay and speed code).
 class TPropertyFrm : public QDialog
 {
     Q_OBJECT
@@ -15,6 +23,27 @@ public:
     explicit TPropertyFrm(QWidget *parent = nullptr);
     ~TPropertyFrm() override;
 
+    // The bench client and the shared mailboxes its writes report to.
+    void Bind(IMBComMaster *mbcm, BenchShared *shared);
+    // The module shown and changed; set by the grid of the configuration page.
+    TPQTM *Prib = nullptr;
+
+public Q_SLOTS:
+    void FormActivate();
+    void Button2Click(); // address
+    void Button3Click(); // RTS delay
+    void Button5Click(); // speed
+    void Button1Click(); // "Закрыть"
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void reject() override;
+
 private:
+    // Writes one byte to a link register of the module and waits; true on success.
+    bool WriteByte(int qid, int reg, int value, Mailbox &mailbox);
+
     std::unique_ptr<Ui::TPropertyFrm> ui;
+    IMBComMaster *m_mbcm = nullptr;
+    BenchShared *m_shared = nullptr;
 };

@@ -4,7 +4,8 @@
 
 #include <memory>
 
-namespace Ui {
+namespace Ui
+{
 class TSysFrm;
 }
 
@@ -23,8 +24,11 @@ Q_SIGNALS:
     // A different task was confirmed; its page set is to be applied.
     void TaskChosen(int task);
 
-private Q_SLOTS:
+public Q_SLOTS:
     void btnUseClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     std::unique_ptr<Ui::TSysFrm> ui;

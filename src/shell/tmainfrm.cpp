@@ -99,6 +99,7 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     Hooks.ConnectPrib = [links] { links->BtnConnect1Click(); };
     WireFlowmeter();
     WireImr();
+    WireService();
 
     FormCreate();
 }

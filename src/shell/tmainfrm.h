@@ -90,7 +90,7 @@ public Q_SLOTS:
     void SpeedButton1Click();
     void SpeedButton3Click();
     void BBnTargerClick();
-    void BtnPropQTMClick() {}
+    void BtnPropQTMClick();
     void Label3Click();
     void N9Click();
 
@@ -118,6 +118,7 @@ private:
     TMProFrm *m_mpro = nullptr;
     void WireFlowmeter();
     void WireImr();
+    void WireService();
     ImrController *m_imr = nullptr;
     std::unique_ptr<ModuleSearch> m_search;
     void BtnPropClick();

@@ -17,6 +17,7 @@ private slots:
     void transferTimeAtLineSpeed();
     void answersTakeTheLineTime();
     void faultsChangeTheAnswers();
+    void faultsAimedAtOneModule();
     void faultTexts_data();
     void faultTexts();
     void commandLine_data();
@@ -104,6 +105,31 @@ void TestSimLine::faultsChangeTheAnswers()
     QVERIFY2(hits > 60 && hits < 140, qPrintable(QString::number(hits)));
 }
 
+void TestSimLine::faultsAimedAtOneModule()
+{
+    SimOptions o = SimRig::Exact();
+    QString error;
+    QVERIFY(o.faults.Add("refuse:2:0", &error));
+    QVERIFY(o.faults.Add("refuse:1:3:11:6", &error));
+    QVERIFY(o.faults.Add("state:1:10:8", &error));
+    QVERIFY(o.faults.Add("last:1:10:20", &error));
+    SimRig rig(o);
+    // A refused write changes nothing; the same register of another module is written.
+    QCOMPARE(rig.Write(2, 0, {7}), 4);
+    QCOMPARE(rig.Holding(2, 0, 1), (QList<quint16>{2}));
+    QCOMPARE(rig.Write(3, 0, {9}), 0);
+    QCOMPARE(rig.Holding(9, 0, 1), (QList<quint16>{9}));
+    // Only the named command is refused.
+    QCOMPARE(rig.Command(11), 6);
+    QCOMPARE(rig.Status(), (QList<quint16>{0, 0, 0}));
+    QCOMPARE(rig.Command(13), 0);
+    QCOMPARE(rig.Status().value(0), quint16(7));
+    QCOMPARE(rig.Command(15), 0);
+    // Both outcome forms of command 10 hold together.
+    QCOMPARE(rig.Command(10), 0);
+    QCOMPARE(rig.Status(), (QList<quint16>{8, 0, 20}));
+}
+
 void TestSimLine::faultTexts_data()
 {
     QTest::addColumn<QString>("text");
@@ -112,6 +138,12 @@ void TestSimLine::faultTexts_data()
     QTest::newRow("crc") << "crc:12.5" << true;
     QTest::newRow("exception") << "exception:2:100" << true;
     QTest::newRow("slow") << "slow:250" << true;
+    QTest::newRow("refuse") << "refuse:2:0" << true;
+    QTest::newRow("refuse any value, code") << "refuse:1:3:*:6" << true;
+    QTest::newRow("state") << "state:1:10:8" << true;
+    QTest::newRow("last") << "last:1:10:20" << true;
+    QTest::newRow("command above 15") << "last:1:16:20" << false;
+    QTest::newRow("refuse without register") << "refuse:2" << false;
     QTest::newRow("address 0") << "no-answer:0" << false;
     QTest::newRow("percent above 100") << "crc:101" << false;
     QTest::newRow("no percent") << "exception:2" << false;

@@ -1,0 +1,199 @@
+#include "imr/poverqpage.h"
+
+#include "imr/imrcontroller.h"
+#include "imr/verifypoint.h"
+#include "link/benchqids.h"
+#include "link/benchshared.h"
+#include "link/conventions.h"
+#include "link/imbcommaster.h"
+#include "link/messages.h"
+#include "link/radiogroup.h"
+
+#include "ui_poverqpage.h"
+
+#include <QLayout>
+#include <QRadioButton>
+
+namespace
+{
+enum Command {
+    cmdCheckPulsesOnce = 10,
+    cmdCheckPulsesStart = 11,
+    cmdCheckPulsesEnd = 12,
+    cmdCheckLineUndelayed = 13,
+};
+constexpr int kModeOnce = 6;
+constexpr int kModeContinuous = 5;
+constexpr int kLastCmdCheckDone = 19;
+const QString kPulsesNotWritten = QStringLiteral("Не удалось записать количество задержанных импульсов");
+} // namespace
+
+PoverQPage::PoverQPage(ImrController &imr, IMBComMaster *mbcm, BenchShared &shared, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::PoverQPage>()), m_imr(imr), m_mbcm(mbcm), m_s(shared)
+{
+    ui->setupUi(this);
+    m_points = new RadioGroup(ui->rgPover, this);
+    m_nepr = new RadioGroup(ui->RGNepr, this);
+    m_control = new RadioGroup(ui->RGControl, this);
+    connect(ui->BtnStartPover, &QPushButton::clicked, this, &PoverQPage::BtnStartPoverClick);
+    connect(ui->BtnStopPover, &QPushButton::clicked, this, &PoverQPage::BtnStopPoverClick);
+    connect(ui->btnPover1, &QPushButton::clicked, this, &PoverQPage::btnPover1Click);
+    const auto chosen = [this](RadioGroup *group, void (PoverQPage::*handler)()) {
+        connect(group, &RadioGroup::ItemIndexChanged, this, [this, handler](int index) {
+            if (!m_quiet && index >= 0)
+                (this->*handler)();
+        });
+    };
+    chosen(m_points, &PoverQPage::rgPoverClick);
+    chosen(m_nepr, &PoverQPage::RGNeprClick);
+    chosen(m_control, &PoverQPage::RGControlClick);
+}
+
+PoverQPage::~PoverQPage() = default;
+
+void PoverQPage::AdoptDelayLineGroup(QWidget *group)
+{
+    if (!group)
+        return;
+    group->setParent(ui->DelayLineHost);
+    ui->DelayLineHost->layout()->addWidget(group);
+    group->hide();
+}
+
+int PoverQPage::SelectedPoint() const
+{
+    const int index = m_points->ItemIndex();
+    return index < 0 ? 0 : m_points->Button(index)->text().toInt();
+}
+
+void PoverQPage::EnableChecks(bool on)
+{
+    ui->rgPover->setEnabled(on);
+    ui->RGNepr->setEnabled(on);
+    ui->RGControl->setEnabled(on);
+}
+
+int PoverQPage::Command(int code)
+{
+    m_imr.WriteCommandNoWait(code);
+    return WaitResult(m_s.ResImrCmd);
+}
+
+bool PoverQPage::SetVerifyPoint(int q)
+{
+    m_imr.SelectImrForPage();
+    const VerifyPointResult r = ComputeVerifyPoint(q, m_s.DelayStep);
+    m_mbcm->WriteHoldRegs(BenchQid::WritePulseCount, 0, 16386, TypedValue(r.n, dtUInt16));
+    if (WaitResult(m_s.ResPulseCount) != 0) {
+        Messages::Show(kPulsesNotWritten);
+        return false;
+    }
+    m_s.ImitQ = r.ImitQ;
+    ui->edtQReal_Imited->setText(Fmt3(r.ImitQ));
+    ui->edtDPN->setText(QString::number(r.n));
+    VerifyPulses = r.n;
+    return true;
+}
+
+void PoverQPage::BtnStartPoverClick()
+{
+    if (!m_imr.BenchConnected())
+        return;
+    if (m_s.ImrMode != 0) {
+        Messages::Show(QStringLiteral("Отмените работу других режимов"));
+        return;
+    }
+    // Nested clicks while the calibration waits must not start a second run.
+    ui->BtnStartPover->setEnabled(false);
+    if (!m_imr.CalibrateDelayLine()) {
+        ui->BtnStartPover->setEnabled(true);
+        return;
+    }
+    m_s.VerifyMode = 1;
+    SetVerifyPoint(SelectedPoint());
+    EnableChecks(true);
+    m_imr.SelectImrForPage();
+    ui->BtnStartPover->setEnabled(false);
+    ui->BtnStopPover->setEnabled(true);
+}
+
+void PoverQPage::rgPoverClick()
+{
+    SetVerifyPoint(SelectedPoint());
+}
+
+void PoverQPage::RGNeprClick()
+{
+    m_imr.SelectImrForPage();
+    if (m_nepr->ItemIndex() == 0) {
+        ui->btnPover1->show();
+        if (Command(cmdCheckPulsesEnd) != 0) {
+            Messages::Show(QStringLiteral("Не прошла команда STOP задержанных импульсов"));
+            return;
+        }
+        m_s.ImrMode = kModeOnce;
+    } else if (m_nepr->ItemIndex() == 1) {
+        ui->btnPover1->hide();
+        const int result = Command(cmdCheckPulsesStart);
+        if (result != 0) {
+            Messages::Show(QStringLiteral("Не прошла команда поверка числа задержанных импульсов") +
+                           QString::number(result));
+            return;
+        }
+        Q_EMIT StatusChanged(QStringLiteral("Идет поверка числа задержанных импульсов."));
+        m_s.ImrMode = kModeContinuous;
+    }
+}
+
+void PoverQPage::btnPover1Click()
+{
+    if (!m_imr.ImrToIdle()) {
+        Messages::Show(QStringLiteral("Ошибка : попробуйте еще раз"));
+        return;
+    }
+    Q_EMIT StatusChanged(QStringLiteral("Запись количества задержанных импульсов"));
+    // The module counts from zero in the one-shot check; a point never written gives 0.
+    const int count = qMax(0, VerifyPulses - 1);
+    m_mbcm->WriteHoldRegs(BenchQid::WritePulseCount, 0, 16386, TypedValue(count, dtUInt16));
+    if (WaitResult(m_s.ResPulseCount) != 0) {
+        Messages::Show(kPulsesNotWritten);
+        return;
+    }
+    m_imr.WriteCommandNoWait(cmdCheckPulsesOnce);
+    Q_EMIT StatusChanged(QStringLiteral("Команда : произвести поверку числа зад.имп. "));
+    if (WaitResult(m_s.ResImrCmd) != 0) {
+        Messages::Show(QStringLiteral("Не прошла команда поверка числа задержанных импульсов."));
+        return;
+    }
+    if (!m_imr.ReadImrState())
+        return;
+    if (m_s.ImrState != 0)
+        Messages::Show(QStringLiteral("Прибор не вошел в режим поверки задержанных импульсов."));
+    else if (m_s.ImrErrors != 0)
+        Messages::Show(QStringLiteral("Прибор ответил ошибкой автомата имитиции."));
+    else if (m_s.ImrLastCmd != kLastCmdCheckDone)
+        Messages::Show(QStringLiteral("Прибор выдает результат последней операции как-то не так."));
+}
+
+void PoverQPage::RGControlClick()
+{
+    ui->btnPover1->hide();
+    if (!m_imr.ImrToIdle())
+        return;
+    if (Command(cmdCheckLineUndelayed + (m_control->ItemIndex() == 1 ? 1 : 0)) != 0)
+        Messages::Show(QStringLiteral("Не удалось выполнить запись команды:") + ResultText(m_s.ResImrCmd));
+}
+
+void PoverQPage::BtnStopPoverClick()
+{
+    if (!m_imr.ImrToIdle())
+        return;
+    m_s.ImrMode = 0;
+    EnableChecks(false);
+    m_quiet = true;
+    m_nepr->SetItemIndex(-1);
+    m_control->SetItemIndex(-1);
+    m_quiet = false;
+    ui->BtnStartPover->setEnabled(true);
+    ui->BtnStopPover->setEnabled(false);
+}

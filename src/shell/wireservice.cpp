@@ -1,0 +1,54 @@
+#include "shell/tmainfrm.h"
+#include "ui_tmainfrm.h"
+
+#include "bench/modulesearch.h"
+#include "bench/targettask.h"
+#include "bench/tfrminit.h"
+#include "bench/tpropertyfrm.h"
+#include "imr/poverqpage.h"
+
+// The target task, the bench's own verification page and the module service windows.
+void TMainFrm::WireService()
+{
+    Hooks.ApplyTargetTask = [this](int task) {
+        TargetPageHost host;
+        host.SetShow = [this](TNames page, bool flag) { SetShow(page, flag); };
+        host.Page = [this](const QString &name) { return Page(name); };
+        host.Find = [this](const QString &name) { return qobject_cast<QWidget *>(FindByName(this, name)); };
+        ApplyTargetTask(task, host);
+    };
+
+    auto *pover = new PoverQPage(*m_imr, MBCM, m_shared);
+    // The calibration group was put on the placeholder page, which goes now.
+    pover->AdoptDelayLineGroup(
+        qobject_cast<QWidget *>(FindByName(Page(QStringLiteral("TSPoverQ")), QStringLiteral("GBDelayLine"))));
+    connect(pover, &PoverQPage::StatusChanged, this, &TMainFrm::SetSBText);
+    SetPage(QStringLiteral("TSPoverQ"), pover);
+
+    ui->N4->setVisible(true);
+    connect(ui->N4, &QAction::triggered, this, [this] {
+        TFrmInit *init = Windows.FrmInit;
+        if (!init)
+            return;
+        init->Bind(MBCM, &m_shared);
+        init->show();
+        init->raise();
+        init->activateWindow();
+    });
+}
+
+void TMainFrm::BtnPropQTMClick()
+{
+    TPropertyFrm *prop = Windows.PropertyFrm;
+    TPQTM *selected = m_search ? m_search->Selected() : nullptr;
+    if (!prop || !selected)
+        return;
+    prop->Bind(MBCM, &m_shared);
+    prop->Prib = selected;
+    // Modal, so the module cannot change under the open window.
+    prop->setWindowModality(Qt::ApplicationModal);
+    prop->show();
+    prop->raise();
+    prop->activateWindow();
+    prop->FormActivate();
+}

@@ -1,0 +1,127 @@
+#include "scriptedimr.h"
+
+#include "imr/imrcontroller.h"
+#include "imr/poverqpage.h"
+#include "link/radiogroup.h"
+#include "support/messagerecorder.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <memory>
+
+// The verification page on a scripted ИМР: the points and the one-shot check.
+class PoverQTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<BenchShared> s;
+    std::unique_ptr<ScriptedImr> bench;
+    std::unique_ptr<ImrController> imr;
+    std::unique_ptr<PoverQPage> page;
+    std::unique_ptr<MessageRecorder> messages;
+
+    template <class T> T *W(const char *name) const
+    {
+        return page->findChild<T *>(QString::fromLatin1(name));
+    }
+    int LastPulseCount() const { return bench->LastTask(416387).value.toInt(); }
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void init()
+    {
+        s = std::make_unique<BenchShared>();
+        s->ImrDev.Adr = 1;
+        s->DelayStep = 600;
+        bench = std::make_unique<ScriptedImr>(*s);
+        imr = std::make_unique<ImrController>(bench.get(), *s);
+        imr->serverConnected = [] { return true; };
+        page = std::make_unique<PoverQPage>(*imr, bench.get(), *s);
+        messages = std::make_unique<MessageRecorder>();
+    }
+    void cleanup()
+    {
+        page.reset();
+        imr.reset();
+        bench.reset();
+        s.reset();
+        messages.reset();
+    }
+
+    void verificationPoints_data()
+    {
+        QTest::addColumn<int>("q");
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("2") << 2 << 2 << "2.303";
+        QTest::newRow("15") << 15 << 14 << "16.122";
+        QTest::newRow("30") << 30 << 27 << "31.092";
+        QTest::newRow("250") << 250 << 218 << "251.04";
+        QTest::newRow("300, above the limit") << 300 << 256 << "294.8";
+    }
+    void verificationPoints()
+    {
+        QFETCH(int, q);
+        QFETCH(int, n);
+        QFETCH(QString, shown);
+        QVERIFY(page->SetVerifyPoint(q));
+        QCOMPARE(bench->LastTask(416387).address, 16386);
+        QCOMPARE(bench->LastTask(416387).device, 1);
+        QCOMPARE(LastPulseCount(), n);
+        QCOMPARE(W<QLineEdit>("edtQReal_Imited")->text(), shown);
+        QCOMPARE(W<QLineEdit>("edtDPN")->text(), QString::number(n));
+        QCOMPARE(page->VerifyPulses, n);
+        QCOMPARE(QString::number(s->ImitQ, 'f', 3), QString::number(n * 491.3328 * 600 / 256 / 1000, 'f', 3));
+
+        // A refused write leaves the point shown before.
+        bench->script[416387] << ScriptedImr::Reply{{}, 4};
+        QVERIFY(!page->SetVerifyPoint(2));
+        QCOMPARE(messages->shown, QStringList{"Не удалось записать количество задержанных импульсов"});
+        QCOMPARE(page->VerifyPulses, n);
+        QCOMPARE(W<QLineEdit>("edtQReal_Imited")->text(), shown);
+    }
+
+    // "Однократно" ends a continuous check; "Проверить" writes n - 1, runs command 10
+    // and reads the status once, naming the first mismatch.
+    void oneShotCheck_data()
+    {
+        QTest::addColumn<QList<int>>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("passed") << QList<int>{0, 0, 19} << QString();
+        QTest::newRow("state") << QList<int>{8, 1, 20}
+                               << "Прибор не вошел в режим поверки задержанных импульсов.";
+        QTest::newRow("error") << QList<int>{0, 1, 20} << "Прибор ответил ошибкой автомата имитиции.";
+        QTest::newRow("last command")
+            << QList<int>{0, 0, 20} << "Прибор выдает результат последней операции как-то не так.";
+    }
+    void oneShotCheck()
+    {
+        QFETCH(QList<int>, status);
+        QFETCH(QString, message);
+        QVERIFY(page->SetVerifyPoint(250));
+        W<QGroupBox>("RGNepr")->setEnabled(true);
+        QTest::mouseClick(page->PulseCheck()->Button(0), Qt::LeftButton);
+        QCOMPARE(s->ImrMode, 6);
+        auto *check = W<QPushButton>("btnPover1");
+        QVERIFY(check->isVisibleTo(page.get()));
+
+        bench->QueueStatus({{0, 0, 22}, status});
+        QTest::mouseClick(check, Qt::LeftButton);
+        QCOMPARE(LastPulseCount(), 217);
+        QCOMPARE(bench->Commands(), (QList<int>{12, 10}));
+        QCOMPARE(messages->shown, message.isEmpty() ? QStringList() : QStringList{message});
+        // "Непрерывно" hides the one-shot button and starts the continuous check.
+        QTest::mouseClick(page->PulseCheck()->Button(1), Qt::LeftButton);
+        QCOMPARE(bench->Commands().last(), 11);
+        QCOMPARE(s->ImrMode, 5);
+        QVERIFY(!check->isVisibleTo(page.get()));
+    }
+};
+
+QTEST_MAIN(PoverQTest)
+#include "poverq_test.moc"

@@ -1,6 +1,7 @@
 #include "auxiliary/taboutbox.h"
 #include "auxiliary/verinfo.h"
 #include "auxiliary/versionblock.h"
+#include "auxiliary/versionresource.h"
 #include "support/messagerecorder.h"
 
 #include <QFile>
@@ -188,8 +189,12 @@ private Q_SLOTS:
         const QByteArray block = VersionResourceOfRes(file.readAll());
         QVERIFY(!block.isEmpty());
         QCOMPARE(Describe(TVerInfoRes(res, block)), kProgram);
-        QCOMPARE(VersionBlock(block).QueryText(QStringLiteral("\\StringFileInfo\\040904E4\\FileVersion")),
-                 QStringLiteral("4.0.0.12"));
+        // Byte for byte what the monitor carries.
+        quint32 handle = 0;
+        const qint32 size = VersionResourceSize(Monitor(), &handle);
+        QByteArray embedded;
+        QVERIFY(ReadVersionResource(Monitor(), handle, size, &embedded));
+        QCOMPARE(embedded.toHex(), block.toHex());
     }
 
     void aboutBox()

@@ -12,6 +12,7 @@ endforeach()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME qtm-monitor)
+set(CPACK_PACKAGE_VERSION ${CMAKE_PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Тевор")
 set(CPACK_PACKAGE_CONTACT "Монитор ЦТМ-01 <qtm-monitor@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Монитор ЦТМ-01: operator program of the flowmeter verification bench")

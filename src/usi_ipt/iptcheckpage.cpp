@@ -5,6 +5,7 @@
 IptCheckPage::IptCheckPage(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::IptCheckPage>())
 {
     ui->setupUi(this);
+    ui->CHBTok1->setToolTip(QStringLiteral("Читать токи ИПТ каждую секунду"));
     ui->CHBTok1->setAccessibleDescription(QStringLiteral("Чтение токов на странице поверки ИПТ"));
 }
 

@@ -32,6 +32,7 @@ IptGroup::IptGroup(IMBComMaster *mbcm, BenchShared &shared, QWidget *parent)
         rb->setAccessibleName(QStringLiteral("Канал %1 в калькулятор").arg(k + 1));
         rb->setAccessibleDescription(rb->toolTip());
     }
+    ui->ChbTok->setToolTip(QStringLiteral("Читать токи ИПТ каждую секунду"));
     ui->ChbTok->setAccessibleDescription(QStringLiteral("Чтение токов ИПТ"));
     connect(ui->ChbTok, &QCheckBox::toggled, this, &IptGroup::ChbTokClick);
 }

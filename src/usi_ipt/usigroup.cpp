@@ -45,6 +45,7 @@ UsiGroup::UsiGroup(IMBComMaster *mbcm, BenchShared &shared, QWidget *parent)
         rb->setAccessibleName(QStringLiteral("Канал %1 в калькулятор").arg(k));
         rb->setAccessibleDescription(rb->toolTip());
     }
+    ui->ChbCnt1->setToolTip(QStringLiteral("Читать счетчики импульсов каждую секунду"));
     ui->ChbCnt1->setAccessibleDescription(QStringLiteral("Чтение счетчика импульсов"));
     connect(ui->ChbCnt1, &QCheckBox::toggled, this, &UsiGroup::ChbCnt1Click);
     connect(ui->Button6, &QPushButton::clicked, this, &UsiGroup::Button6Click);

@@ -58,8 +58,10 @@ void ImrModule::Step(double nowMs)
         if (next > nowMs)
             return;
         if (clockRunning_) {
-            // The written length has passed: the module leaves the imitation itself.
+            // The written length has passed: the module leaves the imitation itself,
+            // its clock holding exactly that length (the sum of doubles may fall short).
             StopClock(next);
+            clockHeld_ = Get32(Space::Holding, 32772);
             StartTransient(Leaving, 4, Idle, 5, next);
         } else {
             EndTransient(next);

@@ -101,6 +101,7 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     WireImr();
     WireService();
     WireAbout();
+    WireVolume();
 
     FormCreate();
 }

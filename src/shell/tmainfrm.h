@@ -120,6 +120,7 @@ private:
     void WireImr();
     void WireService();
     void WireAbout();
+    void WireVolume();
     ImrController *m_imr = nullptr;
     std::unique_ptr<ModuleSearch> m_search;
     void BtnPropClick();

@@ -36,8 +36,14 @@ public:
     // The measuring channel sends its TEXT signal through the imitator.
     bool SendsText() const { return HasSignal(MeasuringChannel()); }
     quint32 PulsesEmitted() const { return quint32(pulseVolume_ / kLitrePerPulse); }
-    // Current of output 0 or 1, mA (ИПТ channels 1 and 2 are wired to them).
+    // Current of an output, mA: 0 the main output; for row 6 also 1 and 2, the
+    // additional slots 1 and 2 when they hold a current output board.
     double OutputCurrent(int output) const;
+    // Row 6: the channel count it reports (the register map has room for four
+    // channels' settings; further channels exist but have no registers).
+    void SetGsChannels(int channels);
+    // Row 6: the error of its slot current outputs before calibration.
+    void SetSlotError(double percent, double mA);
 
 protected:
     void BeforeRead(Space space, int address, int count) override;
@@ -49,6 +55,11 @@ private:
     void DefineTwoChannel();
     void DefineMultiChannel();
     double ImitatedFlow() const;
+    int Divisor() const;
+    // Current a slot delivers when told to deliver `nominalMa`, with its own error.
+    double SlotRaw(double nominalMa) const;
+    // What the slot is told so that, by its calibration table, it delivers `wantedMa`.
+    double SlotCommand(int slot, double wantedMa) const;
     bool HasSignal(int channel) const;
     int Channels() const;
     // Register of channel `ch`'s flow rate / volume for this row, -1 if none.
@@ -65,4 +76,7 @@ private:
     std::array<double, 4> volume_{};
     double pulseVolume_ = 0;
     double lastMs_ = 0;
+    int gsChannels_ = 4;
+    double slotErrorPercent_ = 0;
+    double slotErrorMa_ = 0;
 };

@@ -37,6 +37,9 @@ constexpr int kSlotType6 = 7, kCalMode6 = 60, kCalPoint6 = 62, kVerify6 = 74, kC
               kMedian6 = 280, kAverage6 = 284, kTable6 = 49196, kUzs6 = 49864, kShift6 = 49872,
               kCutoff6 = 49880;
 constexpr double kCalPoints[4] = {0.0, 4.0, 5.0, 20.0};
+constexpr int kStoredChannels6 = 4;
+// Each channel's own autocirculation count, so a channel change shows in the imitation.
+constexpr quint16 kAcPerChannel6[kStoredChannels6] = {256, 240, 224, 208};
 
 } // namespace
 
@@ -66,7 +69,28 @@ QByteArray Flowmeter::Identification() const
 
 int Flowmeter::CountedCirculations() const
 {
-    return kRowsTable[row_].counted;
+    const ModelRow &m = kRowsTable[row_];
+    return Divisor() + (m.counted - m.divisor);
+}
+
+int Flowmeter::Divisor() const
+{
+    if (row_ == 6)
+        return Get(Space::Input, kAc6 + std::clamp(MeasuringChannel(), 0, kStoredChannels6 - 1));
+    return kRowsTable[row_].divisor;
+}
+
+void Flowmeter::SetGsChannels(int channels)
+{
+    gsChannels_ = std::clamp(channels, 1, 255);
+    if (row_ == 6)
+        Set(Space::Input, kChannels6, quint16(gsChannels_));
+}
+
+void Flowmeter::SetSlotError(double percent, double mA)
+{
+    slotErrorPercent_ = percent;
+    slotErrorMa_ = mA;
 }
 
 void Flowmeter::DefineSingle()
@@ -101,7 +125,9 @@ void Flowmeter::DefineMultiChannel()
 {
     Define(Space::Input, kChannels6, 1, false, 4);
     Define(Space::Input, kMode6, 1, false);
-    Define(Space::Input, kAc6, 4, false, quint16(kRowsTable[row_].divisor));
+    Define(Space::Input, kAc6, kStoredChannels6, false);
+    for (int ch = 0; ch < kStoredChannels6; ++ch)
+        Set(Space::Input, kAc6 + ch, kAcPerChannel6[ch]);
     Define(Space::Input, kFlow6, 8, false);
     Define(Space::Input, kVolume6, 8, false);
     Define(Space::Holding, kSlotType6, 1, true, 2);     // current output
@@ -180,7 +206,7 @@ double Flowmeter::ImitatedFlow() const
     const int pulses = imr_->DelayedPulses() - m.offset + 1;
     if (pulses <= 0)
         return 0;
-    return double(pulses) / m.divisor * kFlowPerPulseNs * imr_->DelayNs();
+    return double(pulses) / Divisor() * kFlowPerPulseNs * imr_->DelayNs();
 }
 
 double Flowmeter::ShownFlow(int channel) const
@@ -232,11 +258,33 @@ double Flowmeter::OutputCurrent(int output) const
     const auto scale = [](double q) { return std::clamp(4.0 + 16.0 * q / 300.0, 3.8, 20.5); };
     if (row_ != 6)
         return FixedOutputCurrent(output, ShownFlow(MeasuringChannel()));
-    if (output < 0 || output > 1 || Get(Space::Holding, kSlotType6 + output) != 2)
+    if (output == 0)
+        return scale(ShownFlow(MeasuringChannel()));
+    const int slot = output - 1;
+    if (slot < 0 || slot > 1 || Get(Space::Holding, kSlotType6 + slot) != 2)
         return 0.0;
-    if (Get(Space::Holding, kCalMode6 + output))
-        return kCalPoints[std::min<int>(3, Get(Space::Holding, kCalPoint6 + output))];
-    return scale(ShownFlow(MeasuringChannel()));
+    if (Get(Space::Holding, kCalMode6 + slot))
+        return SlotRaw(kCalPoints[std::min<int>(3, Get(Space::Holding, kCalPoint6 + slot))]);
+    return SlotRaw(SlotCommand(slot, scale(ShownFlow(MeasuringChannel()))));
+}
+
+double Flowmeter::SlotRaw(double nominalMa) const
+{
+    return std::clamp(nominalMa * (1.0 + slotErrorPercent_ / 100.0) + slotErrorMa_, 0.0, 24.0);
+}
+
+double Flowmeter::SlotCommand(int slot, double wantedMa) const
+{
+    // The table says what the output delivered at each nominal point; between the
+    // points the output is taken as straight, so the command is read back off it.
+    double t[4];
+    for (int k = 0; k < 4; ++k) {
+        t[k] = GetFloat(Space::Holding, kTable6 + 4 * k + 2 * slot);
+        if (!std::isfinite(t[k]) || (k > 0 && t[k] <= t[k - 1]))
+            return wantedMa; // a table that cannot be inverted is not applied
+    }
+    const int a = wantedMa <= t[1] ? 0 : wantedMa <= t[2] ? 1 : 2;
+    return kCalPoints[a] + (wantedMa - t[a]) * (kCalPoints[a + 1] - kCalPoints[a]) / (t[a + 1] - t[a]);
 }
 
 double Flowmeter::FixedOutputCurrent(int output, double q)
@@ -291,7 +339,7 @@ quint8 Flowmeter::CheckWrite(Space space, int address, const QList<quint16> &val
             else if (a == kVerify6)
                 ok = v == 1 || v == 2;
             else if (a == kChannel6)
-                ok = v <= 3;
+                ok = v < std::min(gsChannels_, kStoredChannels6);
             else if ((a >= kReset6 && a < kReset6 + 4) || (a >= kMedian6 && a < kAverage6 + 4))
                 ok = v <= 255;
         }

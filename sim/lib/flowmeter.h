@@ -43,8 +43,14 @@ public:
     static double PulseVolume(int output);
     static bool PulseOutputActive(int output);
     quint32 PulsesEmitted(int output) const;
-    // Current of output 0 (main), 1 and 2, mA (ИПТ channels 1, 2 and 4 are wired to them).
+    // Current of output 0 (main), 1 and 2, mA (ИПТ channels 1, 2 and 4 are wired to them);
+    // for row 6, outputs 1 and 2 are the additional slots 1 and 2 when they hold a current board.
     double OutputCurrent(int output) const;
+    // Row 6: the channel count it reports (the register map has room for four
+    // channels' settings; further channels exist but have no registers).
+    void SetGsChannels(int channels);
+    // Row 6: the error of its slot current outputs before calibration.
+    void SetSlotError(double percent, double mA);
 
 protected:
     void BeforeRead(Space space, int address, int count) override;
@@ -57,6 +63,11 @@ private:
     void DefineMultiChannel();
     double ImitatedFlow() const;
     static double FixedOutputCurrent(int output, double q);
+    int Divisor() const;
+    // Current a slot delivers when told to deliver `nominalMa`, with its own error.
+    double SlotRaw(double nominalMa) const;
+    // What the slot is told so that, by its calibration table, it delivers `wantedMa`.
+    double SlotCommand(int slot, double wantedMa) const;
     bool HasSignal(int channel) const;
     int Channels() const;
     // Register of channel `ch`'s flow rate / volume for this row, -1 if none.
@@ -73,4 +84,7 @@ private:
     std::array<double, 4> volume_{};
     double pulseVolume_ = 0;
     double lastMs_ = 0;
+    int gsChannels_ = 4;
+    double slotErrorPercent_ = 0;
+    double slotErrorMa_ = 0;
 };

@@ -38,6 +38,8 @@ void SimBench::Build()
     ipt_ = std::make_unique<IptModule>(options_.iptAddress, *noise_);
     meter_ = std::make_unique<Flowmeter>(options_.flowmeterAddress, options_.model, options_.flowErrorPercent,
                                          *clock_, *noise_);
+    meter_->SetGsChannels(options_.gcChannels);
+    meter_->SetSlotError(options_.slotErrorPercent, options_.slotErrorMa);
     imr_->SetFlowmeter(meter_.get());
     imr_->SetFaults(&options_.faults);
     usi_->SetFaults(&options_.faults);

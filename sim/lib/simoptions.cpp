@@ -25,6 +25,29 @@ bool ToDouble(const QString &text, double lo, double hi, double *out)
     return true;
 }
 
+// "2%" or "2" is a relative error, "0.3mA" an offset; either replaces the other.
+bool ParseSlotError(QString text, double *percent, double *mA)
+{
+    text = text.trimmed();
+    if (text.endsWith("mA", Qt::CaseInsensitive) ||
+        text.endsWith(QString::fromUtf8("мА"), Qt::CaseInsensitive)) {
+        double v = 0;
+        if (!ToDouble(text.chopped(2).trimmed(), -2.0, 2.0, &v))
+            return false;
+        *mA = v;
+        *percent = 0;
+        return true;
+    }
+    if (text.endsWith('%'))
+        text.chop(1);
+    double v = 0;
+    if (!ToDouble(text.trimmed(), -20.0, 20.0, &v))
+        return false;
+    *percent = v;
+    *mA = 0;
+    return true;
+}
+
 } // namespace
 
 QString SimOptions::Usage()
@@ -33,11 +56,13 @@ QString SimOptions::Usage()
         "Использование: qtm-bench-sim [--bench ENDPOINT] [--flowmeter ENDPOINT]\n"
         "  [--imr-address N] [--usi-address N] [--ipt-address N] [--flowmeter-address N]\n"
         "  [--model ROW] [--delay-ns X] [--flow-error-percent X] [--exact]\n"
+        "  [--gc-channels N] [--slot-error X%|XmA]\n"
         "  [--line-speed BAUD] [--fault FAULT]...\n"
         "ENDPOINT: tcp://HOST:PORT (порт 0 - любой свободный) или последовательный порт (RTU).\n"
         "По умолчанию: --bench tcp://127.0.0.1:1502 --flowmeter tcp://127.0.0.1:1503,\n"
         "  адреса ИМР 1, УСИ 2, ИПТ 3, расходомер 1, модель 0, задержка 600 нс,\n"
-        "  погрешность расходомера 0 %, с шумом, без скорости линии (последовательный порт 9600).\n"
+        "  погрешность расходомера 0 %, с шумом, без скорости линии (последовательный порт 9600),\n"
+        "  у модели GC 4 канала и погрешность токовых слотов 1.5%.\n"
         "FAULT: no-answer:ADDR | crc:PERCENT | exception:CODE:PERCENT | slow:MS\n"
         "  | refuse:ADDR:REG[:VALUE[:CODE]] | state:ADDR:CMD:STATE | error:ADDR:CMD:ERROR\n"
         "  | last:ADDR:CMD:CODE\n");
@@ -53,7 +78,8 @@ bool SimOptions::Parse(const QStringList &args, QString *error, bool *help)
     const QSet<QString> valued = {"--bench",       "--flowmeter",   "--imr-address",
                                   "--usi-address", "--ipt-address", "--flowmeter-address",
                                   "--model",       "--delay-ns",    "--flow-error-percent",
-                                  "--line-speed",  "--fault"};
+                                  "--line-speed",  "--fault",       "--gc-channels",
+                                  "--slot-error"};
     for (int i = 0; i < args.size(); ++i) {
         QString name = args[i], value;
         const int eq = name.indexOf('=');
@@ -97,6 +123,10 @@ bool SimOptions::Parse(const QStringList &args, QString *error, bool *help)
             return fail(bad + " (ожидается задержка 1..100000 нс)");
         else if (name == "--flow-error-percent" && !ToDouble(value, -50.0, 50.0, &flowErrorPercent))
             return fail(bad + " (ожидается -50..50 %)");
+        else if (name == "--gc-channels" && !ToInt(value, 1, 8, &gcChannels))
+            return fail(bad + " (ожидается 1..8 каналов)");
+        else if (name == "--slot-error" && !ParseSlotError(value, &slotErrorPercent, &slotErrorMa))
+            return fail(bad + " (ожидается -20..20% или -2..2mA)");
         else if (name == "--line-speed" && !ToInt(value, 300, 1000000, &lineSpeed))
             return fail(bad + " (ожидается скорость 300..1000000 бод)");
         else if (name == "--fault") {

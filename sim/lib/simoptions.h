@@ -16,6 +16,9 @@ struct SimOptions {
     int model = 0;
     double delayNs = 600.0;
     double flowErrorPercent = 0.0;
+    int gcChannels = 4;            // channel count the row 6 flowmeter reports
+    double slotErrorPercent = 1.5; // error of its slot current outputs before calibration
+    double slotErrorMa = 0.0;
     bool exact = false;
     int lineSpeed = 0; // 0: answers as fast as the host allows
     FaultPlan faults;

@@ -5,6 +5,7 @@
 #include "flowmeter/flowmeterqids.h"
 #include "flowmeter/tflowmeterform.h"
 #include "flowmeter/tflowmeterformgs.h"
+#include "flowmeter/tgsform1.h"
 #include "link/conventions.h"
 #include "link/messages.h"
 #include "link/radiogroup.h"
@@ -55,6 +56,24 @@ void FlowmeterLink::SetCompletion(int qid, Completion completion)
     m_completions.insert(qid, std::move(completion));
 }
 
+void FlowmeterLink::SetLinkState(std::function<bool()> priborConnected, std::function<bool()> serverConnected)
+{
+    m_priborConnected = std::move(priborConnected);
+    m_serverConnected = std::move(serverConnected);
+}
+
+void FlowmeterLink::TokIpt(double mA)
+{
+    if (m_formGS)
+        m_formGS->TokIpt(mA);
+}
+
+void FlowmeterLink::StopCalibrations()
+{
+    if (m_formGS)
+        m_formGS->StopCalibrations();
+}
+
 void FlowmeterLink::cbxpribChange()
 {
     m_shared.PribType = m_ui.cbxprib->currentIndex();
@@ -67,15 +86,25 @@ void FlowmeterLink::CreateWindows()
     if (!m_form) {
         m_form = new TFlowMeterForm(m_windowParent);
         m_form->hide();
+        m_form->InstallCompletions(*this);
     }
     if (!m_formGS) {
         m_formGS = new TFlowMeterFormGS(m_windowParent);
         m_formGS->hide();
+        m_formGS->InstallCompletions(*this);
     }
-    m_form->MBCM = m_mbcm1;
-    m_form->Pribor = &m_pribor;
-    m_formGS->MBCM = m_mbcm1;
-    m_formGS->Pribor = &m_pribor;
+    FlowWindowContext context;
+    context.PriborConnected = m_priborConnected;
+    context.ServerConnected = m_serverConnected;
+    context.RestartPolling = [this] { SendUserMessage(this, &FlowmeterLink::RestartPolling); };
+    context.Bench = m_mbcm;
+    context.Shared = &m_shared;
+    for (FlowmeterWindow *w :
+         {static_cast<FlowmeterWindow *>(m_form), static_cast<FlowmeterWindow *>(m_formGS)}) {
+        w->MBCM = m_mbcm1;
+        w->Pribor = &m_pribor;
+        w->Context = context;
+    }
 }
 
 void FlowmeterLink::SetPribType(int index)

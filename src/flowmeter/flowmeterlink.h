@@ -54,6 +54,12 @@ public:
     void SetPolledFields(QLineEdit *rashQ1, QLineEdit *nabor);
     // Routes the results of a QID not handled here (the windows' own tasks).
     void SetCompletion(int qid, Completion completion);
+    // The state of both links as the windows' handlers test it.
+    void SetLinkState(std::function<bool()> priborConnected, std::function<bool()> serverConnected);
+    // The current meter's current for the running current output calibration.
+    void TokIpt(double mA);
+    // Ends a running calibration with its STOP: the program is closing.
+    void StopCalibrations();
 
 public Q_SLOTS:
     void cbxpribChange();
@@ -87,4 +93,6 @@ private:
     QWidget *m_windowParent;
     ICalcSink *m_calc = nullptr;
     QHash<int, Completion> m_completions;
+    std::function<bool()> m_priborConnected;
+    std::function<bool()> m_serverConnected;
 };

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "link/benchshared.h"
-#include "link/imbcommaster.h"
-
-#include <QWidget>
+#include "flowmeter/flowmeterwindow.h"
 
 #include <memory>
 
@@ -14,16 +11,13 @@ namespace Ui
 class TFlowMeterForm;
 }
 
-class TFlowMeterForm : public QWidget
+// "Расходомер": settings of the two-channel flowmeter.
+class TFlowMeterForm : public FlowmeterWindow
 {
     Q_OBJECT
 public:
     explicit TFlowMeterForm(QWidget *parent = nullptr);
     ~TFlowMeterForm() override;
-
-    IMBComMaster *MBCM = nullptr;
-    TPribor *Pribor = nullptr; // the main window's working descriptor
-    int Canal = 0;
 
     QLineEdit *EdtQ() const;
     QLineEdit *EdtV() const;
@@ -34,7 +28,22 @@ public:
     // lParam the status word of channel 1 in its low and of channel 2 in its high 16 bits.
     void ShowUzsStatus(int wParam, qint32 lParam);
 
+    void InstallCompletions(FlowmeterLink &link) override;
+
+public Q_SLOTS:
+    void rgCanalClick();
+    void Button1Click();
+    void Button6Click();
+    void chbImitClick();
+    void RGWorkClick();
+    void Button5Click();
+    void Button3Click();
+    void cbxOutChange();
+    void Button2Click();
+
 private:
     std::unique_ptr<Ui::TFlowMeterForm> ui;
     RadioGroup *m_rgCanal = nullptr;
+    RadioGroup *m_rgWork = nullptr;
+    RegisterField m_shift, m_otsek, m_window;
 };

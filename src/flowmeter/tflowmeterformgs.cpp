@@ -1,12 +1,50 @@
 #include "flowmeter/tflowmeterformgs.h"
 #include "ui_tflowmeterformgs.h"
 
+#include "flowmeter/flowmeterlink.h"
+#include "flowmeter/tgsform1.h"
 #include "link/conventions.h"
+#include "link/messages.h"
+#include "link/radiogroup.h"
+#include "link/usermessages.h"
+
+#include <QRadioButton>
+#include <QSignalBlocker>
+
+namespace
+{
+constexpr int kQidVerify = 16, kQidCanal = 18, kQidCount = 26, kQidReset = 27, kQidSlotTypes = 28;
+constexpr int kRegCount = 26, kRegVerify = 74, kRegCanal = 75, kRegReset = 83, kRegSlotTypes = 7;
+constexpr int kRegQ = 49592, kRegV = 49600, kRegAc = 16480;
+constexpr int kCanalColumns = 4;
+} // namespace
 
 TFlowMeterFormGS::TFlowMeterFormGS(QWidget *parent)
-    : QWidget(parent, Qt::Window), ui(new Ui::TFlowMeterFormGS)
+    : FlowmeterWindow(QStringLiteral("FlowFormGC"), parent), ui(new Ui::TFlowMeterFormGS)
 {
     ui->setupUi(this);
+    m_settings[Med].Field = {ui->EdtMed, 20,      -20, 280,  1,
+                             dtUInt8,    dtUInt8, 0,   true, QStringLiteral("Медианное усреднение: ")};
+    m_settings[Arifm].Field = {
+        ui->EdtArifm, 21,      -21, 284,  1,
+        dtUInt8,      dtUInt8, 0,   true, QStringLiteral("Арифметические усреднение: ")};
+    m_settings[UZS].Field = {ui->EdtUZS, 22,        -22, 49864, 2,
+                             dtFloat32,  dtFloat32, 4,   true,  QStringLiteral("УЗС: ")};
+    m_settings[ShiftZero].Field = {ui->EdtShift, 23,        -23, 49872, 2,
+                                   dtFloat32,    dtFloat32, 4,   true,  QStringLiteral("Смещение нуля: ")};
+    m_settings[Otsek].Field = {ui->EdtOtsek, 24,        -24, 49880, 2,
+                               dtFloat32,    dtFloat32, 4,   true,  QStringLiteral("Измерения: ")};
+    m_settings[AC].Field = {ui->EdtAc, 25, 0, kRegAc, 1, dtUInt16, dtUInt16, 0, false, QString()};
+    m_settings[AC].Input = true;
+
+    connect(ui->Button1, &QPushButton::clicked, this, &TFlowMeterFormGS::Button1Click);
+    connect(ui->Button5, &QPushButton::clicked, this, &TFlowMeterFormGS::Button5Click);
+    connect(ui->Button6, &QPushButton::clicked, this, &TFlowMeterFormGS::Button6Click);
+    connect(ui->Button7, &QPushButton::clicked, this, &TFlowMeterFormGS::Button7Click);
+    connect(ui->Button9, &QPushButton::clicked, this, &TFlowMeterFormGS::Button9Click);
+    connect(ui->BtnSetup, &QPushButton::clicked, this, &TFlowMeterFormGS::BtnSetupClick);
+    SetChannelCount(0);
+    FormCreate(ui->SB);
 }
 
 TFlowMeterFormGS::~TFlowMeterFormGS() = default;
@@ -31,22 +69,239 @@ QLabel *TFlowMeterFormGS::lblStat() const
     return ui->lblStat;
 }
 
+void TFlowMeterFormGS::SetChannelCount(int n)
+{
+    const int kept = m_rgCanal ? m_rgCanal->ItemIndex() : -1;
+    delete m_rgCanal;
+    qDeleteAll(ui->RgCanal->findChildren<QRadioButton *>());
+    auto *grid = qobject_cast<QGridLayout *>(ui->RgCanal->layout());
+    QList<QRadioButton *> items;
+    for (int i = 0; i < n; ++i) {
+        auto *b = new QRadioButton(QString::number(i + 1), ui->RgCanal);
+        b->setObjectName(QStringLiteral("RgCanalItem%1").arg(i));
+        // Only the stored channels have registers of their own to address.
+        b->setEnabled(i < kStoredChannels);
+        grid->addWidget(b, i / kCanalColumns, i % kCanalColumns);
+        items << b;
+    }
+    m_rgCanal = new RadioGroup(items, this);
+    if (kept >= 0 && kept < n) {
+        const QSignalBlocker quiet(m_rgCanal);
+        m_rgCanal->SetItemIndex(kept);
+    }
+    connect(m_rgCanal, &RadioGroup::ItemIndexChanged, this, &TFlowMeterFormGS::RgCanalClick);
+}
+
+int TFlowMeterFormGS::StoredCanal() const
+{
+    const int k = m_rgCanal->ItemIndex();
+    return k >= 0 && k < kStoredChannels ? k : -1;
+}
+
+int TFlowMeterFormGS::CanalToWrite() const
+{
+    const int k = StoredCanal();
+    if (k < 0)
+        Messages::Show(QStringLiteral("Выберите канал"));
+    return k;
+}
+
+void TFlowMeterFormGS::RgCanalClick()
+{
+    PostUserMessage(this, &TFlowMeterFormGS::ApplyChannel);
+}
+
+void TFlowMeterFormGS::ApplyChannel()
+{
+    const int k = StoredCanal();
+    if (k < 0)
+        return;
+    Canal = k;
+    if (Pribor) {
+        Pribor->RegQ = kRegQ + 2 * k;
+        Pribor->RegV = kRegV + 2 * k;
+        Pribor->RegAc = kRegAc + k;
+    }
+    if (Context.RestartPolling)
+        Context.RestartPolling();
+    MBCM->WriteHoldRegs(kQidCanal, 0, kRegCanal, TypedValue(k, dtUInt8));
+    ShowValues();
+}
+
+void TFlowMeterFormGS::ShowValues()
+{
+    const int k = StoredCanal();
+    if (k < 0)
+        return;
+    for (const ChannelSetting &s : m_settings)
+        s.Field.Edit->setText(s.Field.Text(s.Values[size_t(k)]));
+    if (Context.Shared)
+        Context.Shared->AutoCircCount = int(m_settings[AC].Values[size_t(k)]);
+}
+
 void TFlowMeterFormGS::SetCurRegim(int v)
 {
     FCurRegim = v;
-    ui->lblStat->setText(v == 0 ? QStringLiteral("Рабочий") : QStringLiteral("Поверка"));
+    if (v == 0) {
+        ui->lblStat->setText(QStringLiteral("Рабочий"));
+        ui->Button7->setText(QStringLiteral("Старт поверки"));
+        poverka = 2;
+    } else {
+        ui->lblStat->setText(QStringLiteral("Поверка"));
+        ui->Button7->setText(QStringLiteral("Стоп поверки"));
+        poverka = 1;
+    }
+    if (v == 1)
+        HideSlotWindows();
+    ui->BtnSetup->setEnabled(v == 0);
+    ui->Button7->setEnabled(true);
+}
+
+void TFlowMeterFormGS::HideSlotWindows()
+{
+    if (m_gsForm1)
+        m_gsForm1->HideAll();
+}
+
+void TFlowMeterFormGS::Button7Click()
+{
+    if (!Connected())
+        return;
+    if (m_gsForm1 && m_gsForm1->CalibrationRunning()) {
+        Messages::Show(QStringLiteral("Остановите калибровку токовых слотов"));
+        return;
+    }
+    HideSlotWindows();
+    ui->Button7->setEnabled(false);
+    ui->BtnSetup->setEnabled(false);
+    MBCM->WriteHoldRegs(kQidVerify, 0, kRegVerify, TypedValue(poverka, dtUInt8));
+}
+
+void TFlowMeterFormGS::Button6Click()
+{
+    for (QLineEdit *e : {ui->EdtOtsek, ui->EdtShift, ui->EdtUZS, ui->EdtAc, ui->EdtMed, ui->EdtArifm})
+        e->clear();
+    for (const ChannelSetting &s : m_settings)
+        ReadField(s.Field, 0, kStoredChannels, s.Input);
+    MBCM->ReadInputRegs(kQidCount, 0, kRegCount, dtUInt8, 1);
+    MBCM->ReadHoldRegs(kQidSlotTypes, 0, kRegSlotTypes, dtUInt8, 2);
+}
+
+void TFlowMeterFormGS::Button1Click()
+{
+    if (!Connected())
+        return;
+    const int k = CanalToWrite();
+    if (k < 0)
+        return;
+    // All four are checked before any goes out, so a typing error never leaves
+    // the channel half written.
+    const Setting order[] = {Med, Otsek, UZS, Arifm};
+    QVariant values[4];
+    for (int i = 0; i < 4; ++i)
+        if (!m_settings[order[i]].Field.Typed(&values[i]))
+            return;
+    for (int i = 0; i < 4; ++i) {
+        const RegisterField &f = m_settings[order[i]].Field;
+        MBCM->WriteHoldRegs(f.WriteQid, 0, f.Address(k), values[i]);
+    }
+}
+
+void TFlowMeterFormGS::Button5Click()
+{
+    if (!Connected())
+        return;
+    if (const int k = CanalToWrite(); k >= 0)
+        WriteField(m_settings[ShiftZero].Field, k);
+}
+
+void TFlowMeterFormGS::Button9Click()
+{
+    if (!Connected())
+        return;
+    if (const int k = CanalToWrite(); k >= 0)
+        MBCM->WriteHoldRegs(kQidReset, 0, kRegReset + k, TypedValue(1, dtUInt8));
+}
+
+void TFlowMeterFormGS::BtnSetupClick()
+{
+    if (!m_gsForm1)
+        m_gsForm1 = new TGsForm1(*this, this);
+    m_gsForm1->show();
+    m_gsForm1->raise();
 }
 
 void TFlowMeterFormGS::ShowAll()
 {
-    constexpr int kQidChannelCount = 26;
-    constexpr int kRegChannelCount = 26;
-    if (MBCM)
-        MBCM->ReadInputRegs(kQidChannelCount, 0, kRegChannelCount, dtUInt8, 1);
+    if (m_gsForm1)
+        m_gsForm1->ShowAll();
+    MBCM->ReadInputRegs(kQidCount, 0, kRegCount, dtUInt8, 1);
     show();
 }
 
 void TFlowMeterFormGS::HideAll()
 {
+    HideSlotWindows();
     hide();
+}
+
+TGsForm1 *TFlowMeterFormGS::GsForm1() const
+{
+    return m_gsForm1;
+}
+
+void TFlowMeterFormGS::TokIpt(double mA)
+{
+    if (m_gsForm1)
+        m_gsForm1->TokIpt(mA);
+}
+
+void TFlowMeterFormGS::StopCalibrations()
+{
+    if (m_gsForm1)
+        m_gsForm1->StopCalibrations();
+}
+
+void TFlowMeterFormGS::InstallCompletions(FlowmeterLink &link)
+{
+    const auto status = [this](const QString &prefix) {
+        return [this, prefix](int, const QVariant &, int result) { SetStatus(prefix + ResultText(result)); };
+    };
+    link.SetCompletion(kQidVerify, [this](int, const QVariant &, int result) {
+        ui->Button7->setEnabled(true);
+        SetStatus(QStringLiteral("Старт/Стоп: ") + ResultText(result));
+    });
+    link.SetCompletion(kQidCanal, [this](int, const QVariant &, int result) {
+        if (result == 0)
+            return;
+        const QSignalBlocker quiet(m_rgCanal);
+        m_rgCanal->SetItemIndex(-1);
+    });
+    link.SetCompletion(kQidCount, [this](int, const QVariant &value, int result) {
+        if (result != 0) {
+            SetStatus(QStringLiteral("Кол-во каналов: ") + ResultText(result));
+            return;
+        }
+        SetChannelCount(value.toInt());
+        PostUserMessage(this, &TFlowMeterFormGS::ApplyChannel);
+    });
+    link.SetCompletion(kQidReset, status(QStringLiteral("Сброс объема: ")));
+    for (ChannelSetting &s : m_settings) {
+        link.SetCompletion(s.Field.ReadQid, [this, &s](int, const QVariant &value, int result) {
+            if (result != 0) {
+                if (s.Input)
+                    return;
+                s.Field.Edit->setText(QStringLiteral("ошибка"));
+                return;
+            }
+            const QVariantList list = value.toList();
+            for (int i = 0; i < kStoredChannels && i < list.size(); ++i)
+                s.Values[size_t(i)] = list.at(i).toDouble();
+            if (!s.Input)
+                ShowValues();
+        });
+        if (s.Field.WriteQid != 0)
+            link.SetCompletion(s.Field.WriteQid, status(s.Field.WriteStatus));
+    }
+    TGsForm1::InstallCompletions(link, m_gsForm1);
 }

@@ -3,12 +3,14 @@
 #include "link/inifile.h"
 #include "sim/lib/demobench.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 
 QString UseDemoSettingsFolder()
 {
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/demo");
+    const QString dir =
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/demo");
     QDir().mkpath(dir);
     qputenv("QTM_CONFIG_DIR", QFile::encodeName(dir));
     return dir;
@@ -16,8 +18,18 @@ QString UseDemoSettingsFolder()
 
 bool StartDemoBench(QObject *parent, QString *error)
 {
-    auto *bench = new DemoBench(parent);
+    // Options of the simulated bench may follow --demo (a model row, its errors);
+    // its endpoints are always free loopback ports.
+    QStringList args = QCoreApplication::arguments().mid(1);
+    args.removeAll(QStringLiteral("--demo"));
+    SimOptions options;
     QString why;
+    if (!args.isEmpty() && !options.Parse(args, &why)) {
+        if (error)
+            *error = QStringLiteral("Не удалось запустить имитатор стенда: %1").arg(why);
+        return false;
+    }
+    auto *bench = new DemoBench(options, parent);
     if (!bench->Start(&why)) {
         delete bench;
         if (error)

@@ -102,6 +102,7 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     WireService();
     WireAbout();
     WireVolume();
+    WireFlowWin();
 
     FormCreate();
 }

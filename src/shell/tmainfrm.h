@@ -121,6 +121,7 @@ private:
     void WireService();
     void WireAbout();
     void WireVolume();
+    void WireFlowWin();
     ImrController *m_imr = nullptr;
     std::unique_ptr<ModuleSearch> m_search;
     void BtnPropClick();

@@ -7,10 +7,12 @@
 #include "support/fakembcommaster.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <memory>
@@ -32,6 +34,11 @@ public:
 
 // The flowmeter link over stand-alone controls, as the main window would wire it.
 struct FlowmeterFixture {
+    // The windows keep their positions in a settings folder of the test's own.
+    QTemporaryDir configDir;
+    bool configSet = (qputenv("QTM_CONFIG_DIR", QFile::encodeName(configDir.path())), true);
+    bool priborConnected = false;
+    bool serverConnected = false;
     FakeMBComMaster mbcm1;
     FakeMBComMaster mbcm;
     BenchShared shared;
@@ -64,6 +71,7 @@ struct FlowmeterFixture {
         ui.BtnConnect1->setEnabled(false);
         link = std::make_unique<FlowmeterLink>(&mbcm1, &mbcm, shared, pribor, ui, form, formGS, &host);
         link->SetCalc(&calc);
+        link->SetLinkState([this] { return priborConnected; }, [this] { return serverConnected; });
         QObject::connect(&mbcm1, &IMBComMaster::OnExchange, link.get(), &FlowmeterLink::MBCM1Exchange);
     }
 

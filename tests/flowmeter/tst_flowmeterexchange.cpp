@@ -132,7 +132,7 @@ void TestFlowmeterExchange::uzsStatus()
     f.mbcm1.Deliver(15, words(8, 8));
     f.mbcm1.Deliver(2, 1.0);
     QTRY_COMPARE_WITH_TIMEOUT(f.calc.vizm.size(), 1, 5000);
-    QCOMPARE(lblErr->text(), QString());
+    QCOMPARE(lblErr->text(), QStringLiteral("..."));
 
     f.form->rgCanal()->SetItemIndex(0);
     f.mbcm1.Deliver(15, words(0xFFF7, 8));

@@ -455,51 +455,62 @@ void TestSimDevices::twoChannelFlowmeter()
 
 void TestSimDevices::multiChannelFlowmeter()
 {
-    SimRig rig(SimRig::Exact(6));
+    SimOptions o = SimRig::Exact(6);
+    o.gcChannels = 3;
+    o.slotErrorPercent = 2;
+    SimRig rig(o);
     const auto in = [&](int addr, int count) {
         return wire::Registers(rig.Meter(wire::Read(4, addr, count)));
     };
-    QCOMPARE(in(26, 1), QList<quint16>{4});
+    QCOMPARE(in(26, 1), QList<quint16>{3});
     QCOMPARE(in(29, 1), QList<quint16>{0});
-    QCOMPARE(in(16480, 4), (QList<quint16>{256, 256, 256, 256}));
+    QCOMPARE(in(16480, 4), (QList<quint16>{256, 240, 224, 208}));
     rig.Meter(wire::WriteRegs(74, {2}));
     QCOMPARE(in(29, 1), QList<quint16>{1});
     rig.Meter(wire::WriteRegs(74, {1}));
     QCOMPARE(in(29, 1), QList<quint16>{0});
     QCOMPARE(wire::ExceptionOf(rig.Meter(wire::WriteRegs(74, {3}))), int(exIllegalValue));
-    QCOMPARE(wire::ExceptionOf(rig.Meter(wire::WriteRegs(75, {4}))), int(exIllegalValue));
+    QCOMPARE(wire::ExceptionOf(rig.Meter(wire::WriteRegs(75, {3}))), int(exIllegalValue)); // three channels
 
+    // The measuring channel divides by its own autocirculation count, and the ИМР counts it.
     rig.StartImitation(100);
-    const float q = float(101.0 / 256 * wire::K * 600);
+    const float q = float(101.0 / 224 * wire::K * 600);
     rig.Meter(wire::WriteRegs(75, {2}));
     QCOMPARE(rig.MeterFloat(4, 49596), q);
     QCOMPARE(rig.MeterFloat(4, 49592), 0.0f);
+    QCOMPARE(rig.bench->Meter().CountedCirculations(), 225);
     rig.Pass(360000);
     QVERIFY(rig.MeterFloat(4, 49604) > 0);
     rig.Meter(wire::WriteRegs(85, {1}));
     QCOMPARE(rig.MeterFloat(4, 49604), 0.0f);
     QCOMPARE(wire::Registers(rig.Meter(wire::Read(3, 85, 1))), QList<quint16>{0});
 
-    // Slot 1 is a current output: flow on the ИПТ channel 1, calibration points on demand.
-    const auto ipt = [&](int ch) { return wire::F32(rig.Input(3, 0xC000, 8), 2 * ch); };
-    QVERIFY(std::fabs(ipt(0) - (4 + 16 * q / 300)) < 1e-3);
+    // The main output carries the flow on ИПТ channel 1; slot 1, a current output on
+    // channel 2, delivers the calibration points with its own 2 % error.
+    const auto ipt = [&](int ch) { return double(wire::F32(rig.Input(3, 0xC000, 8), 2 * ch)); };
+    const double wanted = 4 + 16 * double(q) / 300;
+    QVERIFY(std::fabs(ipt(0) - wanted) < 1e-3);
     QCOMPARE(wire::Registers(rig.Meter(wire::Read(3, 7, 2))), (QList<quint16>{2, 1}));
+    const double points[4] = {0, 4, 5, 20};
     rig.Meter(wire::WriteRegs(60, {1}));
     for (int k = 0; k < 4; ++k) {
         rig.Meter(wire::WriteRegs(62, {quint16(k)}));
-        QVERIFY(std::fabs(ipt(0) - QList<double>{0, 4, 5, 20}[k]) < 1e-3);
+        QVERIFY(std::fabs(ipt(1) - points[k] * 1.02) < 1e-3);
     }
-    QCOMPARE(ipt(1), 0.0f); // slot 2 is no current output
+    rig.Meter(wire::WriteRegs(60, {0}));
+    // The factory table is nominal, so the error shows; the measured table takes it out.
+    QCOMPARE(rig.MeterFloat(3, 49200), 4.0f);
+    QVERIFY(std::fabs(ipt(1) - wanted * 1.02) < 1e-3);
+    for (int k = 0; k < 4; ++k)
+        rig.Meter(wire::WriteRegs(49196 + 4 * k, wire::FloatRegs(float(points[k] * 1.02))));
+    QVERIFY(std::fabs(ipt(1) - wanted) < 1e-3);
+
+    // Slot 2 holds a universal output until it is made a current output.
+    QCOMPARE(rig.bench->Meter().OutputCurrent(2), 0.0);
     rig.Meter(wire::WriteRegs(8, {2}));
     rig.Meter(wire::WriteRegs(61, {1}));
     rig.Meter(wire::WriteRegs(63, {1}));
-    QVERIFY(std::fabs(ipt(1) - 4) < 1e-3);
-    // The calibration table starts at the nominal points and keeps what is written.
-    const QList<quint16> table = wire::Registers(rig.Meter(wire::Read(3, 49196, 16)));
-    QCOMPARE(wire::F32(table, 4), 4.0f);
-    QCOMPARE(wire::F32(table, 12), 20.0f);
-    rig.Meter(wire::WriteRegs(49196 + 12, wire::FloatRegs(19.9f)));
-    QCOMPARE(rig.MeterFloat(3, 49208), 19.9f);
+    QVERIFY(std::fabs(rig.bench->Meter().OutputCurrent(2) - 4.08) < 1e-9);
     QCOMPARE(rig.MeterFloat(3, 49864), 1480.0f);
 }
 

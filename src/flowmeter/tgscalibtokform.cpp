@@ -1,0 +1,214 @@
+#include "flowmeter/tgscalibtokform.h"
+#include "ui_tgscalibtokform.h"
+
+#include "flowmeter/tflowmeterformgs.h"
+#include "flowmeter/tgsform1.h"
+#include "link/benchqids.h"
+#include "link/conventions.h"
+#include "link/messages.h"
+
+#include <QAbstractButton>
+#include <QTimer>
+
+namespace
+{
+constexpr int kRegMode = 60, kRegPoint = 62;
+constexpr int kIptCurrents = 0xC000, kIptChannels = 4;
+constexpr quint8 kStart = 1, kStopValue = 0;
+const QString kSlotCaption = QStringLiteral("Калибровка токового выхода");
+const QString kRunningCaption = QStringLiteral("Идет калибровка...");
+} // namespace
+
+TGsCalibTokForm::TGsCalibTokForm(TGsForm1 &owner, int slot, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_owner(owner), ui(new Ui::TGsCalibTokForm)
+{
+    ui->setupUi(this);
+    m_sbPanel = AddStatusPanel(ui->SB);
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer"));
+    m_timer->setInterval(1000);
+    connect(m_timer, &QTimer::timeout, this, &TGsCalibTokForm::TimerTimer);
+    connect(ui->btnStart, &QPushButton::clicked, this, &TGsCalibTokForm::btnStartClick);
+    connect(ui->BtnStop, &QPushButton::clicked, this, &TGsCalibTokForm::BtnStopClick);
+    SetSlot(slot);
+    setWindowTitle(slot == 0 ? QStringLiteral("Первый слот") : QStringLiteral("Второй слот"));
+    ui->Label5->setText(QStringLiteral("Подключите токовый выход %1\nк выбранному каналу ИПТ\n"
+                                       "и нажмите 'СТАРТ КАЛИБРОВКИ'")
+                            .arg(slot + 1));
+    ForI = 0;
+    resize(sizeHint());
+    RestorePlacement(this, QStringLiteral("GsCalibTokForm%1").arg(FSlot));
+}
+
+TGsCalibTokForm::~TGsCalibTokForm()
+{
+    StorePlacement(this, QStringLiteral("GsCalibTokForm%1").arg(FSlot));
+}
+
+QLineEdit *TGsCalibTokForm::Edit(int k) const
+{
+    QLineEdit *const edits[] = {ui->EdtTok0, ui->EdtTok4, ui->EdtTok5, ui->EdtTok20};
+    return edits[k];
+}
+
+QLabel *TGsCalibTokForm::StatusLabel(int k) const
+{
+    QLabel *const labels[] = {ui->lblstat0, ui->lblStat4, ui->lblstat5, ui->lblstat20};
+    return labels[k];
+}
+
+void TGsCalibTokForm::SetSlotCaption(const QString &text)
+{
+    m_owner.CalibButton(FSlot)->setText(text);
+}
+
+bool TGsCalibTokForm::LinksUp() const
+{
+    const FlowWindowContext &c = m_owner.Owner().Context;
+    return m_owner.Owner().Connected() && c.ServerConnected && c.ServerConnected();
+}
+
+bool TGsCalibTokForm::MayStart() const
+{
+    if (regim != 0) {
+        Messages::Show(QStringLiteral("Калибровка этого слота уже идет"));
+        return false;
+    }
+    if (m_owner.CalibrationRunning()) {
+        Messages::Show(
+            QStringLiteral("Идет калибровка другого слота.\nОстановите ее, прежде чем начинать новую"));
+        return false;
+    }
+    return true;
+}
+
+void TGsCalibTokForm::Start()
+{
+    TFlowMeterFormGS &gs = m_owner.Owner();
+    const FlowWindowContext &c = gs.Context;
+    if (!MayStart())
+        return;
+    if (!gs.Connected()) {
+        Messages::Show(QStringLiteral("Не подключен прибор!"));
+        return;
+    }
+    if (!(c.ServerConnected && c.ServerConnected()) || !c.Shared || c.Shared->IptDev.Adr == 0 || !c.Bench) {
+        Messages::Show(QStringLiteral("Не подключен ИПТ!"));
+        return;
+    }
+    const int s = FSlot;
+    regim = 1;
+    SetSlotCaption(kRunningCaption);
+    for (int k = 0; k < CurrentCalibration::kPoints; ++k) {
+        Edit(k)->clear();
+        Edit(k)->setStyleSheet(QString());
+        StatusLabel(k)->clear();
+    }
+
+    gs.MBCM->WriteHoldRegs(QidStart(s), 0, kRegMode + s, TypedValue(kStart, dtUInt8));
+    if (WaitResult(F29_30) != 0) {
+        Messages::Show(QStringLiteral("Не удалось записать команду START"));
+        regim = 0;
+        // The slot is not in calibration: its button must not say it is.
+        SetSlotCaption(kSlotCaption);
+        return;
+    }
+    ui->btnStart->setEnabled(false);
+    ui->BtnStop->show();
+
+    for (int k = 0; k < CurrentCalibration::kPoints; ++k) {
+        timecounter = 0;
+        ForI = k;
+        gs.MBCM->WriteHoldRegs(QidPoint(s), 0, kRegPoint + s, TypedValue(k, dtUInt8));
+        const int point = WaitResult(F31_32);
+        if (regim == 0) // "Остановить" while the point was acknowledged: Stop has run
+            return;
+        if (point != 0) {
+            Messages::Show(QStringLiteral("Не удалось записать измеряемый ток!"));
+            Stop();
+            return;
+        }
+        regim = 2;
+        m_timer->start();
+        while (regim == 2) {
+            if (!LinksUp()) {
+                Messages::Show(QStringLiteral("Связь потеряна: калибровка остановлена"));
+                Stop();
+                return;
+            }
+            c.Bench->SetDeviceAddres(c.Shared->IptDev.Adr);
+            c.Bench->ReadInputRegs(BenchQid::ReadIptCurCal, 0, kIptCurrents, dtFloat32, kIptChannels);
+            WaitResult(c.Shared->ResIptCurCal);
+        }
+        if (regim == 0)
+            return;
+    }
+
+    if (CurrentCalibration::WithinTolerance(Tok)) {
+        for (int k = 0; k < CurrentCalibration::kPoints; ++k)
+            gs.MBCM->WriteHoldRegs(QidTable(s, k), 0, CurrentCalibration::TableRegister(k, s),
+                                   TypedValue(Tok[size_t(k)], dtFloat32));
+    } else {
+        Messages::Show(
+            QStringLiteral("Значения токов отличаются от эталонных\nна значения больше допустимых\n"
+                           "Проверьте подключение ИПТ"));
+    }
+    Stop();
+}
+
+void TGsCalibTokForm::Stop()
+{
+    ui->btnStart->setEnabled(true);
+    ui->BtnStop->hide();
+    m_timer->stop();
+    ui->pb->setValue(0);
+    regim = 0;
+    SetSlotCaption(kSlotCaption);
+    TFlowMeterFormGS &gs = m_owner.Owner();
+    gs.MBCM->WriteHoldRegs(QidStop(FSlot), 0, kRegMode + FSlot, TypedValue(kStopValue, dtUInt8));
+    if (WaitResult(F_29_30) != 0)
+        Messages::Show(QStringLiteral("Не удалось записать команду STOP"));
+}
+
+void TGsCalibTokForm::TimerTimer()
+{
+    ++timecounter;
+    ui->pb->setValue(timecounter);
+    if (timecounter >= kTicksPerPoint) {
+        ui->pb->setValue(0);
+        regim = 1;
+        m_timer->stop();
+    }
+}
+
+void TGsCalibTokForm::SetTokIpt(double mA)
+{
+    if (regim == 0 || ForI < 0 || ForI >= CurrentCalibration::kPoints)
+        return;
+    Tok[size_t(ForI)] = float(mA);
+    Edit(ForI)->setText(Fmt3(mA));
+}
+
+void TGsCalibTokForm::StartDone(int result)
+{
+    F29_30 = result;
+    m_sbPanel->setText(QStringLiteral("Старт калибровки: ") + ResultText(result));
+}
+
+void TGsCalibTokForm::StopDone(int result)
+{
+    F_29_30 = result;
+    m_sbPanel->setText(QStringLiteral("Стоп калибровки: ") + ResultText(result));
+}
+
+void TGsCalibTokForm::PointDone(int result)
+{
+    F31_32 = result;
+    m_sbPanel->setText(QStringLiteral("Ток: ") + ResultText(result));
+}
+
+void TGsCalibTokForm::TableDone(int k, int result)
+{
+    StatusLabel(k)->setText(result == 0 ? QStringLiteral("Записано") : ResultText(result));
+}

@@ -50,7 +50,8 @@ void IptModule::BeforeRead(Space space, int, int)
     if (space != Space::Input)
         return;
     for (int ch = 0; ch < 4; ++ch) {
-        const double raw = (InputMa(ch) - kHwOffset[ch]) / kHwScale[ch] + noise_.Uniform(15.0);
+        const double input = stuck_ == ch + 1 ? 0.0 : InputMa(ch);
+        const double raw = (input - kHwOffset[ch]) * gain_ / kHwScale[ch] + noise_.Uniform(15.0);
         const quint32 sum = quint32(std::lround(std::clamp(raw, 0.0, 4.0e9)));
         Set32(Space::Input, kRaw + 2 * ch, sum);
         const double ma = double(GetFloat(Space::Holding, kScale + 2 * ch)) * sum +

@@ -15,9 +15,14 @@ public:
     static constexpr double kFullScaleMa = 23.999334;
 
     IptModule(int address, Noise &noise);
+    // Converter faults a technician meets: a gain off by a factor, a channel stuck.
+    void SetFaults(double gain, int stuckChannel) { gain_ = gain; stuck_ = stuckChannel; }
     void SetFlowmeter(const Flowmeter *flowmeter) { flowmeter_ = flowmeter; }
     double ReferenceMa() const;
     double InputMa(int channel) const;
+    // The calibration of channel 1..4 as its registers hold it.
+    float Scale(int channel) const { return GetFloat(Space::Holding, 0xC000 + 2 * (channel - 1)); }
+    float Offset(int channel) const { return GetFloat(Space::Holding, 0xC008 + 2 * (channel - 1)); }
 
 protected:
     void BeforeRead(Space space, int address, int count) override;
@@ -26,4 +31,6 @@ protected:
 private:
     Noise &noise_;
     const Flowmeter *flowmeter_ = nullptr;
+    double gain_ = 1.0;
+    int stuck_ = 0;
 };

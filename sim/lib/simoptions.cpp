@@ -56,7 +56,7 @@ QString SimOptions::Usage()
         "Использование: qtm-bench-sim [--bench ENDPOINT] [--flowmeter ENDPOINT]\n"
         "  [--imr-address N] [--usi-address N] [--ipt-address N] [--flowmeter-address N]\n"
         "  [--model ROW] [--delay-ns X] [--flow-error-percent X] [--exact]\n"
-        "  [--gc-channels N] [--slot-error X%|XmA]\n"
+        "  [--gc-channels N] [--slot-error X%|XmA] [--ipt-gain X] [--ipt-stuck CHANNEL]\n"
         "  [--line-speed BAUD] [--fault FAULT]...\n"
         "ENDPOINT: tcp://HOST:PORT (порт 0 - любой свободный) или последовательный порт (RTU).\n"
         "По умолчанию: --bench tcp://127.0.0.1:1502 --flowmeter tcp://127.0.0.1:1503,\n"
@@ -79,7 +79,7 @@ bool SimOptions::Parse(const QStringList &args, QString *error, bool *help)
                                   "--usi-address", "--ipt-address", "--flowmeter-address",
                                   "--model",       "--delay-ns",    "--flow-error-percent",
                                   "--line-speed",  "--fault",       "--gc-channels",
-                                  "--slot-error"};
+                                  "--slot-error",  "--ipt-gain",    "--ipt-stuck"};
     for (int i = 0; i < args.size(); ++i) {
         QString name = args[i], value;
         const int eq = name.indexOf('=');
@@ -129,6 +129,10 @@ bool SimOptions::Parse(const QStringList &args, QString *error, bool *help)
             return fail(bad + " (ожидается -20..20% или -2..2mA)");
         else if (name == "--line-speed" && !ToInt(value, 300, 1000000, &lineSpeed))
             return fail(bad + " (ожидается скорость 300..1000000 бод)");
+        else if (name == "--ipt-gain" && !ToDouble(value, 0.01, 100.0, &iptGain))
+            return fail(bad + " (ожидается множитель 0.01..100)");
+        else if (name == "--ipt-stuck" && !ToInt(value, 1, 4, &iptStuck))
+            return fail(bad + " (ожидается канал 1..4)");
         else if (name == "--fault") {
             QString why;
             if (!faults.Add(value, &why))

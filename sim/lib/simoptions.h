@@ -21,6 +21,8 @@ struct SimOptions {
     double slotErrorMa = 0.0;
     bool exact = false;
     int lineSpeed = 0; // 0: answers as fast as the host allows
+    double iptGain = 1.0;  // the current meter's converters count this many times faster than built
+    int iptStuck = 0;      // a current meter channel (1..4) whose raw sum no longer follows its input
     FaultPlan faults;
 
     // Parses the command line (arguments after the program name). False with a

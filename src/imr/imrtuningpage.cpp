@@ -2,8 +2,12 @@
 
 #include "imr/clicklabel.h"
 #include "imr/imrcontroller.h"
+#include "link/benchqids.h"
 #include "link/benchshared.h"
 #include "link/conventions.h"
+#include "link/imbcommaster.h"
+#include "link/messages.h"
+#include "link/radiogroup.h"
 
 #include "ui_delaylinegroup.h"
 #include "ui_imrtuningpage.h"
@@ -23,10 +27,19 @@ void DelayLineGroup::SetDelay(const QString &text)
     ui->Edit10->setText(text);
 }
 
-ImrTuningPage::ImrTuningPage(ImrController &imr, BenchShared &shared, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::ImrTuningPage>()), m_imr(imr), m_s(shared)
+ImrTuningPage::ImrTuningPage(ImrController &imr, IMBComMaster *mbcm, BenchShared &shared, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::ImrTuningPage>()), m_imr(imr), m_mbcm(mbcm), m_s(shared)
 {
     ui->setupUi(this);
+    m_rgDa2 = new RadioGroup(ui->RGDa2, this);
+    m_rgDa2->SetItemIndex(0);
+    connect(ui->BtnF, &QPushButton::clicked, this, &ImrTuningPage::BtnFClick);
+    connect(ui->btnT0, &QPushButton::clicked, this, &ImrTuningPage::btnT0Click);
+    connect(ui->BtnT1, &QPushButton::clicked, this, &ImrTuningPage::BtnT1Click);
+    connect(ui->BtnStartDa1, &QPushButton::clicked, this, &ImrTuningPage::BtnStartDa1Click);
+    connect(ui->BtnStopDa1, &QPushButton::clicked, this, &ImrTuningPage::BtnStopDa1Click);
+    connect(ui->BtnStartDa2, &QPushButton::clicked, this, &ImrTuningPage::BtnStartDa2Click);
+    connect(ui->BtnStopDa2, &QPushButton::clicked, this, &ImrTuningPage::BtnStopDa2Click);
     ui->Panel1->hide();
     connect(ui->Button29, &QPushButton::clicked, this, &ImrTuningPage::Button29Click);
     connect(ui->Button14, &QPushButton::clicked, this, &ImrTuningPage::Button14Click);
@@ -81,4 +94,129 @@ void ImrTuningPage::Button14Click()
 void ImrTuningPage::Button15Click()
 {
     m_imr.SetEmulBit(true);
+}
+
+void ImrTuningPage::InstallEffects()
+{
+    using namespace BenchQid;
+    const auto written = [this](QWidget *button, const char *what) {
+        return [this, button, what](int, const QVariant &, int result) {
+            button->setEnabled(true);
+            if (result != 0)
+                Messages::Show(QString::fromUtf8(what) + ResultText(result));
+        };
+    };
+    m_s.Effects[WriteFosc] = written(ui->BtnF, "Запись Частоты не прошла! \r");
+    m_s.Effects[WriteT0] = written(ui->btnT0, "Запись T0 не прошла! \r");
+    m_s.Effects[WriteT1] = written(ui->BtnT1, "Запись T1 не прошла! \r");
+    m_s.Effects[ReadDa1] = [this](int, const QVariant &value, int result) {
+        ui->lblDa1->setText(result != 0 ? ResultText(result)
+                                        : QString::number(value.toList().value(0, value).toUInt()));
+    };
+}
+
+void ImrTuningPage::WriteField(QWidget *button, int qid, int reg, const QVariant &value)
+{
+    m_imr.SelectImrForPage();
+    m_mbcm->WriteHoldRegs(qid, 0, reg, value);
+    button->setEnabled(false);
+}
+
+void ImrTuningPage::BtnFClick()
+{
+    double mhz = 0;
+    if (!Messages::ToDouble(ui->Edit28->text(), &mhz))
+        return;
+    const double units = std::nearbyint(mhz * 1e8);
+    // The register holds an unsigned 32-bit count of 10^-8 MHz.
+    if (!(units >= 0 && units <= 4294967295.0)) {
+        Messages::Show(QStringLiteral("Частота должна быть от 0 до 42,94967295 МГц"));
+        return;
+    }
+    WriteField(ui->BtnF, BenchQid::WriteFosc, 32774, TypedValue(quint32(units), dtUInt32));
+}
+
+void ImrTuningPage::btnT0Click()
+{
+    double ns = 0;
+    if (Messages::ToDouble(ui->Edit29->text(), &ns))
+        WriteField(ui->btnT0, BenchQid::WriteT0, 49152, TypedValue(ns, dtFloat32));
+}
+
+void ImrTuningPage::BtnT1Click()
+{
+    double ns = 0;
+    if (Messages::ToDouble(ui->Edit30->text(), &ns))
+        WriteField(ui->BtnT1, BenchQid::WriteT1, 49154, TypedValue(ns, dtFloat32));
+}
+
+bool ImrTuningPage::ReadyForTuning()
+{
+    return m_imr.BenchConnected() && m_s.ImrDev.Adr != 0 && m_imr.ImrToIdle();
+}
+
+void ImrTuningPage::BtnStartDa1Click()
+{
+    if (!ReadyForTuning())
+        return;
+    m_imr.SelectImrForPage();
+    if (!m_imr.WriteCommand(8)) {
+        Messages::Show(QStringLiteral("Не удалось заслать команду START"));
+        return;
+    }
+    // A failed read has told the operator already.
+    if (!m_imr.ReadImrState())
+        return;
+    if (m_s.ImrState != 6 || m_s.ImrErrors != 0 || m_s.ImrLastCmd != 16) {
+        Messages::Show(QStringLiteral("Ошибка ЦТМ."));
+        return;
+    }
+    ui->BtnStartDa1->setEnabled(false);
+    ui->BtnStopDa1->setEnabled(true);
+    m_mbcm->FreeTask(BenchQid::ReadDa1);
+    m_mbcm->ReadInputRegs(BenchQid::ReadDa1, 500, 6, dtUInt8, 1);
+}
+
+void ImrTuningPage::BtnStopDa1Click()
+{
+    m_imr.SelectImrForPage();
+    if (!m_imr.WriteCommand(9)) {
+        Messages::Show(QStringLiteral("Не удалось заслать команду STOP"));
+        return;
+    }
+    ui->BtnStartDa1->setEnabled(true);
+    ui->BtnStopDa1->setEnabled(false);
+    m_mbcm->FreeTask(BenchQid::ReadDa1);
+}
+
+void ImrTuningPage::BtnStartDa2Click()
+{
+    if (!ReadyForTuning())
+        return;
+    m_imr.SelectImrForPage();
+    m_mbcm->WriteHoldBins(BenchQid::WritePolarity, 0, 1, TypedValue(ui->ChbPolar->isChecked(), dtBool));
+    if (WaitResult(m_s.ResPolarity) != 0) {
+        Messages::Show(QStringLiteral("Не удалось записать полярность "));
+        return;
+    }
+    const int mode = qMax(0, m_rgDa2->ItemIndex());
+    if (!m_imr.WriteCommand(5 + mode)) {
+        Messages::Show(QStringLiteral("Не удалось заслать команду START"));
+        return;
+    }
+    ui->BtnStartDa2->setEnabled(false);
+    ui->ChbPolar->setEnabled(false);
+    ui->BtnStopDa2->setEnabled(true);
+}
+
+void ImrTuningPage::BtnStopDa2Click()
+{
+    m_imr.SelectImrForPage();
+    if (!m_imr.WriteCommand(9)) {
+        Messages::Show(QStringLiteral("Не удалось заслать команду STOP"));
+        return;
+    }
+    ui->BtnStartDa2->setEnabled(true);
+    ui->ChbPolar->setEnabled(true);
+    ui->BtnStopDa2->setEnabled(false);
 }

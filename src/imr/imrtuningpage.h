@@ -10,7 +10,9 @@ namespace Ui
 class ImrTuningPage;
 class DelayLineGroup;
 } // namespace Ui
+class IMBComMaster;
 class ImrController;
+class RadioGroup;
 struct BenchShared;
 
 // The hidden group "Калибровка линии задержки" of the imitation verification page.
@@ -34,7 +36,7 @@ class ImrTuningPage : public QWidget
 {
     Q_OBJECT
 public:
-    ImrTuningPage(ImrController &imr, BenchShared &shared, QWidget *parent = nullptr);
+    ImrTuningPage(ImrController &imr, IMBComMaster *mbcm, BenchShared &shared, QWidget *parent = nullptr);
     ~ImrTuningPage() override;
 
     // Its calibration button runs the same calibration; its field copies the mean delay.
@@ -46,13 +48,29 @@ public Q_SLOTS:
     void Label30Click();
     void Button14Click();
     void Button15Click();
+    void BtnFClick();
+    void btnT0Click();
+    void BtnT1Click();
+    void BtnStartDa1Click();
+    void BtnStopDa1Click();
+    void BtnStartDa2Click();
+    void BtnStopDa2Click();
+
+    // What the bench exchange handler does with this page's results.
+    void InstallEffects();
 
 private:
     void ShowCalibration();
+    // The DA starts: link, module and idle first.
+    bool ReadyForTuning();
+    // Writes a converted field without waiting; the completion enables the button again.
+    void WriteField(QWidget *button, int qid, int reg, const QVariant &value);
 
     std::unique_ptr<Ui::ImrTuningPage> ui;
     ImrController &m_imr;
+    IMBComMaster *m_mbcm;
     BenchShared &m_s;
+    RadioGroup *m_rgDa2 = nullptr;
     // Lives on another page, which may be replaced.
     QPointer<DelayLineGroup> m_group;
 };

@@ -18,11 +18,14 @@
 #include "link/inifile.h"
 #include "link/messages.h"
 #include "shell/accessibility.h"
+#include "shell/appearance.h"
 #include "link/canalfrm.h"
 #include "link/windowplacement.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -103,6 +106,8 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     WireAbout();
     WireVolume();
     WireFlowWin();
+    WireAppearance();
+    WireTuning();
 
     FormCreate();
 }
@@ -145,6 +150,7 @@ void TMainFrm::FormCreate()
     FillModels();
     m_mpro->readINI();
     ReadFINI();
+    m_appearance->ReadIniColor();
     m_shared.ImrDev.Adr = quint8(m_mpro->Imr);
     m_shared.UsiDev.Adr = quint8(m_mpro->Usi);
     m_shared.IptDev.Adr = quint8(m_mpro->IPT);
@@ -210,7 +216,8 @@ void TMainFrm::WireImr()
     auto *imitQ = new ImitQPage(*m_imr, m_shared);
     imitQ->modelSelected = [this] { return ui->cbxprib->currentIndex() >= 0; };
     SetPage(QStringLiteral("TSImitQ"), imitQ);
-    auto *tuning = new ImrTuningPage(*m_imr, m_shared);
+    auto *tuning = new ImrTuningPage(*m_imr, MBCM, m_shared);
+    tuning->InstallEffects();
     SetPage(QStringLiteral("TSImr"), tuning);
     // The verification page keeps a hidden copy of the calibration button and its result.
     auto *delayGroup = new DelayLineGroup(ui->TSPoverQ);
@@ -435,6 +442,7 @@ void TMainFrm::HookMouseMove(QObject *owner)
 void TMainFrm::FormMouseMove(QWidget *control)
 {
     HotControl = control;
+    m_appearance->FormMouseMove(control);
 }
 
 void TMainFrm::SetSBText(const QString &text)
@@ -456,7 +464,11 @@ bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseMove) {
         if (auto *w = qobject_cast<QWidget *>(watched); w && w != ui->StatusBar)
-            FormMouseMove(w);
+            FormMouseMove(w == centralWidget() ? this : w);
+    } else if (event->type() == QEvent::ContextMenu && Appearance::Styled(watched)) {
+        // Edit fields have a menu of their own; here the colour menu takes its place.
+        m_appearance->ppmColor()->popup(static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
     } else if (event->type() == QEvent::MouseButtonPress && watched == ui->StatusBar) {
         StatusBarMouseDown(static_cast<QMouseEvent *>(event));
     } else if (event->type() == QEvent::MouseButtonRelease) {
@@ -474,6 +486,11 @@ void TMainFrm::closeEvent(QCloseEvent *event)
     QMainWindow::closeEvent(event);
     if (event->isAccepted())
         Q_EMIT FormClosed();
+}
+
+void TMainFrm::contextMenuEvent(QContextMenuEvent *event)
+{
+    m_appearance->ppmColor()->popup(event->globalPos());
 }
 
 void TMainFrm::resizeEvent(QResizeEvent *event)

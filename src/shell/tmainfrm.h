@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class Appearance;
 class FlowmeterLink;
 class ImrController;
 class ModuleSearch;
@@ -49,6 +50,7 @@ public:
     FlowmeterLink *Flow() const { return m_flow; }
     TcalcFrm *Calc() const { return m_calc; }
     TMProFrm *MPro() const { return m_mpro; }
+    Appearance *Colors() const { return m_appearance; }
     ModuleSearch *Search() const { return m_search.get(); }
     MainHooks Hooks;
     ProgramWindows Windows;
@@ -97,6 +99,7 @@ public Q_SLOTS:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -122,6 +125,9 @@ private:
     void WireAbout();
     void WireVolume();
     void WireFlowWin();
+    void WireAppearance();
+    void WireTuning();
+    Appearance *m_appearance = nullptr;
     ImrController *m_imr = nullptr;
     std::unique_ptr<ModuleSearch> m_search;
     void BtnPropClick();

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace Ui
+{
+class IptTuningPage;
+}
+class IMBComMaster;
+class RadioGroup;
+struct BenchShared;
+
+// Page "Настройка ИПТ, УСИ": the reference current of the current meter's AD420 and
+// the two-point calibration of one of its channels.
+class IptTuningPage : public QWidget
+{
+    Q_OBJECT
+public:
+    IptTuningPage(IMBComMaster *mbcm, BenchShared &shared, QWidget *parent = nullptr);
+    ~IptTuningPage() override;
+
+    // The bench link flag of the main window.
+    std::function<bool()> serverConnected;
+
+public Q_SLOTS:
+    void TbMaChange();
+    void Button1Click();
+    void Button2Click();
+    // True only after the scale and the offset were both written.
+    bool CalibIpt();
+
+Q_SIGNALS:
+    void StatusChanged(const QString &text); // panel 0 of the status bar
+
+private:
+    bool Linked() const;
+    // Writes and waits; the message on failure. False when it failed.
+    bool Write(int qid, int reg, const QVariant &value, const char *failure);
+    void Advance();
+
+    std::unique_ptr<Ui::IptTuningPage> ui;
+    IMBComMaster *m_mbcm;
+    BenchShared &m_s;
+    RadioGroup *m_canal = nullptr;
+};

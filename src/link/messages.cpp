@@ -1,5 +1,7 @@
 #include "link/messages.h"
 
+#include "link/conventions.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -76,6 +78,18 @@ bool ToInteger(const QString &text, int *out)
     const int v = text.trimmed().toInt(&ok);
     if (!ok) {
         Show(QStringLiteral("\"%1\" не является целым числом").arg(text));
+        return false;
+    }
+    *out = v;
+    return true;
+}
+
+bool ToDouble(const QString &text, double *out)
+{
+    bool ok = false;
+    const double v = ParseDecimal(text, &ok);
+    if (!ok) {
+        Show(QStringLiteral("\"%1\" не является числом").arg(text));
         return false;
     }
     *out = v;

@@ -22,4 +22,6 @@ void SetSink(MessageSink *sink);
 MessageSink *CurrentSink();
 // The integer in a field's text, or the conversion message and false.
 bool ToInteger(const QString &text, int *out);
+// The decimal number in a field's text (either separator), or the conversion message and false.
+bool ToDouble(const QString &text, double *out);
 } // namespace Messages

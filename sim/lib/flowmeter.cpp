@@ -210,16 +210,49 @@ void Flowmeter::Integrate(double nowMs)
     }
 }
 
+double Flowmeter::PulseVolume(int output)
+{
+    constexpr double kVolume[kPulseOutputs] = {kLitrePerPulse, 0.01, 0.0001, 0.1};
+    return output >= 0 && output < kPulseOutputs ? kVolume[output] : 0.0;
+}
+
+bool Flowmeter::PulseOutputActive(int output)
+{
+    return output % 2 == 0;
+}
+
+quint32 Flowmeter::PulsesEmitted(int output) const
+{
+    const double v = PulseVolume(output);
+    return v > 0 ? quint32(pulseVolume_ / v) : 0;
+}
+
 double Flowmeter::OutputCurrent(int output) const
 {
     const auto scale = [](double q) { return std::clamp(4.0 + 16.0 * q / 300.0, 3.8, 20.5); };
     if (row_ != 6)
-        return output == 0 ? scale(ShownFlow(MeasuringChannel())) : 0.0;
+        return FixedOutputCurrent(output, ShownFlow(MeasuringChannel()));
     if (output < 0 || output > 1 || Get(Space::Holding, kSlotType6 + output) != 2)
         return 0.0;
     if (Get(Space::Holding, kCalMode6 + output))
         return kCalPoints[std::min<int>(3, Get(Space::Holding, kCalPoint6 + output))];
     return scale(ShownFlow(MeasuringChannel()));
+}
+
+double Flowmeter::FixedOutputCurrent(int output, double q)
+{
+    // The main output spans 0..300 m³/h on 4..20 mA; the others show other ranges
+    // of the same flow, so each ИПТ channel reads a current of its own.
+    switch (output) {
+    case 0:
+        return std::clamp(4.0 + 16.0 * q / 300.0, 3.8, 20.5);
+    case 1:
+        return std::clamp(4.0 + 16.0 * q / 150.0, 3.8, 20.5);
+    case 2:
+        return std::clamp(20.0 * q / 600.0, 0.0, 20.5);
+    default:
+        return 0.0;
+    }
 }
 
 void Flowmeter::BeforeRead(Space space, int, int)

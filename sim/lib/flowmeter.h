@@ -33,10 +33,17 @@ public:
     // Flow rate the measuring channel shows, without noise, m³/h.
     double ShownFlow(int channel) const;
     int MeasuringChannel() const;
+    // Volume accumulated by the measuring channel, m³.
+    double Volume() const { return volume_[size_t(MeasuringChannel())]; }
     // The measuring channel sends its TEXT signal through the imitator.
     bool SendsText() const { return HasSignal(MeasuringChannel()); }
-    quint32 PulsesEmitted() const { return quint32(pulseVolume_ / kLitrePerPulse); }
-    // Current of output 0 or 1, mA (ИПТ channels 1 and 2 are wired to them).
+    // Pulse outputs 0..3 (УСИ channels 1..4): each its own volume a pulse; an active
+    // output drives its own voltage, a passive one is an open collector.
+    static constexpr int kPulseOutputs = 4;
+    static double PulseVolume(int output);
+    static bool PulseOutputActive(int output);
+    quint32 PulsesEmitted(int output) const;
+    // Current of output 0 (main), 1 and 2, mA (ИПТ channels 1, 2 and 4 are wired to them).
     double OutputCurrent(int output) const;
 
 protected:
@@ -49,6 +56,7 @@ private:
     void DefineTwoChannel();
     void DefineMultiChannel();
     double ImitatedFlow() const;
+    static double FixedOutputCurrent(int output, double q);
     bool HasSignal(int channel) const;
     int Channels() const;
     // Register of channel `ch`'s flow rate / volume for this row, -1 if none.

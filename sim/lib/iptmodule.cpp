@@ -39,8 +39,9 @@ double IptModule::InputMa(int channel) const
     const int mode = Get(Space::Holding, 3);
     if (mode == channel + 1 || channel == 2)
         return ReferenceMa();
-    if (flowmeter_ && channel < 2)
-        return flowmeter_->OutputCurrent(channel);
+    constexpr int kOutputOf[4] = {0, 1, -1, 2};
+    if (flowmeter_ && channel >= 0 && channel < 4 && kOutputOf[channel] >= 0)
+        return flowmeter_->OutputCurrent(kOutputOf[channel]);
     return 0.0;
 }
 

@@ -6,9 +6,9 @@ class Flowmeter;
 class Noise;
 
 // The current meter: four channels that turn raw sums into mA with their scale and
-// offset registers, and the AD420 reference current output. Channels 1 and 2 are
-// wired to the flowmeter's current outputs, channel 3 to the reference output; in
-// calibration mode n the reference drives channel n.
+// offset registers, and the AD420 reference current output. Channels 1, 2 and 4 are
+// wired to the flowmeter's current outputs 0, 1 and 2, channel 3 to the reference
+// output; in calibration mode n the reference drives channel n.
 class IptModule : public BenchModule
 {
 public:

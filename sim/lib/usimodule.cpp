@@ -16,18 +16,35 @@ UsiModule::UsiModule(int address) : BenchModule(address, "ЦТМ-УСИ ТЕВО
 
 quint32 UsiModule::Emitted(int channel) const
 {
-    return channel == 0 && flowmeter_ ? flowmeter_->PulsesEmitted() : 0;
+    return flowmeter_ ? flowmeter_->PulsesEmitted(channel) : 0;
+}
+
+bool UsiModule::Counts(int channel) const
+{
+    const bool passiveInput = Get(Space::Coil, channel) != 0;
+    return passiveInput == Flowmeter::PulseOutputActive(channel);
+}
+
+void UsiModule::Update()
+{
+    for (int ch = 0; ch < 4; ++ch) {
+        const quint32 now = Emitted(ch);
+        if (Counts(ch))
+            counts_[size_t(ch)] += now - seen_[size_t(ch)];
+        seen_[size_t(ch)] = now;
+    }
 }
 
 quint32 UsiModule::Count(int channel) const
 {
-    return Emitted(channel) - base_[size_t(channel)];
+    return counts_[size_t(channel)];
 }
 
 void UsiModule::BeforeRead(Space space, int, int)
 {
     if (space != Space::Input)
         return;
+    Update();
     for (int ch = 0; ch < 4; ++ch)
         Set32(Space::Input, kCounts + 2 * ch, Count(ch));
 }
@@ -36,8 +53,11 @@ quint8 UsiModule::CheckWrite(Space space, int address, const QList<quint16> &val
 {
     if (quint8 ex = BenchModule::CheckWrite(space, address, values))
         return ex;
-    return space == Space::Holding && !InRange(address, values, 3, 1, 0, 5) ? quint8(exIllegalValue)
-                                                                            : quint8(exOk);
+    if (space == Space::Holding && !InRange(address, values, 3, 1, 0, 5))
+        return exIllegalValue;
+    // Pulses until now were counted in the mode before this write.
+    Update();
+    return exOk;
 }
 
 void UsiModule::AfterWrite(Space space, int address, int count)
@@ -48,6 +68,6 @@ void UsiModule::AfterWrite(Space space, int address, int count)
     const int cmd = Get(Space::Holding, 3);
     for (int ch = 0; ch < 4; ++ch)
         if (cmd == 5 || cmd == ch + 1)
-            base_[size_t(ch)] = Emitted(ch);
+            counts_[size_t(ch)] = 0;
     Set(Space::Holding, 3, 0);
 }

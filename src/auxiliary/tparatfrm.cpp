@@ -4,6 +4,24 @@
 TParATFrm::TParATFrm(QWidget *parent) : QDialog(parent), ui(new Ui::TParATFrm)
 {
     ui->setupUi(this);
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &TParATFrm::BitBtn1Click);
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &TParATFrm::BitBtn2Click);
 }
 
 TParATFrm::~TParATFrm() = default;
+
+void TParATFrm::BitBtn1Click()
+{
+    hide();
+}
+
+void TParATFrm::BitBtn2Click()
+{
+    hide();
+}
+
+ParATSettings TParATFrm::Settings() const
+{
+    return {ui->Edit1->text(), ui->Edit2->text(), ui->Edit3->text(), ui->Edit4->text(), ui->Edit5->text()};
+}

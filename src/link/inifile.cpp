@@ -17,6 +17,13 @@
 
 #include <string>
 
+// An installed program (its bin folder beside the share folder that holds its desktop
+// entry) never writes into the installation, even when run with the rights to.
+static bool IsInstalledProgram(const QString &exeDir)
+{
+    return QFileInfo::exists(exeDir + QStringLiteral("/../share/applications/qtm-monitor.desktop"));
+}
+
 QString ConfigDir()
 {
     const QString env = qEnvironmentVariable("QTM_CONFIG_DIR");
@@ -26,7 +33,7 @@ QString ConfigDir()
     }
     if (QCoreApplication::instance()) {
         const QString exeDir = QCoreApplication::applicationDirPath();
-        if (QFileInfo(exeDir).isWritable())
+        if (QFileInfo(exeDir).isWritable() && !IsInstalledProgram(exeDir))
             return exeDir;
     }
     const QString user = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);

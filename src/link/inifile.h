@@ -6,7 +6,7 @@
 #include <memory>
 
 // Folder of the settings files: $QTM_CONFIG_DIR if set, else the executable's
-// folder when it is writable, else the user's configuration folder.
+// folder when it is writable and not an installation, else the user's configuration folder.
 QString ConfigDir();
 
 // Windows-1251 text as written by older installations.

@@ -19,7 +19,7 @@ struct ProgramWindows
     QPointer<QWidget> CanalFrm;
     QPointer<TImVOFrm> ImVOFrm;
     QPointer<TParATFrm> ParATFrm;
-    QPointer<QWidget> Form2, Form3, Form5, Form9, Form10, Form11, Form12, Form13, Form14, Form18;
+    QPointer<QWidget> Form11;
     QPointer<TPropertyFrm> PropertyFrm;
     QPointer<TFrmInit> FrmInit;
 

@@ -1,6 +1,6 @@
 #include "shell/startupwindows.h"
 
-#include "auxiliary/staticforms.h"
+#include "auxiliary/tform11.h"
 #include "auxiliary/tparatfrm.h"
 #include "bench/tfrminit.h"
 #include "bench/tpropertyfrm.h"
@@ -17,16 +17,7 @@ void CreateProgramWindows(TMainFrm &main)
     w.CanalFrm = new TCanalFrm(&main);
     w.ImVOFrm = new TImVOFrm(&main);
     w.ParATFrm = new TParATFrm(&main);
-    w.Form2 = new TForm2(&main);
-    w.Form3 = new TForm3(&main);
-    w.Form5 = new TForm5(&main);
-    w.Form9 = new TForm9(&main);
-    w.Form10 = new TForm10(&main);
     w.Form11 = new TForm11(&main);
-    w.Form12 = new TForm12(&main);
-    w.Form13 = new TForm13(&main);
-    w.Form14 = new TForm14(&main);
-    w.Form18 = new TForm18(&main);
     w.PropertyFrm = new TPropertyFrm(&main);
     w.FrmInit = new TFrmInit(&main);
 }

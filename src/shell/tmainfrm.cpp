@@ -99,6 +99,7 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     WireFlowmeter();
     WireImr();
     WireVolume();
+    WireAbout();
 
     FormCreate();
 }

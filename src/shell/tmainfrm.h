@@ -119,6 +119,7 @@ private:
     void WireFlowmeter();
     void WireImr();
     void WireVolume();
+    void WireAbout();
     ImrController *m_imr = nullptr;
     std::unique_ptr<ModuleSearch> m_search;
     void BtnPropClick();

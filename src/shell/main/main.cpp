@@ -4,12 +4,15 @@
 #include "shell/signalcloser.h"
 #include "shell/tmainfrm.h"
 
+#include "auxiliary/versioncommand.h"
 #include "link/messages.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    if (const int code = RunVersionCommand(argc, argv); code >= 0)
+        return code;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Монитор ЦТМ-01"));
 

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace Ui
+{
+class ProtocolPage;
+}
+
+// The protocol settings as the operator set them.
+struct ProtocolSettings {
+    QString SerialNumber; // of the flowmeter under test
+    int Kind = 0;         // 0 "Первичная", 1 "Периодическая"
+    int ProtocolType = 0; // index in "Тип протокола"
+    QString Verifier;
+    bool ZeroOffsetPlus = false;
+    bool Print = false;
+    bool CloseExcel = false;
+};
+
+// Page "Протокол" of the main window: protocol settings and the two parameter windows.
+class ProtocolPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ProtocolPage(QWidget *parent = nullptr);
+    ~ProtocolPage() override;
+
+    ProtocolSettings Settings() const;
+
+    // The windows the buttons open; set by the main window.
+    std::function<QWidget *()> form11;
+    std::function<QWidget *()> parATFrm;
+
+public Q_SLOTS:
+    void Button11Click();
+    void Button12Click();
+
+private:
+    std::unique_ptr<Ui::ProtocolPage> ui;
+};

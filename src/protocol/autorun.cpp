@@ -116,7 +116,7 @@ bool AutoRun::MeasureVolume(double q, Record &record)
     m_bench.StopAll();
     // The flowmeter's volume and pulses before the run, with no flow imitated.
     if (!Pause(m_settings.params.volumeTransientS) ||
-        !Fresh(&VerificationBench::FlowReadings, QStringLiteral("объем")))
+        !Fresh(&VerificationBench::VolumeReadings, QStringLiteral("объем")))
         return false;
     if (m_settings.WithPulses() && !Fresh(&VerificationBench::PulseReadings, QStringLiteral("импульсы")))
         return false;
@@ -136,7 +136,7 @@ bool AutoRun::MeasureVolume(double q, Record &record)
     if (!Step(QStringLiteral("Поверка объема: считывание показаний")))
         return false;
     if (!Pause(m_settings.params.volumeTransientS) ||
-        !Fresh(&VerificationBench::FlowReadings, QStringLiteral("объем")))
+        !Fresh(&VerificationBench::VolumeReadings, QStringLiteral("объем")))
         return false;
     if (m_settings.WithPulses() && !Fresh(&VerificationBench::PulseReadings, QStringLiteral("импульсы")))
         return false;

@@ -34,6 +34,7 @@ public:
     // Polled values; each counter grows with every fresh reading of its value.
     virtual quint64 FlowReadings() const = 0;
     virtual double Flow() const = 0;
+    virtual quint64 VolumeReadings() const = 0;
     virtual double FlowmeterVolume() const = 0;
     virtual quint64 CurrentReadings() const = 0;
     virtual double Current() const = 0;

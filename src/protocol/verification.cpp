@@ -20,6 +20,13 @@ double Error(double reference, double measured)
 }
 } // namespace
 
+QList<double> DefaultPoints()
+{
+    QList<double> points;
+    points << 13 << 30 << 130 << 250;
+    return points;
+}
+
 Settings Settings::Read(const IniFile &ini)
 {
     Settings s;

@@ -13,6 +13,9 @@ namespace Verification
 {
 
 // Items of "Тип протокола", in their order.
+// 13, 30, 130 and 250 m3/h.
+QList<double> DefaultPoints();
+
 enum ProtocolType { PulseAndCurrent = 0, PulseOnly = 1, FlowAndVolumeOnly = 2 };
 
 struct Parameters {
@@ -33,7 +36,7 @@ struct Settings {
     bool print = false;
     bool closeExcel = true;
     double limitPercent = 0.8;
-    QList<double> points = {13, 30, 130, 250};
+    QList<double> points = DefaultPoints();
     Parameters params;
     QString folder; // where protocols go; asked once
 

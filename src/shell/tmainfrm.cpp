@@ -100,6 +100,7 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     WireImr();
     WireVolume();
     WireAbout();
+    WireProtocol();
 
     FormCreate();
 }

@@ -17,6 +17,7 @@ class ImrController;
 class ModuleSearch;
 class QLabel;
 class TcalcFrm;
+class VerificationControl;
 class TMProFrm;
 class QMouseEvent;
 namespace Ui {
@@ -47,6 +48,8 @@ public:
 
     BenchShared &Shared() { return m_shared; }
     FlowmeterLink *Flow() const { return m_flow; }
+    ImrController *Imr() const { return m_imr; }
+    VerificationControl *Verification() const { return m_verification; }
     TcalcFrm *Calc() const { return m_calc; }
     TMProFrm *MPro() const { return m_mpro; }
     ModuleSearch *Search() const { return m_search.get(); }
@@ -120,6 +123,9 @@ private:
     void WireImr();
     void WireVolume();
     void WireAbout();
+    void WireProtocol();
+    VerificationControl *m_verification = nullptr;
+    bool m_parametersAttached = false;
     ImrController *m_imr = nullptr;
     std::unique_ptr<ModuleSearch> m_search;
     void BtnPropClick();

@@ -39,6 +39,7 @@ public:
     double ImitatedVolume() const override { return m_imitated; }
     quint64 FlowReadings() const override { return m_polls; }
     double Flow() const override { return m_q * m_gain; }
+    quint64 VolumeReadings() const override { return m_polls; }
     double FlowmeterVolume() const override { return m_volume; }
     quint64 CurrentReadings() const override { return m_polls; }
     double Current() const override { return 4 + 16 * Flow() / 300 + 0.01; }

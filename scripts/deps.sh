@@ -2,9 +2,9 @@
 # Installs what building (and, with "test", testing) needs on Debian 12. Run as root.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-serialbus-dev
-      qt6-serialport-dev libsimpleini-dev libgl-dev)
+      qt6-serialport-dev libsimpleini-dev libgl-dev libxlsxwriter-dev pkg-config fonts-dejavu-core)
 if [ "${1:-}" = test ]; then
-  pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat xvfb xauth)
+  pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat xvfb xauth poppler-utils python3-openpyxl)
   # the package test: cpack's DEB generator, the desktop entry check, the resource compiler
   pkgs+=(dpkg-dev file desktop-file-utils g++-mingw-w64-x86-64-posix)
 fi

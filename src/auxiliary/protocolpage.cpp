@@ -19,6 +19,22 @@ ProtocolPage::ProtocolPage(QWidget *parent) : QWidget(parent), ui(new Ui::Protoc
     ui->setupUi(this);
     connect(ui->Button11, &QPushButton::clicked, this, &ProtocolPage::Button11Click);
     connect(ui->Button12, &QPushButton::clicked, this, &ProtocolPage::Button12Click);
+    connect(ui->Button13, &QPushButton::clicked, this, &ProtocolPage::Button13Clicked);
+    connect(ui->BtnAutoStart, &QPushButton::clicked, this, &ProtocolPage::StartClicked);
+    connect(ui->BtnPoints, &QPushButton::clicked, this, &ProtocolPage::PointsClicked);
+}
+
+void ProtocolPage::SetSettings(const ProtocolSettings &s, const QStringList &verifiers)
+{
+    ui->Edit17->setText(s.SerialNumber);
+    ui->ComboBox1->setCurrentIndex(s.Kind);
+    ui->ComboBox2->setCurrentIndex(s.ProtocolType);
+    ui->ComboBox3->clear();
+    ui->ComboBox3->addItems(verifiers);
+    ui->ComboBox3->setCurrentText(s.Verifier);
+    ui->CheckBox6->setChecked(s.ZeroOffsetPlus);
+    ui->CheckBox7->setChecked(s.Print);
+    ui->CheckBox8->setChecked(s.CloseExcel);
 }
 
 ProtocolPage::~ProtocolPage() = default;

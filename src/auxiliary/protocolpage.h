@@ -30,6 +30,8 @@ public:
     ~ProtocolPage() override;
 
     ProtocolSettings Settings() const;
+    // Shows stored settings; `verifiers` are those used before, newest first.
+    void SetSettings(const ProtocolSettings &s, const QStringList &verifiers);
 
     // The windows the buttons open; set by the main window.
     std::function<QWidget *()> form11;
@@ -38,6 +40,11 @@ public:
 public Q_SLOTS:
     void Button11Click();
     void Button12Click();
+
+Q_SIGNALS:
+    void Button13Clicked();    // "Создать протокол..."
+    void StartClicked();       // automatic verification
+    void PointsClicked();      // the verification points window
 
 private:
     std::unique_ptr<Ui::ProtocolPage> ui;

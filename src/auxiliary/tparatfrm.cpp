@@ -13,7 +13,17 @@ TParATFrm::~TParATFrm() = default;
 
 void TParATFrm::BitBtn1Click()
 {
+    Q_EMIT Confirmed();
     hide();
+}
+
+void TParATFrm::SetSettings(const ParATSettings &s)
+{
+    ui->Edit1->setText(s.TransientQ);
+    ui->Edit2->setText(s.ReadingsPerFlow);
+    ui->Edit3->setText(s.ReadingPeriod);
+    ui->Edit4->setText(s.TransientV);
+    ui->Edit5->setText(s.Volume);
 }
 
 void TParATFrm::BitBtn2Click()

@@ -27,6 +27,11 @@ public:
     ~TParATFrm() override;
 
     ParATSettings Settings() const;
+    void SetSettings(const ParATSettings &s);
+
+Q_SIGNALS:
+    // OK was pressed; the owner takes the values.
+    void Confirmed();
 
 public Q_SLOTS:
     void BitBtn1Click();

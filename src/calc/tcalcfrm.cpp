@@ -86,6 +86,7 @@ void TcalcFrm::SetQEtalon(double x)
 void TcalcFrm::SetQIzm(double x)
 {
     FQIzm = x;
+    ++m_readings[0];
     ShowNumber(ui->edtqi, x, 3);
     if (StartRead) {
         if (QStat.Add(FQIzm)) {
@@ -101,6 +102,7 @@ void TcalcFrm::SetQIzm(double x)
 void TcalcFrm::SetIIzm(double x)
 {
     FIIzm = x;
+    ++m_readings[1];
     ShowNumber(ui->edtii, x, 3);
     if (ci < std::numeric_limits<qint32>::max())
         ++ci;
@@ -117,6 +119,7 @@ void TcalcFrm::SetVEtalon(double x)
 void TcalcFrm::SetVIzm(double x)
 {
     FVIzm = x;
+    ++m_readings[2];
     ShowNumber(ui->edtVi, x, 3);
     cimp = 0;
     CalcV();
@@ -125,6 +128,7 @@ void TcalcFrm::SetVIzm(double x)
 void TcalcFrm::SetImpIzm(double x)
 {
     FImpIzm = x;
+    ++m_readings[3];
     ShowNumber(ui->edtimp, x, 3);
     if (cimp < std::numeric_limits<qint32>::max())
         ++cimp;
@@ -233,4 +237,12 @@ void TcalcFrm::ShowError(QLabel *label, double percent)
     p.setColor(QPalette::WindowText, CalcMath::IsOutOfTolerance(percent) ? kRed : kGreen);
     label->setPalette(p);
     label->setText(std::isfinite(percent) ? FmtPercent4(percent) : kNoNumber);
+}
+
+std::pair<double, double> TcalcFrm::CurrentEntries() const
+{
+    if (!ReadingToki)
+        return {4.0, 20.0};
+    const CalcMath::SlotEntries e = CalcMath::SlotCalibration(FTokiS, FSlot);
+    return {e.i4, e.i20};
 }

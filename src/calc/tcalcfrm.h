@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 class IMBComMaster;
 class QLabel;
@@ -52,6 +53,11 @@ public:
     double ImpIzm() const { return FImpIzm; }
     void SetImpIzm(double x);
     int Slot() const { return FSlot; }
+    // How many values each measured property has received: QIzm, IIzm, VIzm, ImpIzm.
+    enum Measured { kQIzm, kIIzm, kVIzm, kImpIzm };
+    quint64 Readings(Measured which) const { return m_readings[which]; }
+    // The 4 and 20 mA entries of the slot's table; 4 and 20 until a table arrived.
+    std::pair<double, double> CurrentEntries() const;
     // Only 0 and 1 name a slot; anything else is refused.
     void SetSlot(int s) override;
     QVariant Toki() const { return FToki; }
@@ -92,6 +98,7 @@ private:
     CalcMath::CurrentTable FTokiS{};
     int FSlot = 0;
     bool ReadingToki = false;
+    quint64 m_readings[4] = {0, 0, 0, 0};
     bool ReadingSlot = false;
     bool StartRead = false;
     CalcMath::FlowStatistics QStat;

@@ -258,6 +258,22 @@ bool ImrController::CalibrateDelayLine()
     return true;
 }
 
+bool ImrController::StartFlowImitation(int q)
+{
+    SelectImr();
+    if (!CalibrateDelayLine() || !SetEmulBit(true))
+        return false;
+    m_s.VerifyMode = 0;
+    if (!WriteImitLength(0))
+        return false;
+    m_s.ImrMode = 1;
+    if (!SetImitFlow(q, false)) {
+        m_s.ImrMode = 0;
+        return false;
+    }
+    return true;
+}
+
 bool ImrController::SetImitFlow(int q, bool withTime)
 {
     SelectImr();

@@ -34,6 +34,9 @@ public:
     bool CalibrateDelayLine();
     // q in m3/h; 0 stops. withTime also writes the length for VolumeSet.
     bool SetImitFlow(int q, bool withTime);
+    // Starts an unlimited flow-rate imitation as "Начать имитацию" does: calibration,
+    // emulation bit, no length, the pulse count and START; ImrMode 1 on success.
+    bool StartFlowImitation(int q);
     // Counts the flowmeter's autocirculations with the module; true when counted.
     bool CountAutoCirculations();
     // Reset of all modes: frees every bench task and brings the ИМР to idle.

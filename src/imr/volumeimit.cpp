@@ -131,10 +131,15 @@ void VolumeImit::Button26Click()
 
 bool VolumeImit::StartVolumeImit()
 {
+    return StartVolumeImit(m_p.dialog->VolumeSet, m_p.dialog->FlowSet);
+}
+
+bool VolumeImit::StartVolumeImit(double volume, int flow)
+{
     if (!m_imr.CalibrateDelayLine())
         return false;
-    m_imr.VolumeSet = m_p.dialog->VolumeSet;
-    if (!m_imr.SetImitFlow(m_p.dialog->FlowSet, true))
+    m_imr.VolumeSet = volume;
+    if (!m_imr.SetImitFlow(flow, true))
         return false;
     for (int i = 0; i < kEntryReads; ++i) {
         m_imr.ReadImrState();
@@ -184,6 +189,23 @@ void VolumeImit::BtnQStartClick()
         v.edtnabor->setText(QStringLiteral("--"));
     else
         m_p.mbcm1->SetDeviceAddres(m_s.PriborDev.Adr);
+}
+
+bool VolumeImit::StartVolumeRun(double volume, int flow)
+{
+    if (m_s.ImrMode != 0 || flow <= 0)
+        return false;
+    m_s.VerifyMode = 0;
+    if (!m_imr.SetEmulBit(true) || !StartVolumeImit(volume, flow))
+        return false;
+    m_s.ImrMode = kModeVolume;
+    EnableStarts(false, true);
+    return true;
+}
+
+bool VolumeImit::Running() const
+{
+    return m_p.timer1->isActive();
 }
 
 void VolumeImit::BtnQ2StartClick()

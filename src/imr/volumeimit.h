@@ -36,6 +36,9 @@ public:
     std::function<bool()> modelSelected;
 
     bool StartVolumeImit();
+    // The same run for a volume and flow rate of the caller's, towards the flowmeter.
+    bool StartVolumeRun(double volume, int flow);
+    bool Running() const;
 
 public Q_SLOTS:
     void Button5Click();
@@ -52,6 +55,7 @@ Q_SIGNALS:
     void VEtalonRead(double volume);
 
 private:
+    bool StartVolumeImit(double volume, int flow);
     void AccTimeRead(int result);
     void ReadAccTimeOnce();
     void ShowElapsed(QWidget *edit);

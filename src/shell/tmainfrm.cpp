@@ -108,6 +108,9 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     WireFlowWin();
     WireAppearance();
     WireTuning();
+    WireVolume();
+    WireAbout();
+    WireProtocol();
 
     FormCreate();
 }

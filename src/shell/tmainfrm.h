@@ -18,6 +18,7 @@ class ImrController;
 class ModuleSearch;
 class QLabel;
 class TcalcFrm;
+class VerificationControl;
 class TMProFrm;
 class QMouseEvent;
 namespace Ui {
@@ -48,6 +49,8 @@ public:
 
     BenchShared &Shared() { return m_shared; }
     FlowmeterLink *Flow() const { return m_flow; }
+    ImrController *Imr() const { return m_imr; }
+    VerificationControl *Verification() const { return m_verification; }
     TcalcFrm *Calc() const { return m_calc; }
     TMProFrm *MPro() const { return m_mpro; }
     Appearance *Colors() const { return m_appearance; }
@@ -128,6 +131,11 @@ private:
     void WireAppearance();
     void WireTuning();
     Appearance *m_appearance = nullptr;
+    void WireVolume();
+    void WireAbout();
+    void WireProtocol();
+    VerificationControl *m_verification = nullptr;
+    bool m_parametersAttached = false;
     ImrController *m_imr = nullptr;
     std::unique_ptr<ModuleSearch> m_search;
     void BtnPropClick();

@@ -108,8 +108,6 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     WireFlowWin();
     WireAppearance();
     WireTuning();
-    WireVolume();
-    WireAbout();
     WireProtocol();
 
     FormCreate();

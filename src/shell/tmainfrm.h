@@ -131,8 +131,6 @@ private:
     void WireAppearance();
     void WireTuning();
     Appearance *m_appearance = nullptr;
-    void WireVolume();
-    void WireAbout();
     void WireProtocol();
     VerificationControl *m_verification = nullptr;
     bool m_parametersAttached = false;

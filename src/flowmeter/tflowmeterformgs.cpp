@@ -48,5 +48,11 @@ void TFlowMeterFormGS::ShowAll()
 
 void TFlowMeterFormGS::HideAll()
 {
+    // Its slot settings and calibration windows are windows of their own: hiding
+    // this one leaves them on screen.
+    const auto windows = findChildren<QWidget *>();
+    for (QWidget *w : windows)
+        if (w->isWindow())
+            w->hide();
     hide();
 }

@@ -4,7 +4,8 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-serialbus-dev
       qt6-serialport-dev libsimpleini-dev libgl-dev)
 if [ "${1:-}" = test ]; then
-  pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat xvfb xauth)
+  pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat xvfb xauth
+        python3-pyatspi at-spi2-core dbus dbus-x11 xdotool imagemagick)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

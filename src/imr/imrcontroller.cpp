@@ -188,7 +188,7 @@ bool ImrController::WriteImitLength(quint32 ms)
     if (result == 0)
         return true;
     Say(QStringLiteral("Не удалось записать продолжительность имитации(") + ResultText(result) +
-                   QStringLiteral(")'"));
+        QStringLiteral(")'"));
     return false;
 }
 
@@ -265,7 +265,7 @@ bool ImrController::CalibrateDelayLine()
     const DelayLineResult r = ComputeDelayLine(in, m_s.CalibData, FineCorr);
     if (!r.valid) {
         Say(QStringLiteral("Калибровка:Недопустимый результат расчёта задержки (Fosc = ") +
-                       QString::number(in.Fosc) + QLatin1Char(')'));
+            QString::number(in.Fosc) + QLatin1Char(')'));
         return false;
     }
     FineCorr = r.FineCorr;
@@ -301,8 +301,8 @@ bool ImrController::SetImitFlow(int q, bool withTime)
     m_mbcm->WriteHoldRegs(WritePulseCount, 0, 16386, TypedValue(r.v, dtUInt16));
     const int written = WaitResult(m_s.ResPulseCount);
     if (written != 0) {
-        Say(QStringLiteral("Не удалось записать количество задержанных импульсов (") +
-                       QString::number(r.v) + QStringLiteral(") ") + ResultText(written));
+        Say(QStringLiteral("Не удалось записать количество задержанных импульсов (") + QString::number(r.v) +
+            QStringLiteral(") ") + ResultText(written));
         return false;
     }
     Status(QStringLiteral("Записано ") + QString::number(r.v) + QStringLiteral(" импульсов"));
@@ -317,7 +317,7 @@ bool ImrController::SetImitFlow(int q, bool withTime)
         const int timeResult = WaitResult(m_s.ResImitTime);
         if (timeResult != 0) {
             Say(QStringLiteral("Запись времени имитации не прошла (") + ResultText(timeResult) +
-                           QLatin1Char(')'));
+                QLatin1Char(')'));
             return false;
         }
         Status(QStringLiteral("Записано время : ") + QString::number(seconds));
@@ -343,7 +343,8 @@ bool ImrController::CountAutoCirculations()
         return false;
     }
     if (!WriteCommand(cmdCountAutoCirc)) {
-        Say(QStringLiteral("Не удалось записать команду подсчёта автоциркуляций: ") + ResultText(m_s.ResImrCmd));
+        Say(QStringLiteral("Не удалось записать команду подсчёта автоциркуляций: ") +
+            ResultText(m_s.ResImrCmd));
         return false;
     }
     for (int i = 0; i < kIdleReads; ++i) {

@@ -88,6 +88,6 @@ void InstallFloatFilter(QLineEdit *edit)
 {
     // The locale is taken at each key so a changed default applies at once.
     if (edit)
-        edit->installEventFilter(
-            new KeyFilter(edit, [](QChar c) { return edtFloat(c, QLocale()); }, DecimalShape));
+        edit->installEventFilter(new KeyFilter(
+            edit, [](QChar c) { return edtFloat(c, QLocale()); }, DecimalShape));
 }

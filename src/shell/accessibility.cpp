@@ -3,8 +3,83 @@
 #include "link/conventions.h"
 
 #include <QAbstractButton>
+#include <QAccessibleWidget>
+#include <QCheckBox>
 #include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QWidget>
+
+namespace
+{
+
+// Buttons as assistive technology sees them, with one difference from Qt's own:
+// a button that is not on screen cannot be pressed or toggled through it.
+class ButtonAccessible : public QAccessibleWidget
+{
+public:
+    ButtonAccessible(QAbstractButton *b, QAccessible::Role role) : QAccessibleWidget(b, role) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+            QString caption = Button()->text();
+            caption.replace(QLatin1String("&&"), QString(QChar(1)));
+            caption.remove(QLatin1Char('&'));
+            caption.replace(QChar(1), QLatin1Char('&'));
+            if (!caption.isEmpty())
+                return caption;
+        }
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State st = QAccessibleWidget::state();
+        st.checkable = Button()->isCheckable();
+        st.checked = Button()->isChecked();
+        st.pressed = Button()->isDown();
+        if (auto *push = qobject_cast<QPushButton *>(Button()))
+            st.defaultButton = push->isDefault();
+        return st;
+    }
+    QStringList actionNames() const override
+    {
+        QStringList names;
+        if (Usable())
+            names << (Button()->isCheckable() ? toggleAction() : pressAction());
+        return names + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &action) override
+    {
+        if (action == pressAction() || action == toggleAction()) {
+            if (!Usable())
+                return;
+            if (action == pressAction())
+                Button()->animateClick();
+            else
+                Button()->toggle();
+            return;
+        }
+        QAccessibleWidget::doAction(action);
+    }
+
+private:
+    QAbstractButton *Button() const { return static_cast<QAbstractButton *>(widget()); }
+    bool Usable() const { return widget()->isEnabled() && widget()->isVisible(); }
+};
+
+QAccessibleInterface *ButtonFactory(const QString &, QObject *object)
+{
+    if (auto *radio = qobject_cast<QRadioButton *>(object))
+        return new ButtonAccessible(radio, QAccessible::RadioButton);
+    if (auto *check = qobject_cast<QCheckBox *>(object))
+        return new ButtonAccessible(check, QAccessible::CheckBox);
+    if (auto *push = qobject_cast<QPushButton *>(object); push && !push->menu())
+        return new ButtonAccessible(push, QAccessible::Button);
+    return nullptr; // tool buttons and menu buttons keep Qt's own
+}
+
+} // namespace
 
 static QString Plain(QString text)
 {
@@ -42,6 +117,8 @@ void DescribeValue(QWidget *display, const QString &caption)
 
 void AssignAccessibleNames(QWidget *root)
 {
+    static const bool factory = (QAccessible::installFactory(ButtonFactory), true);
+    Q_UNUSED(factory);
     if (!root)
         return;
     const auto labels = root->findChildren<QLabel *>();

@@ -11,7 +11,9 @@ class QWidget;
 //   buddy label becomes its description;
 // - an input field is named by its buddy label;
 // - caption lines written with "\r" show as lines.
-// Group boxes, labels and buttons name themselves from their live texts.
+// Group boxes, labels and buttons name themselves from their live texts. A push
+// button, check box or radio button that is not on screen (a hidden control, a
+// page not shown) cannot be pressed or toggled through assistive technology.
 void AssignAccessibleNames(QWidget *root);
 
 // For a value display made in code: its caption, read after the value.

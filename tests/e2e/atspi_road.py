@@ -151,6 +151,13 @@ def road():
     check(captions == ["Конфигурация системы", "Имитация расхода", "Имитация накопл. объема"],
           "only the pages of the task are tabs: %s" % captions)
 
+    # A hidden control is not offered to be pressed.
+    reset = [a for a in walk(main, showing_only=False)
+             if a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "Сброс всех режимов"]
+    check(len(reset) == 1 and not reset[0].getState().contains(pyatspi.STATE_SHOWING)
+          and "Press" not in [reset[0].queryAction().getName(i) for i in range(reset[0].queryAction().nActions)],
+          "the hidden reset of all modes cannot be pressed")
+
     # The bench link: the button is announced by its new caption.
     connect = find(main, pyatspi.ROLE_PUSH_BUTTON, "Подключиться", "Подключиться к ЦТМ")
     check(connect is not None, "the bench link button is found by caption and description")

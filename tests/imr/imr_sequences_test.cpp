@@ -554,7 +554,8 @@ private slots:
         bench->script[400004] << ScriptedImr::Reply{{}, 4};
         QVERIFY(!imr->CountAutoCirculations());
         QCOMPARE(messages->shown,
-                 QStringList{QStringLiteral("Не удалось записать команду подсчёта автоциркуляций: Недопустимая функция")});
+                 QStringList{QStringLiteral(
+                     "Не удалось записать команду подсчёта автоциркуляций: Недопустимая функция")});
 
         // the link failing while the count runs
         messages->Clear();

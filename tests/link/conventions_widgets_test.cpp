@@ -6,13 +6,13 @@
 #include "support/fakembcommaster.h"
 #include "support/messagerecorder.h"
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
-#include <QAccessible>
 
 class ConventionsWidgetsTest : public QObject
 {

@@ -486,6 +486,16 @@ private Q_SLOTS:
         QCOMPARE(Name(status), status->text());
         for (QLabel *label : w.findChildren<QLabel *>())
             QVERIFY2(!label->text().contains(QLatin1Char('\r')), qPrintable(label->objectName()));
+
+        // A hidden control cannot be pressed through assistive technology.
+        QAccessibleActionInterface *reset =
+            QAccessible::queryAccessibleInterface(w.Control<QPushButton>(QStringLiteral("Button19")))
+                ->actionInterface();
+        QVERIFY(!reset->actionNames().contains(QAccessibleActionInterface::pressAction()));
+        const int freed = f.mbcm->freeAllCount;
+        reset->doAction(QAccessibleActionInterface::pressAction());
+        QTest::qWait(300);
+        QCOMPARE(f.mbcm->freeAllCount, freed);
     }
 
     void flowmeterLinkAddressAndWindows()

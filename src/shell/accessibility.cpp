@@ -68,15 +68,30 @@ private:
     bool Usable() const { return widget()->isEnabled() && widget()->isVisible(); }
 };
 
-QAccessibleInterface *ButtonFactory(const QString &, QObject *object)
+QAccessibleInterface *MakeButtonAccessible(QAbstractButton *b)
 {
-    if (auto *radio = qobject_cast<QRadioButton *>(object))
+    if (auto *radio = qobject_cast<QRadioButton *>(b))
         return new ButtonAccessible(radio, QAccessible::RadioButton);
-    if (auto *check = qobject_cast<QCheckBox *>(object))
+    if (auto *check = qobject_cast<QCheckBox *>(b))
         return new ButtonAccessible(check, QAccessible::CheckBox);
-    if (auto *push = qobject_cast<QPushButton *>(object); push && !push->menu())
+    if (auto *push = qobject_cast<QPushButton *>(b); push && !push->menu())
         return new ButtonAccessible(push, QAccessible::Button);
     return nullptr; // tool buttons and menu buttons keep Qt's own
+}
+
+// Qt's own factory answers first for its button classes, so the interface is
+// put in the accessibility cache in its place.
+void UseButtonAccessible(QAbstractButton *b)
+{
+    QAccessibleInterface *current = QAccessible::queryAccessibleInterface(b);
+    if (dynamic_cast<ButtonAccessible *>(current))
+        return;
+    QAccessibleInterface *own = MakeButtonAccessible(b);
+    if (!own)
+        return;
+    if (current)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(current));
+    QAccessible::registerAccessibleInterface(own);
 }
 
 } // namespace
@@ -117,8 +132,6 @@ void DescribeValue(QWidget *display, const QString &caption)
 
 void AssignAccessibleNames(QWidget *root)
 {
-    static const bool factory = (QAccessible::installFactory(ButtonFactory), true);
-    Q_UNUSED(factory);
     if (!root)
         return;
     const auto labels = root->findChildren<QLabel *>();
@@ -141,6 +154,7 @@ void AssignAccessibleNames(QWidget *root)
     }
     const auto buttons = root->findChildren<QAbstractButton *>();
     for (QAbstractButton *b : buttons) {
+        UseButtonAccessible(b);
         if (!b->text().isEmpty())
             FreeName(b);
         else if (b->accessibleName().isEmpty())

@@ -4,6 +4,7 @@
 #include "imr/imrcontroller.h"
 #include "link/benchshared.h"
 #include "link/conventions.h"
+#include "link/runguard.h"
 
 #include "ui_delaylinegroup.h"
 #include "ui_imrtuningpage.h"
@@ -45,8 +46,14 @@ void ImrTuningPage::Attach(DelayLineGroup *group)
 
 void ImrTuningPage::Button29Click()
 {
-    if (m_imr.CalibrateDelayLine())
+    const RunGuard run(m_running, Waiting());
+    if (run && m_imr.CalibrateDelayLine())
         ShowCalibration();
+}
+
+QList<QWidget *> ImrTuningPage::Waiting() const
+{
+    return {ui->Button29, ui->Button14, ui->Button15};
 }
 
 void ImrTuningPage::ShowCalibration()
@@ -75,10 +82,12 @@ void ImrTuningPage::Label30Click()
 
 void ImrTuningPage::Button14Click()
 {
-    m_imr.SetEmulBit(false);
+    if (const RunGuard run(m_running, Waiting()); run)
+        m_imr.SetEmulBit(false);
 }
 
 void ImrTuningPage::Button15Click()
 {
-    m_imr.SetEmulBit(true);
+    if (const RunGuard run(m_running, Waiting()); run)
+        m_imr.SetEmulBit(true);
 }

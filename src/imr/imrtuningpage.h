@@ -49,10 +49,13 @@ public Q_SLOTS:
 
 private:
     void ShowCalibration();
+    // The buttons whose sequences wait on the module: one runs at a time.
+    QList<QWidget *> Waiting() const;
 
     std::unique_ptr<Ui::ImrTuningPage> ui;
     ImrController &m_imr;
     BenchShared &m_s;
     // Lives on another page, which may be replaced.
     QPointer<DelayLineGroup> m_group;
+    bool m_running = false;
 };

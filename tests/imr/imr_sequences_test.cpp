@@ -604,11 +604,18 @@ private slots:
         QCOMPARE(mean, Fmt3(std::fabs(s->CalibData[0].D + s->CalibData[1].D) / 2));
         QCOMPARE(group.findChild<QLineEdit *>(QStringLiteral("Edit10"))->text(), mean);
 
-        // the other group's button runs the same calibration
+        // the other group's button runs the same calibration, and not a second one inside it
         ScriptCalibration();
         bench->ClearTasks();
+        auto again = connect(imr.get(), &ImrController::StatusChanged, &page, [&](const QString &t) {
+            if (t.endsWith(QStringLiteral("результаты...")))
+                page.Button29Click();
+        });
         QTest::mouseClick(group.findChild<QPushButton *>(QStringLiteral("Button20")), Qt::LeftButton);
+        disconnect(again);
         QCOMPARE(bench->Commands(), QList<int>{3});
+        QCOMPARE(bench->TasksFor(416386).size(), 1);
+        QVERIFY(page.findChild<QPushButton *>(QStringLiteral("Button29"))->isEnabled());
     }
 
     void tuningPageEmulationPanel()

@@ -7,6 +7,8 @@ if [ "${1:-}" = test ]; then
   pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat xvfb xauth poppler-utils python3-openpyxl)
   # the package test: cpack's DEB generator, the desktop entry check, the resource compiler
   pkgs+=(dpkg-dev file desktop-file-utils g++-mingw-w64-x86-64-posix)
+  pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat xvfb xauth
+        python3-pyatspi at-spi2-core dbus dbus-x11 xdotool imagemagick)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

@@ -113,6 +113,14 @@ void ModuleSearch::sgClick(int row)
     m_selected = dev;
 }
 
+QStringList ModuleSearch::LinkTexts()
+{
+    QStringList texts{QStringLiteral("Не обнаружено")};
+    for (const Module &m : kModules)
+        texts << QString::fromUtf8(m.designation);
+    return texts;
+}
+
 void ModuleSearch::SetCell(int row, int column, const QString &text)
 {
     if (!m_ui.sg)

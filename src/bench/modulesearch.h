@@ -4,6 +4,7 @@
 
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <functional>
@@ -34,6 +35,8 @@ public:
     // Every answer of the device name task.
     void IdentificationAnswer(int mbAddr, const QVariant &value, int result);
     void sgClick(int row);
+    // Every text the search may write into the column "Связь", so the grid can be made wide enough.
+    static QStringList LinkTexts();
 
     bool Running() const { return !m_awaiting.isEmpty(); }
     // The descriptor the last row click selected; nullptr for none.

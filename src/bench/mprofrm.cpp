@@ -44,10 +44,10 @@ QStringList TMProFrm::Names() const
 
 void TMProFrm::FillTypes()
 {
-    // Built from the list itself, so item i is always entry i.
     const QSignalBlocker block(ui->chbType);
     ui->chbType->clear();
-    ui->chbType->addItems(Names());
+    for (int i = 0; i < Prib.size(); ++i)
+        ui->chbType->addItem(Prib.at(i).Name, i);
     ui->chbType->setCurrentIndex(-1);
     ui->chbType->setPlaceholderText(Prib.isEmpty() ? QStringLiteral("Список пуст")
                                                    : QStringLiteral("Выберите"));
@@ -56,15 +56,28 @@ void TMProFrm::FillTypes()
 void TMProFrm::readINI()
 {
     const IniFile ini(kIni);
-    if (ini.Exists()) {
-        TypeListData d = ReadTypeList(ini);
-        Imr = d.Imr;
-        Usi = d.Usi;
-        IPT = d.IPT;
-        Prib = std::move(d.Prib);
-        CPrib = int(Prib.size());
+    if (!ini.Exists()) {
+        // Without a store the list is kept but offered no more.
+        const QSignalBlocker block(ui->chbType);
+        ui->chbType->clear();
+        ui->chbType->setPlaceholderText(Prib.isEmpty() ? QStringLiteral("Список пуст")
+                                                       : QStringLiteral("Выберите"));
+        return;
     }
+    TypeListData d = ReadTypeList(ini);
+    Imr = d.Imr;
+    Usi = d.Usi;
+    IPT = d.IPT;
+    Prib = std::move(d.Prib);
+    CPrib = int(Prib.size());
     FillTypes();
+}
+
+int TMProFrm::EntryOf(int item) const
+{
+    bool ok = false;
+    const int entry = ui->chbType->itemData(item).toInt(&ok);
+    return ok && entry >= 0 && entry < Prib.size() ? entry : -1;
 }
 
 bool TMProFrm::writeIni()
@@ -84,9 +97,10 @@ bool TMProFrm::writeIni()
 
 void TMProFrm::chbTypeChange(int index)
 {
-    if (index < 0 || index >= Prib.size())
+    const int entry = EntryOf(index);
+    if (entry < 0)
         return;
-    const TPribor &p = Prib.at(index);
+    const TPribor &p = Prib.at(entry);
     ui->Edit1->setText(p.Name);
     ui->Edit2->setText(QString::number(p.RegAc));
     ui->Chbac->setChecked(p.RegAc != 0);
@@ -138,8 +152,8 @@ bool TMProFrm::AppendEntered()
     Prib << p;
     CPrib = int(Prib.size());
     ui->chbType->setPlaceholderText(QStringLiteral("Выберите"));
-    ui->chbType->addItem(p.Name);
-    ui->chbType->setCurrentIndex(CPrib - 1);
+    ui->chbType->addItem(p.Name, CPrib - 1);
+    ui->chbType->setCurrentIndex(ui->chbType->count() - 1);
     return true;
 }
 
@@ -156,9 +170,8 @@ void TMProFrm::BitBtn4Click()
 {
     if (!writeIni())
         return;
-    const int index = ui->chbType->currentIndex();
-    if (index >= 0 && index < Prib.size())
-        Pribor = Prib.at(index);
+    if (const int entry = EntryOf(ui->chbType->currentIndex()); entry >= 0)
+        Pribor = Prib.at(entry);
     accept();
 }
 

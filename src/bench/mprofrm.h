@@ -46,6 +46,8 @@ public Q_SLOTS:
 
 private:
     void FillTypes();
+    // The list entry an item of chbType stands for, -1 for none.
+    int EntryOf(int item) const;
     void SetAdding(bool adding);
     bool Adding() const;
     bool AppendEntered();

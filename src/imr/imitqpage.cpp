@@ -6,6 +6,7 @@
 #include "link/keyfilters.h"
 #include "link/messages.h"
 #include "link/radiogroup.h"
+#include "link/runguard.h"
 
 #include "ui_imitqpage.h"
 
@@ -27,8 +28,8 @@ ImitQPage::ImitQPage(ImrController &imr, BenchShared &shared, QWidget *parent)
     ui->SpeedButton3->setIcon(QIcon::fromTheme(QStringLiteral("accessories-calculator"),
                                                style()->standardIcon(QStyle::SP_FileDialogDetailedView)));
     connect(ui->btnImit, &QPushButton::clicked, this, &ImitQPage::btnImitClick);
-    for (int i = 0; i < m_points->Count(); ++i)
-        connect(m_points->Button(i), &QRadioButton::clicked, this, &ImitQPage::RGPointClick);
+    connect(m_points, &RadioGroup::ItemIndexChanged, this, &ImitQPage::RGPointClick);
+    connect(&m_imr, &ImrController::ModesReset, this, &ImitQPage::ShowIdle);
     connect(&m_imr, &ImrController::ImitFlowStarted, this, [this](double q) {
         if (m_s.ImrMode == kModeFlow)
             ui->EdtRashQImit->setText(Fmt3(q));
@@ -60,6 +61,9 @@ bool ImitQPage::SelectedFlow(int &q) const
 
 void ImitQPage::btnImitClick()
 {
+    const RunGuard run(m_running, {ui->btnImit});
+    if (!run)
+        return;
     if (m_s.ImrDev.Adr == 0 || !m_imr.BenchConnected())
         return;
     if (!(modelSelected ? modelSelected() : m_s.PribType >= 0)) {
@@ -74,8 +78,7 @@ void ImitQPage::btnImitClick()
         m_imr.SelectImrForPage();
         m_imr.WriteCommandNoWait(2);
         ui->EdtRashQImit->setText(QStringLiteral("0.000"));
-        ui->btnImit->setEnabled(true);
-        ShowIdle();
+        ShowIdle(); // the run guard gives the button back enabled
         m_s.ImrMode = 0;
         return;
     }
@@ -104,6 +107,13 @@ void ImitQPage::btnImitClick()
 
 void ImitQPage::RGPointClick()
 {
+    const RunGuard run(m_running, {ui->btnImit});
+    if (!run) {
+        // The point being written stays the one shown.
+        m_points->SetItemIndex(m_applying);
+        return;
+    }
+    m_applying = m_points->ItemIndex();
     m_imr.SelectImrForPage();
     int q = 0;
     if (!SelectedFlow(q))

@@ -44,4 +44,6 @@ private:
     ImrController &m_imr;
     BenchShared &m_s;
     RadioGroup *m_points;
+    bool m_running = false; // a start, stop or point change is waiting on the module
+    int m_applying = -1;    // the point whose flow rate is being written
 };

@@ -54,6 +54,21 @@ void ImrController::SelectImr()
     m_mbcm->SetDeviceAddres(m_s.ImrDev.Adr);
 }
 
+void ImrController::Say(const QString &text)
+{
+    m_told = true;
+    Messages::Show(text);
+}
+
+bool ImrController::ReadStateOrTell()
+{
+    if (ReadImrState())
+        return true;
+    if (!m_told)
+        Say(QStringLiteral("Не удалось считать состояние ИМР"));
+    return false;
+}
+
 void ImrController::ShowBit(bool bit)
 {
     Status(bit ? QStringLiteral("true") : QStringLiteral("false"));
@@ -84,7 +99,7 @@ bool ImrController::ReadImrState()
     if (WaitResult(m_s.ResImrStatus) != 0) {
         m_s.ImrState = 255;
         const QString text = QStringLiteral("Не удалось считать состояние ИМР");
-        Messages::Show(text);
+        Say(text);
         Q_EMIT ImrLabelChanged(text);
         return false;
     }
@@ -129,7 +144,7 @@ bool ImrController::ImrToIdle()
         if (m_s.ImrState == 0)
             return true;
     }
-    Messages::Show(QStringLiteral("ИМР не перешёл в состояние ИДЛЕ: ") + ImrStateText(m_s.ImrState));
+    Say(QStringLiteral("ИМР не перешёл в состояние ИДЛЕ: ") + ImrStateText(m_s.ImrState));
     return false;
 }
 
@@ -143,7 +158,7 @@ bool ImrController::SetEmulBit(bool value)
     m_mbcm->ReadHoldBins(ReadEmulBit, 0, 2, 1);
     const int read = WaitResult(m_s.ResEmulBit);
     if (read != 0) {
-        Messages::Show(QStringLiteral("Никак не считать состояние бита:") + ResultText(read));
+        Say(QStringLiteral("Никак не считать состояние бита:") + ResultText(read));
         return false;
     }
     ShowBit(m_s.EmulBit);
@@ -158,7 +173,7 @@ bool ImrController::SetEmulBit(bool value)
         Status(ResultText(result));
     }
     if (result != 0) {
-        Messages::Show(QStringLiteral("Не прошла запись битовой команды:") + ResultText(result));
+        Say(QStringLiteral("Не прошла запись битовой команды:") + ResultText(result));
         return false;
     }
     m_s.EmulBit = value;
@@ -172,8 +187,8 @@ bool ImrController::WriteImitLength(quint32 ms)
     const int result = WaitResult(m_s.ResImitTime);
     if (result == 0)
         return true;
-    Messages::Show(QStringLiteral("Не удалось записать продолжительность имитации(") + ResultText(result) +
-                   QStringLiteral(")'"));
+    Say(QStringLiteral("Не удалось записать продолжительность имитации(") + ResultText(result) +
+        QStringLiteral(")'"));
     return false;
 }
 
@@ -195,6 +210,7 @@ void ImrController::EmulBitRead(int result)
 
 bool ImrController::CalibrateDelayLine()
 {
+    m_told = false;
     Status(kCalibPrefix);
     if (m_s.ImrDev.Adr == 0)
         return false;
@@ -202,42 +218,44 @@ bool ImrController::CalibrateDelayLine()
     m_mbcm->WriteHoldRegs(WriteConvCount, 0, 16385, TypedValue(kCalibConversions, dtUInt16));
     const int conv = WaitResult(m_s.ResConvCount);
     if (conv != 0) {
-        Messages::Show(QStringLiteral("Калибровка:Не прошла запись числа конверсий:") + ResultText(conv));
+        Say(QStringLiteral("Калибровка:Не прошла запись числа конверсий:") + ResultText(conv));
         return false;
     }
     Status(kCalibPrefix + QStringLiteral("Приводим в состояние ИДЛЕ"));
     if (!ImrToIdle()) {
-        Messages::Show(QStringLiteral("Ошибка : попробуйте еще раз"));
+        if (!m_told)
+            Say(QStringLiteral("Ошибка : попробуйте еще раз"));
         return false;
     }
     if (!WriteCommand(cmdCalibrate)) {
-        Messages::Show(QStringLiteral("Калибровка:Не прошла команда калибровки"));
+        Say(QStringLiteral("Калибровка:Не прошла команда калибровки"));
         return false;
     }
     // 3 ms per conversion; the module does not answer meanwhile.
     QThread::msleep(3 * kCalibConversions);
-    ReadImrState();
+    if (!ReadStateOrTell())
+        return false;
     if (m_s.ImrState != 0 || m_s.ImrErrors != 0 || m_s.ImrLastCmd != 8) {
-        Messages::Show(QStringLiteral("Автомат сработал некорректно"));
+        Say(QStringLiteral("Автомат сработал некорректно"));
         return false;
     }
     Status(kCalibPrefix + QStringLiteral("результаты..."));
     m_mbcm->ReadInputRegs(ReadCalib, 0, 32772, dtUInt32, 10);
     const int sums = WaitResult(m_s.ResCalib);
     if (sums != 0) {
-        Messages::Show(QStringLiteral("Калибровка:Ошибка чтения результатов:") + QString::number(sums));
+        Say(QStringLiteral("Калибровка:Ошибка чтения результатов:") + QString::number(sums));
         return false;
     }
     Status(kCalibPrefix + QStringLiteral("частота кварца..."));
     m_mbcm->ReadHoldRegs(ReadFosc, 0, 32774, dtUInt32, 1);
     if (WaitResult(m_s.ResFosc) != 0) {
-        Messages::Show(QStringLiteral("Калибровка:Ошибка чтения частоты кварца"));
+        Say(QStringLiteral("Калибровка:Ошибка чтения частоты кварца"));
         return false;
     }
     Status(kCalibPrefix + QStringLiteral("времена..."));
     m_mbcm->ReadHoldRegs(ReadTimes, 0, 49152, dtFloat32, 2);
     if (WaitResult(m_s.ResTimes) != 0) {
-        Messages::Show(QStringLiteral("Калибровка:Ошибка чтения времен"));
+        Say(QStringLiteral("Калибровка:Ошибка чтения времен"));
         return false;
     }
     Status(kCalibPrefix + QStringLiteral("Ok..."));
@@ -246,8 +264,8 @@ bool ImrController::CalibrateDelayLine()
     const DelayLineInput in{quint32(m_s.Fosc), m_s.T0, m_s.T1};
     const DelayLineResult r = ComputeDelayLine(in, m_s.CalibData, FineCorr);
     if (!r.valid) {
-        Messages::Show(QStringLiteral("Калибровка:Недопустимый результат расчёта задержки (Fosc = ") +
-                       QString::number(in.Fosc) + QLatin1Char(')'));
+        Say(QStringLiteral("Калибровка:Недопустимый результат расчёта задержки (Fosc = ") +
+            QString::number(in.Fosc) + QLatin1Char(')'));
         return false;
     }
     FineCorr = r.FineCorr;
@@ -279,7 +297,7 @@ bool ImrController::SetImitFlow(int q, bool withTime)
     SelectImr();
     if (q == 0) {
         if (!WriteCommand(cmdStop)) {
-            Messages::Show(QStringLiteral("Не удалось записать команду STOP"));
+            Say(QStringLiteral("Не удалось записать команду STOP"));
             return false;
         }
         Q_EMIT ImitFlowStopped();
@@ -293,14 +311,14 @@ bool ImrController::SetImitFlow(int q, bool withTime)
     in.delayStep = m_s.DelayStep;
     const ImitFlowResult r = ComputeImitFlow(in);
     if (r.status != ImitFlowResult::Ok) {
-        Messages::Show(ImitFlowRefusalText(r.status));
+        Say(ImitFlowRefusalText(r.status));
         return false;
     }
     m_mbcm->WriteHoldRegs(WritePulseCount, 0, 16386, TypedValue(r.v, dtUInt16));
     const int written = WaitResult(m_s.ResPulseCount);
     if (written != 0) {
-        Messages::Show(QStringLiteral("Не удалось записать количество задержанных импульсов (") +
-                       QString::number(r.v) + QStringLiteral(") ") + ResultText(written));
+        Say(QStringLiteral("Не удалось записать количество задержанных импульсов (") + QString::number(r.v) +
+            QStringLiteral(") ") + ResultText(written));
         return false;
     }
     Status(QStringLiteral("Записано ") + QString::number(r.v) + QStringLiteral(" импульсов"));
@@ -314,14 +332,14 @@ bool ImrController::SetImitFlow(int q, bool withTime)
         m_mbcm->WriteHoldRegs(WriteImitTime, 0, 32772, TypedValue(qint64(seconds) * 1000, dtUInt32));
         const int timeResult = WaitResult(m_s.ResImitTime);
         if (timeResult != 0) {
-            Messages::Show(QStringLiteral("Запись времени имитации не прошла (") + ResultText(timeResult) +
-                           QLatin1Char(')'));
+            Say(QStringLiteral("Запись времени имитации не прошла (") + ResultText(timeResult) +
+                QLatin1Char(')'));
             return false;
         }
         Status(QStringLiteral("Записано время : ") + QString::number(seconds));
     }
     if (!WriteCommand(cmdStart)) {
-        Messages::Show(QStringLiteral("Не удалось записать команду START"));
+        Say(QStringLiteral("Не удалось записать команду START"));
         return false;
     }
     Q_EMIT ImitFlowStarted(m_s.ImitQ);
@@ -332,22 +350,32 @@ bool ImrController::CountAutoCirculations()
 {
     if (!BenchConnected() || m_s.ImrDev.Adr == 0)
         return false;
+    m_told = false;
     Q_EMIT AutoCircTextChanged(QStringLiteral("???"));
     SelectImr();
-    if (!ImrToIdle() || !WriteCommand(cmdCountAutoCirc))
+    if (!ImrToIdle()) {
+        if (!m_told)
+            Say(QStringLiteral("Ошибка : попробуйте еще раз"));
         return false;
+    }
+    if (!WriteCommand(cmdCountAutoCirc)) {
+        Say(QStringLiteral("Не удалось записать команду подсчёта автоциркуляций: ") +
+            ResultText(m_s.ResImrCmd));
+        return false;
+    }
     for (int i = 0; i < kIdleReads; ++i) {
-        ReadImrState();
+        if (!ReadStateOrTell())
+            return false;
         if (m_s.ImrState != 4 || m_s.ImrLastCmd != 10 || m_s.ImrErrors != 0)
             break;
     }
     if (m_s.ImrState != 0 || m_s.ImrErrors != 0 || m_s.ImrLastCmd != 11) {
-        Messages::Show(QStringLiteral("Не удалось подсчитать число автоциркуляций"));
+        Say(QStringLiteral("Не удалось подсчитать число автоциркуляций"));
         return false;
     }
     m_mbcm->ReadInputRegs(ReadAutoCirc, 0, 16384, dtUInt16, 1);
     if (WaitResult(m_s.ResAutoCirc) != 0) {
-        Messages::Show(QStringLiteral("Не удалось считать из прибора число автоциркуляций"));
+        Say(QStringLiteral("Не удалось считать из прибора число автоциркуляций"));
         return false;
     }
     // This class counts one circulation more than it shows.
@@ -362,8 +390,10 @@ bool ImrController::ResetAllModes()
     if (m_s.Timer1)
         m_s.Timer1->stop();
     Status(QStringLiteral("Приводим в состояние ИДЛЕ"));
-    if (ImrToIdle())
+    if (ImrToIdle()) {
+        Q_EMIT ModesReset();
         return true;
-    Messages::Show(QStringLiteral("Ошибка : попробуйте еще раз"));
+    }
+    Say(QStringLiteral("Ошибка : попробуйте еще раз"));
     return false;
 }

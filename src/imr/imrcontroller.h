@@ -42,6 +42,9 @@ public:
     // Reset of all modes: frees every bench task and brings the ИМР to idle.
     bool ResetAllModes();
 
+    // Set while "Подсчитать" runs: its wait must not be entered twice.
+    bool Counting = false;
+
     // Writes a command code and waits; true when the module took it.
     bool WriteCommand(int code);
     void WriteCommandNoWait(int code);
@@ -68,16 +71,22 @@ Q_SIGNALS:
     void StatusChanged(const QString &text);   // panel 0 of the status bar
     void ImrLabelChanged(const QString &text); // the automaton status label
     void ImitFlowStarted(double imitQ);        // imitation (re)started at this flow rate
-    void ImitFlowStopped();
+    void ImitFlowStopped();                    // stopped by SetImitFlow(0)
+    void ModesReset();                         // the reset of all modes brought the ИМР to idle
     void ImitLengthSet(int seconds);
     void Calibrated();
     void AutoCircTextChanged(const QString &text); // the count field of the configuration page
 
 private:
     void SelectImr();
+    // Every message of a sequence goes here, so a failure is told once.
+    void Say(const QString &text);
+    // A status read inside a sequence; a failure is told (once) whatever its cause.
+    bool ReadStateOrTell();
     void Status(const QString &text) { Q_EMIT StatusChanged(text); }
     void ShowBit(bool bit);
 
     IMBComMaster *m_mbcm;
     BenchShared &m_s;
+    bool m_told = false; // the running sequence has shown its failure
 };

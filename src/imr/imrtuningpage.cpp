@@ -8,6 +8,7 @@
 #include "link/imbcommaster.h"
 #include "link/messages.h"
 #include "link/radiogroup.h"
+#include "link/runguard.h"
 
 #include "ui_delaylinegroup.h"
 #include "ui_imrtuningpage.h"
@@ -58,8 +59,14 @@ void ImrTuningPage::Attach(DelayLineGroup *group)
 
 void ImrTuningPage::Button29Click()
 {
-    if (m_imr.CalibrateDelayLine())
+    const RunGuard run(m_running, Waiting());
+    if (run && m_imr.CalibrateDelayLine())
         ShowCalibration();
+}
+
+QList<QWidget *> ImrTuningPage::Waiting() const
+{
+    return {ui->Button29, ui->Button14, ui->Button15};
 }
 
 void ImrTuningPage::ShowCalibration()
@@ -88,12 +95,14 @@ void ImrTuningPage::Label30Click()
 
 void ImrTuningPage::Button14Click()
 {
-    m_imr.SetEmulBit(false);
+    if (const RunGuard run(m_running, Waiting()); run)
+        m_imr.SetEmulBit(false);
 }
 
 void ImrTuningPage::Button15Click()
 {
-    m_imr.SetEmulBit(true);
+    if (const RunGuard run(m_running, Waiting()); run)
+        m_imr.SetEmulBit(true);
 }
 
 void ImrTuningPage::InstallEffects()
@@ -157,6 +166,9 @@ bool ImrTuningPage::ReadyForTuning()
 
 void ImrTuningPage::BtnStartDa1Click()
 {
+    const RunGuard run(m_running);
+    if (!run)
+        return;
     if (!ReadyForTuning())
         return;
     m_imr.SelectImrForPage();
@@ -179,6 +191,9 @@ void ImrTuningPage::BtnStartDa1Click()
 
 void ImrTuningPage::BtnStopDa1Click()
 {
+    const RunGuard run(m_running);
+    if (!run)
+        return;
     m_imr.SelectImrForPage();
     if (!m_imr.WriteCommand(9)) {
         Messages::Show(QStringLiteral("Не удалось заслать команду STOP"));
@@ -191,6 +206,9 @@ void ImrTuningPage::BtnStopDa1Click()
 
 void ImrTuningPage::BtnStartDa2Click()
 {
+    const RunGuard run(m_running);
+    if (!run)
+        return;
     if (!ReadyForTuning())
         return;
     m_imr.SelectImrForPage();
@@ -211,6 +229,9 @@ void ImrTuningPage::BtnStartDa2Click()
 
 void ImrTuningPage::BtnStopDa2Click()
 {
+    const RunGuard run(m_running);
+    if (!run)
+        return;
     m_imr.SelectImrForPage();
     if (!m_imr.WriteCommand(9)) {
         Messages::Show(QStringLiteral("Не удалось заслать команду STOP"));

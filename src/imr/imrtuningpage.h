@@ -65,6 +65,8 @@ private:
     bool ReadyForTuning();
     // Writes a converted field without waiting; the completion enables the button again.
     void WriteField(QWidget *button, int qid, int reg, const QVariant &value);
+    // The buttons whose sequences wait on the module: one runs at a time.
+    QList<QWidget *> Waiting() const;
 
     std::unique_ptr<Ui::ImrTuningPage> ui;
     ImrController &m_imr;
@@ -73,4 +75,5 @@ private:
     RadioGroup *m_rgDa2 = nullptr;
     // Lives on another page, which may be replaced.
     QPointer<DelayLineGroup> m_group;
+    bool m_running = false;
 };

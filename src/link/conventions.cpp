@@ -235,6 +235,13 @@ QString DropNegativeZero(const QString &s, const QLocale &l)
 
 } // namespace
 
+QString DisplayLines(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
 QString FormatDecimals(double value, int decimals, const QLocale &locale)
 {
     const QLocale l = Ungrouped(locale);

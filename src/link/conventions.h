@@ -45,6 +45,9 @@ double ParseDecimal(const QString &text, bool *ok, const QLocale &locale = QLoca
 // at least one integer digit, at most `decimals` decimals, rounded, trailing zeros
 // and a bare separator dropped.
 QString FormatDecimals(double value, int decimals, const QLocale &locale = QLocale());
+// A text whose lines are separated by "\r\n" or a lone "\r", with "\n" between
+// lines as the screen shows them.
+QString DisplayLines(QString text);
 inline QString Fmt3(double v, const QLocale &l = QLocale())
 {
     return FormatDecimals(v, 3, l);

@@ -13,8 +13,9 @@ namespace
 class KeyFilter : public QObject
 {
 public:
-    KeyFilter(QLineEdit *edit, std::function<QChar(QChar)> filter)
-        : QObject(edit), m_edit(edit), m_filter(std::move(filter))
+    KeyFilter(QLineEdit *edit, std::function<QChar(QChar)> filter,
+              std::function<bool(const QString &)> acceptable = {})
+        : QObject(edit), m_edit(edit), m_filter(std::move(filter)), m_acceptable(std::move(acceptable))
     {
     }
 
@@ -37,6 +38,8 @@ protected:
             if (!k.isNull())
                 kept.append(k);
         }
+        if (!kept.isEmpty() && m_acceptable && !m_acceptable(Typed(kept)))
+            kept.clear();
         if (kept == text)
             return false;
         if (!kept.isEmpty() && !m_edit->isReadOnly())
@@ -45,9 +48,33 @@ protected:
     }
 
 private:
+    // The field's text as it would be with s typed over the selection.
+    QString Typed(const QString &s) const
+    {
+        QString t = m_edit->text();
+        if (m_edit->hasSelectedText())
+            return t.replace(m_edit->selectionStart(), m_edit->selectedText().size(), s);
+        return t.insert(m_edit->cursorPosition(), s);
+    }
+
     QLineEdit *m_edit;
     std::function<QChar(QChar)> m_filter;
+    std::function<bool(const QString &)> m_acceptable;
 };
+
+// At most one decimal separator, and a minus only in front.
+bool DecimalShape(const QString &text)
+{
+    int separators = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('-') && i != 0)
+            return false;
+        if ((c == QLatin1Char(',') || c == QLatin1Char('.')) && ++separators > 1)
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -61,5 +88,6 @@ void InstallFloatFilter(QLineEdit *edit)
 {
     // The locale is taken at each key so a changed default applies at once.
     if (edit)
-        edit->installEventFilter(new KeyFilter(edit, [](QChar c) { return edtFloat(c, QLocale()); }));
+        edit->installEventFilter(new KeyFilter(
+            edit, [](QChar c) { return edtFloat(c, QLocale()); }, DecimalShape));
 }

@@ -21,7 +21,7 @@ public:
             std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
             return;
         }
-        QMessageBox::information(QApplication::activeWindow(), Title(), text);
+        QMessageBox::information(QApplication::activeWindow(), Title(), DisplayLines(text));
     }
 
     bool Ask(const QString &text) override
@@ -30,7 +30,7 @@ public:
             std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
             return false; // nobody to say yes
         }
-        return QMessageBox::question(QApplication::activeWindow(), Title(), text,
+        return QMessageBox::question(QApplication::activeWindow(), Title(), DisplayLines(text),
                                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
     }
 

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 
 RadioGroup::RadioGroup(QWidget *box, QObject *parent)
     : QObject(parent ? parent : box), m_group(new QButtonGroup(this))
@@ -26,10 +27,11 @@ void RadioGroup::Add(const QList<QRadioButton *> &buttons)
         ++id;
     }
     connect(m_group, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
-        if (checked && id != m_last) {
-            m_last = id;
+        if (!checked || id == m_last)
+            return;
+        m_last = id;
+        if (!m_setting)
             Q_EMIT ItemIndexChanged(id);
-        }
     });
 }
 
@@ -40,6 +42,7 @@ int RadioGroup::ItemIndex() const
 
 void RadioGroup::SetItemIndex(int index)
 {
+    const QScopedValueRollback<bool> setting(m_setting, true);
     if (QAbstractButton *b = m_group->button(index)) {
         b->setChecked(true);
         return;
@@ -50,10 +53,7 @@ void RadioGroup::SetItemIndex(int index)
         checked->setChecked(false);
         m_group->setExclusive(true);
     }
-    if (m_last != -1) {
-        m_last = -1;
-        Q_EMIT ItemIndexChanged(-1);
-    }
+    m_last = -1;
 }
 
 int RadioGroup::Count() const

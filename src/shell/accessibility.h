@@ -1,8 +1,20 @@
 #pragma once
 
+class QString;
 class QWidget;
 
-// Gives every operator control under root a name assistive technology can find:
-// a labelled control takes its buddy label's text, a button or check box its
-// caption, a group box its title, a captionless button its tooltip.
+// Makes what assistive technology reads under root true at every moment:
+// - a captioned button is announced by its current caption (a fixed name found
+//   on it moves to the description, which tells same-caption buttons apart);
+//   a captionless button is named by its tooltip;
+// - a label that shows a value keeps its own text as name; the caption of its
+//   buddy label becomes its description;
+// - an input field is named by its buddy label;
+// - caption lines written with "\r" show as lines.
+// Group boxes, labels and buttons name themselves from their live texts. A push
+// button, check box or radio button that is not on screen (a hidden control, a
+// page not shown) cannot be pressed or toggled through assistive technology.
 void AssignAccessibleNames(QWidget *root);
+
+// For a value display made in code: its caption, read after the value.
+void DescribeValue(QWidget *display, const QString &caption);

@@ -61,7 +61,7 @@ void Connections::BtnConnect1Click()
         if (m_main.Windows.FlowMeterForm)
             m_main.Windows.FlowMeterForm->hide();
         if (m_main.Windows.FlowMeterFormGS)
-            m_main.Windows.FlowMeterFormGS->hide();
+            m_main.Windows.FlowMeterFormGS->HideAll();
         m_main.MBCM1->FreeAllTasks();
         m_main.MBCM1->SetConnected(false);
         for (const char *b : {"BitBtn7", "BtnSetup"})
@@ -70,16 +70,30 @@ void Connections::BtnConnect1Click()
         return;
     }
     // Prepare the link first: the address check may end the action.
+    if (TakeFlowmeterAddress())
+        Apply(m_main.MBCM1, Canal(), QStringLiteral("PRIBOR"));
+}
+
+bool Connections::TakeFlowmeterAddress()
+{
+    const QString text = m_main.Control<QLineEdit>(QStringLiteral("edtadrp"))->text();
     bool ok = false;
-    const int adr = m_main.Control<QLineEdit>(QStringLiteral("edtadrp"))->text().trimmed().toInt(&ok);
+    const int adr = text.trimmed().toInt(&ok);
     if (!ok || adr < 0 || adr > 255) {
-        Messages::Show(QStringLiteral("\"%1\" не является правильным адресом прибора (0..255).")
-                           .arg(m_main.Control<QLineEdit>(QStringLiteral("edtadrp"))->text()));
-        return;
+        Messages::Show(QStringLiteral("\"%1\" не является правильным адресом прибора (0..255).").arg(text));
+        return false;
     }
     m_main.Shared().PriborDev.Adr = quint8(adr);
     m_main.MBCM1->SetDeviceAddres(adr);
-    Apply(m_main.MBCM1, Canal(), QStringLiteral("PRIBOR"));
+    return true;
+}
+
+void Connections::BBParamClick()
+{
+    if (TCanalFrm *c = Canal()) {
+        c->ShowForFlowmeter();
+        TakeFlowmeterAddress();
+    }
 }
 
 void Connections::MBCMChangeConnected(bool connected)

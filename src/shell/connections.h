@@ -15,12 +15,17 @@ public:
 
     void BtnConnectClick();
     void BtnConnect1Click();
+    // "Параметры" of the flowmeter group: the link dialog for the flowmeter, then its address.
+    void BBParamClick();
     void MBCMChangeConnected(bool connected);
     void MBCM1ChangeConnected(bool connected);
 
 private:
     TCanalFrm *Canal() const;
     QString PortName() const;
+    // The flowmeter address of the field into PriborDev and MBCM1; says so and
+    // gives false when it is not an address.
+    bool TakeFlowmeterAddress();
 
     TMainFrm &m_main;
 };

@@ -7,6 +7,7 @@
 #include "bench/tsysfrm.h"
 #include "imr/timvofrm.h"
 #include "link/canalfrm.h"
+#include "shell/accessibility.h"
 #include "shell/tmainfrm.h"
 
 void CreateProgramWindows(TMainFrm &main)
@@ -20,4 +21,6 @@ void CreateProgramWindows(TMainFrm &main)
     w.Form11 = new TForm11(&main);
     w.PropertyFrm = new TPropertyFrm(&main);
     w.FrmInit = new TFrmInit(&main);
+    // The windows made after the main window's set-up follow the same rules.
+    AssignAccessibleNames(&main);
 }

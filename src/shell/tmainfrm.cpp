@@ -16,10 +16,13 @@
 #include "flowmeter/tflowmeterformgs.h"
 #include "link/benchqids.h"
 #include "link/inifile.h"
+#include "link/keyfilters.h"
 #include "link/messages.h"
+#include "link/runguard.h"
 #include "shell/accessibility.h"
 #include "shell/appearance.h"
 #include "link/canalfrm.h"
+#include "link/conventions.h"
 #include "link/windowplacement.h"
 
 #include <QAbstractButton>
@@ -72,15 +75,15 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     }
     m_statusPanels[1]->setAlignment(Qt::AlignCenter);
     m_statusPanels[1]->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    m_statusPanels[0]->setAccessibleName(QStringLiteral("Состояние сервера"));
+    DescribeValue(m_statusPanels[0], QStringLiteral("Состояние сервера"));
     m_sbPanel = new QLabel(ui->SB);
     m_sbPanel->setObjectName(QStringLiteral("SBPanel0"));
-    m_sbPanel->setAccessibleName(QStringLiteral("Состояние связи"));
+    DescribeValue(m_sbPanel, QStringLiteral("Состояние связи"));
     ui->SB->addWidget(m_sbPanel, 1);
     ui->StatusBar->installEventFilter(this);
     ui->Label3->installEventFilter(this);
     ui->Label84->installEventFilter(this);
-    ui->Label84->setText(QStringLiteral("Состояние автомата:\r\nОшибки\r\nИтог последней команды"));
+    SetImrLabel(QStringLiteral("Состояние автомата:\r\nОшибки\r\nИтог последней команды"));
 
     addAction(ui->ConnectQTM);
     addAction(ui->ConnectPrib);
@@ -95,9 +98,12 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     connect(ui->BBnTarger, &QPushButton::clicked, this, &TMainFrm::BBnTargerClick);
     connect(ui->BtnPropQTM, &QPushButton::clicked, this, &TMainFrm::BtnPropQTMClick);
     connect(MBCM, &IMBComMaster::OnExchange, this, &TMainFrm::MBCMExchange);
-    for (int i = 0; i < ui->pc->count(); ++i)
+    for (int i = 0; i < ui->pc->count(); ++i) {
+        m_pages.append({ui->pc->widget(i)->objectName(), ui->pc->tabText(i), ui->pc->widget(i)});
         ConnectPageButtons(ui->pc->widget(i));
+    }
     auto *links = new Connections(*this);
+    connect(ui->BBParam, &QPushButton::clicked, links, &Connections::BBParamClick);
     Hooks.ConnectBench = [links] { links->BtnConnectClick(); };
     Hooks.ConnectPrib = [links] { links->BtnConnect1Click(); };
     WireFlowmeter();
@@ -128,7 +134,7 @@ void TMainFrm::FormCreate()
     FillGrid();
     m_shared.OldBench = false;
     ui->pc->setCurrentWidget(ui->TsConfig);
-    ui->pc->setTabVisible(PageIndex(QStringLiteral("TS4")), false);
+    ShowPage(QStringLiteral("TS4"), false);
     ApplyPageSet(0);
     if (!m_mpro) {
         m_mpro = new TMProFrm(this);
@@ -183,18 +189,7 @@ void TMainFrm::WireFlowmeter()
         if (auto *c = qobject_cast<TCanalFrm *>(Windows.CanalFrm.data()))
             c->ShowForBench();
     });
-    connect(ui->BBParam, &QPushButton::clicked, this, [this] {
-        auto *c = qobject_cast<TCanalFrm *>(Windows.CanalFrm.data());
-        if (!c)
-            return;
-        c->ShowForFlowmeter();
-        bool ok = false;
-        const int adr = ui->edtadrp->text().trimmed().toInt(&ok);
-        if (ok && adr >= 0 && adr <= 255) {
-            m_shared.PriborDev.Adr = quint8(adr);
-            MBCM1->SetDeviceAddres(adr);
-        }
-    });
+    InstallIntFilter(ui->edtadrp);
     Hooks.ApplyModel = [this](int row) { m_flow->SetPribType(row); };
 }
 
@@ -204,15 +199,23 @@ void TMainFrm::WireImr()
     m_imr->InstallEffects();
     m_imr->serverConnected = [this] { return FServerConnected; };
     connect(m_imr, &ImrController::StatusChanged, this, &TMainFrm::SetSBText);
-    connect(m_imr, &ImrController::ImrLabelChanged, ui->Label84, &QLabel::setText);
+    connect(m_imr, &ImrController::ImrLabelChanged, this, &TMainFrm::SetImrLabel);
     connect(m_imr, &ImrController::AutoCircTextChanged, ui->edtac, &QLineEdit::setText);
     connect(m_imr, &ImrController::ImitFlowStarted, this, [this](double q) {
         if (m_calc)
             m_calc->SetQEtalon(q);
     });
+    connect(m_imr, &ImrController::ImitFlowStopped, this, [this] {
+        if (m_calc)
+            m_calc->SetQEtalon(0);
+    });
     Hooks.ImrStatusClick = [this] { m_imr->ReadImrState(); };
     connect(ui->Button19, &QPushButton::clicked, m_imr, [this] { m_imr->ResetAllModes(); });
-    connect(ui->BtnCount, &QPushButton::clicked, m_imr, [this] { m_imr->CountAutoCirculations(); });
+    connect(ui->BtnCount, &QPushButton::clicked, m_imr, [this] {
+        const RunGuard run(m_imr->Counting, {ui->BtnCount}, [this] { return FServerConnected; });
+        if (run)
+            m_imr->CountAutoCirculations();
+    });
 
     auto *imitQ = new ImitQPage(*m_imr, m_shared);
     imitQ->modelSelected = [this] { return ui->cbxprib->currentIndex() >= 0; };
@@ -259,10 +262,54 @@ void TMainFrm::FillGrid()
     sg->setSelectionBehavior(QAbstractItemView::SelectRows);
     sg->setSelectionMode(QAbstractItemView::SingleSelection);
     sg->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    sg->setColumnWidth(0, 218);
-    sg->setColumnWidth(1, 46);
-    sg->horizontalHeader()->setStretchLastSection(true);
     sg->setWordWrap(false);
+    sg->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sg->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    FitGrid();
+}
+
+void TMainFrm::FitGrid()
+{
+    QTableWidget *sg = ui->sg;
+    // Size the columns for the longest texts they will hold, at the window's font.
+    const QStringList links = ModuleSearch::LinkTexts();
+    for (int r = 1; r < 4; ++r)
+        sg->item(r, 2)->setText(links.value(r - 1));
+    QString longest;
+    for (const QString &t : links)
+        if (sg->fontMetrics().horizontalAdvance(t) > sg->fontMetrics().horizontalAdvance(longest))
+            longest = t;
+    sg->item(1, 2)->setText(longest);
+    sg->item(1, 1)->setText(QStringLiteral("255"));
+    sg->resizeColumnsToContents();
+    sg->resizeRowsToContents();
+    for (int r = 1; r < 4; ++r) {
+        sg->item(r, 1)->setText(QString());
+        sg->item(r, 2)->setText(QString());
+    }
+    int need = 2 * sg->frameWidth();
+    for (int c = 0; c < 3; ++c)
+        need += sg->columnWidth(c);
+    int tall = 2 * sg->frameWidth() + sg->horizontalHeader()->sizeHint().height();
+    for (int r = 1; r < 4; ++r)
+        tall += sg->rowHeight(r);
+    sg->horizontalHeader()->setStretchLastSection(true);
+    const int rightHalf = sg->x() + sg->width() / 2;
+    const int grow = qMax(0, need - sg->width());
+    sg->resize(sg->width() + grow, qMax(sg->height(), tall));
+    if (grow == 0)
+        return;
+    // A grid wider than its group widens the group and the window, moving what stands right of it.
+    const int edge = ui->GbQTM->geometry().right();
+    const auto siblings = ui->GbQTM->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    for (QWidget *w : siblings)
+        if (w != ui->GbQTM && w->x() > edge)
+            w->move(w->x() + grow, w->y());
+    ui->GbQTM->resize(ui->GbQTM->width() + grow, ui->GbQTM->height());
+    for (QWidget *w : ui->GbQTM->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (w != sg && w->x() > rightHalf)
+            w->move(w->x() + grow, w->y());
+    setFixedSize(width() + grow, height());
 }
 
 void TMainFrm::FillModels()
@@ -324,8 +371,8 @@ void TMainFrm::SetServerConnected(bool on)
 
 int TMainFrm::PageIndex(const QString &objectName) const
 {
-    for (int i = 0; i < ui->pc->count(); ++i)
-        if (ui->pc->widget(i)->objectName() == objectName)
+    for (int i = 0; i < m_pages.size(); ++i)
+        if (m_pages[i].name == objectName)
             return i;
     return -1;
 }
@@ -333,16 +380,36 @@ int TMainFrm::PageIndex(const QString &objectName) const
 QWidget *TMainFrm::Page(const QString &objectName) const
 {
     const int i = PageIndex(objectName);
-    return i < 0 ? nullptr : ui->pc->widget(i);
+    return i < 0 ? nullptr : m_pages[i].page.data();
 }
 
 void TMainFrm::SetShow(TNames index, bool flag)
 {
     if (index <= nsConfig || index > nsUSI)
         return;
-    const int i = PageIndex(QString::fromLatin1(kPageOf[index]));
-    if (i >= 0)
-        ui->pc->setTabVisible(i, flag);
+    ShowPage(QString::fromLatin1(kPageOf[index]), flag);
+}
+
+void TMainFrm::ShowPage(const QString &objectName, bool flag)
+{
+    const int i = PageIndex(objectName);
+    if (i < 0 || !m_pages[i].page)
+        return;
+    QWidget *page = m_pages[i].page;
+    const int tab = ui->pc->indexOf(page);
+    if (!flag) {
+        // setTabVisible(false) would leave the tab reachable through assistive technology.
+        if (tab >= 0)
+            ui->pc->removeTab(tab);
+        return;
+    }
+    if (tab >= 0)
+        return;
+    int at = 0;
+    for (int j = 0; j < i; ++j)
+        if (m_pages[j].page && ui->pc->indexOf(m_pages[j].page) >= 0)
+            ++at;
+    ui->pc->insertTab(at, page, m_pages[i].caption);
 }
 
 void TMainFrm::SetPage(const QString &objectName, QWidget *page)
@@ -350,17 +417,23 @@ void TMainFrm::SetPage(const QString &objectName, QWidget *page)
     const int i = PageIndex(objectName);
     if (i < 0 || !page)
         return;
-    QWidget *old = ui->pc->widget(i);
-    const QString caption = ui->pc->tabText(i);
-    const bool visible = ui->pc->isTabVisible(i);
-    const bool current = ui->pc->currentIndex() == i;
+    QWidget *old = m_pages[i].page;
     page->setObjectName(objectName);
-    ui->pc->insertTab(i, page, caption);
-    ui->pc->removeTab(i + 1);
-    ui->pc->setTabVisible(i, visible);
-    if (current)
-        ui->pc->setCurrentIndex(i);
-    old->deleteLater();
+    const int tab = old ? ui->pc->indexOf(old) : -1;
+    if (tab >= 0) {
+        const bool current = ui->pc->currentIndex() == tab;
+        ui->pc->insertTab(tab, page, m_pages[i].caption);
+        ui->pc->removeTab(tab + 1);
+        if (current)
+            ui->pc->setCurrentIndex(tab);
+    } else {
+        // Hidden pages stay owned by the page stack, outside its list.
+        page->setParent(old ? old->parentWidget() : ui->pc);
+        page->hide();
+    }
+    m_pages[i].page = page;
+    if (old)
+        old->deleteLater();
     ConnectPageButtons(page);
     HookMouseMove(page);
     AssignAccessibleNames(page);
@@ -446,6 +519,11 @@ void TMainFrm::FormMouseMove(QWidget *control)
     m_appearance->FormMouseMove(control);
 }
 
+void TMainFrm::SetImrLabel(const QString &text)
+{
+    ui->Label84->setText(DisplayLines(text));
+}
+
 void TMainFrm::SetSBText(const QString &text)
 {
     m_sbPanel->setText(text);
@@ -500,6 +578,7 @@ void TMainFrm::resizeEvent(QResizeEvent *event)
     // The page control fills the normal height; the status text below it shows only when enlarged.
     const int central = kNormalHeight - menuBar()->sizeHint().height() - ui->SB->sizeHint().height();
     const int top = ui->StatusBar->height();
+    ui->StatusBar->resize(width(), top);
     ui->pc->setGeometry(0, top, width(), qMax(100, central - top));
     ui->Label84->setGeometry(6, central + 2, width() - 12, kTallHeight - kNormalHeight);
 }

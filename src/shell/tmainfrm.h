@@ -66,11 +66,14 @@ public:
     bool PriborConnected() const { return FPRiborConnected; }
     void SetPriborConnected(bool on) { FPRiborConnected = on; }
 
+    // A hidden page is out of the tab widget (so assistive technology cannot reach it)
+    // and comes back at its place in the page order.
     void SetShow(TNames index, bool flag);
     // Shows the pages of a target task and moves the pulse counter and current groups.
     void ApplyPageSet(int task);
-    // Replaces the placeholder page of that objectName, keeping caption, place and tab visibility.
+    // Replaces the placeholder page of that objectName, keeping caption, place and visibility.
     void SetPage(const QString &objectName, QWidget *page);
+    // The page of that objectName, shown or hidden.
     QWidget *Page(const QString &objectName) const;
 
     static QObject *FindByName(QObject *owner, const QString &name);
@@ -79,6 +82,8 @@ public:
 
     // Panel 0 of the bottom status bar; panels 0..2 of the top one.
     void SetSBText(const QString &text);
+    // The ИМР status text under the pages, its "\r" breaks shown as lines.
+    void SetImrLabel(const QString &text);
     QString SBText() const;
     QLabel *StatusPanel(int index) const;
 
@@ -110,11 +115,19 @@ private:
     void StatusBarMouseDown(QMouseEvent *event);
     void FormMouseMove(QWidget *control);
     void FillGrid();
+    void FitGrid();
     void FillModels();
     void ShowModuleAddresses();
     void ApplyModel(int row);
     void ConnectPageButtons(QWidget *page);
     int PageIndex(const QString &objectName) const;
+    void ShowPage(const QString &objectName, bool flag);
+    struct PageSlot
+    {
+        QString name, caption;
+        QPointer<QWidget> page;
+    };
+    QList<PageSlot> m_pages; // every page in the page order
 
     std::unique_ptr<Ui::TMainFrm> ui;
     BenchShared m_shared;

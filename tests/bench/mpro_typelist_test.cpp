@@ -111,16 +111,24 @@ private Q_SLOTS:
         m_frm->readINI();
         QVERIFY(QFile::remove(IniPath()));
         m_frm->readINI();
-        // The list and its items stay together.
+        // Without the file the list is kept but no longer offered.
         QCOMPARE(m_frm->CPrib, 1);
-        QCOMPARE(Items(), QStringList{"A"});
+        QCOMPARE(Items(), QStringList{});
         QCOMPARE(m_frm->Imr, 2);
+        // A type added then is still the entry it shows.
+        Add(QStringLiteral("B"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"));
+        QCOMPARE(Items(), QStringList{"B"});
+        QCOMPARE(Edit(1)->text(), QStringLiteral("B"));
+        QCOMPARE(m_frm->Prib.at(1).RegV, 3);
+        Click("BitBtn4");
+        QCOMPARE(m_frm->Pribor.Name, QStringLiteral("B"));
 
         m_frm->show();
         QVERIFY(m_frm->writeIni());
         QVERIFY(!m_frm->isVisible());
-        QCOMPARE(Stored("List", "Count"), QStringLiteral("1"));
+        QCOMPARE(Stored("List", "Count"), QStringLiteral("2"));
         QCOMPARE(Stored("List", "Name1"), QStringLiteral("A"));
+        QCOMPARE(Stored("List", "Name2"), QStringLiteral("B"));
         QCOMPARE(Stored("QTM Address", "IMR"), QStringLiteral("2"));
     }
 

@@ -110,6 +110,15 @@ private Q_SLOTS:
         QCOMPARE(rig->sim->Bench().Imr().DelayedPulses(), at130.v);
         QCOMPARE(imit->text(), Fmt3(at130.ImitQ));
         QVERIFY(WaitState(2));
+        QCOMPARE(Fmt3(rig->main->Calc()->QEtalon()), Fmt3(at130.ImitQ));
+
+        // Point 0 stops the module, and the calculator loses its reference with it.
+        QRadioButton *zero = Page()->Points()->Button(0);
+        QTest::mouseClick(zero, Qt::LeftButton, {}, QPoint(8, zero->height() / 2)); // on its circle
+        QVERIFY(WaitState(0));
+        QCOMPARE(imit->text(), QStringLiteral("0.000"));
+        QCOMPARE(rig->main->Calc()->QEtalon(), 0.0);
+        QCOMPARE(s.ImrMode, 1);
 
         QTest::mouseClick(ImitButton(), Qt::LeftButton);
         QVERIFY(WaitState(0));

@@ -7,6 +7,7 @@
 #include "link/radiogroup.h"
 #include "support/messagerecorder.h"
 
+#include <QAccessible>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -491,6 +492,86 @@ private slots:
         QVERIFY(messages->shown.isEmpty());
     }
 
+    void imitPageSurvivesDoubleClickToggleAndReset()
+    {
+        ImitQPage page(*imr, *s);
+        page.show();
+        page.modelSelected = [] { return true; };
+        auto *btn = page.findChild<QPushButton *>(QStringLiteral("btnImit"));
+        auto *points = page.findChild<QGroupBox *>(QStringLiteral("RGPoint"));
+
+        // A second click while the calibration waits is refused, not run as a stop.
+        page.Points()->SetItemIndex(2);
+        ScriptCalibration();
+        bench->script[-11] << ScriptedImr::Reply{QVariantList{true}, 0};
+        bool disabledWhileWaiting = false;
+        auto once = connect(imr.get(), &ImrController::StatusChanged, &page, [&](const QString &t) {
+            if (!t.endsWith(QStringLiteral("результаты...")))
+                return;
+            disabledWhileWaiting = !btn->isEnabled();
+            page.btnImitClick();
+            QTest::mouseClick(btn, Qt::LeftButton);
+        });
+        QTest::mouseClick(btn, Qt::LeftButton);
+        disconnect(once);
+        QVERIFY(disabledWhileWaiting);
+        QVERIFY(btn->isEnabled());
+        QCOMPARE(bench->TasksFor(416386).size(), 1);
+        QCOMPARE(bench->Commands(), (QList<int>{3, 1}));
+        QCOMPARE(s->ImrMode, 1);
+        QCOMPARE(btn->text(), QStringLiteral("Остановить имитацию"));
+
+        // A point chosen through assistive technology is toggled, not clicked: it acts.
+        bench->ClearTasks();
+        QAccessibleInterface *point = QAccessible::queryAccessibleInterface(page.Points()->Button(3));
+        point->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QCOMPARE(bench->TasksFor(416387).size(), 1);
+        QCOMPARE(bench->Commands(), QList<int>{1});
+        // The program's own choice writes nothing.
+        bench->ClearTasks();
+        page.Points()->SetItemIndex(4);
+        QVERIFY(bench->tasks.isEmpty());
+
+        // The reset of all modes leaves the page idle but the mode kept, so the
+        // next click stops instead of writing to an idle module.
+        bench->QueueStatus({{2, 0, 2}, {0, 0, 5}});
+        QVERIFY(imr->ResetAllModes());
+        QCOMPARE(btn->text(), QStringLiteral("Начать имитацию"));
+        QVERIFY(!points->isEnabled());
+        QCOMPARE(s->ImrMode, 1);
+        bench->ClearTasks();
+        QTest::mouseClick(btn, Qt::LeftButton);
+        QCOMPARE(bench->Commands(), QList<int>{2});
+        QVERIFY(bench->TasksFor(416387).isEmpty());
+        QCOMPARE(s->ImrMode, 0);
+        QVERIFY(messages->shown.isEmpty());
+    }
+
+    void countAndCalibrationTellEachFailureOnce()
+    {
+        // the count command refused by the module
+        bench->QueueStatus({{0, 0, 0}});
+        bench->script[400004] << ScriptedImr::Reply{{}, 4};
+        QVERIFY(!imr->CountAutoCirculations());
+        QCOMPARE(messages->shown,
+                 QStringList{QStringLiteral(
+                     "Не удалось записать команду подсчёта автоциркуляций: Недопустимая функция")});
+
+        // the link failing while the count runs
+        messages->Clear();
+        bench->QueueStatus({{0, 0, 0}});
+        bench->script[300002] << ScriptedImr::Reply{{}, 1};
+        QVERIFY(!imr->CountAutoCirculations());
+        QCOMPARE(messages->shown, QStringList{kNoStatus});
+
+        // the link failing right after the calibration command
+        messages->Clear();
+        bench->QueueStatus({{0, 0, 0}});
+        bench->script[300002] << ScriptedImr::Reply{{}, 1};
+        QVERIFY(!imr->CalibrateDelayLine());
+        QCOMPARE(messages->shown, QStringList{kNoStatus});
+    }
+
     void tuningPageShowsCalibration_data()
     {
         QTest::addColumn<QString>("locale");
@@ -523,11 +604,18 @@ private slots:
         QCOMPARE(mean, Fmt3(std::fabs(s->CalibData[0].D + s->CalibData[1].D) / 2));
         QCOMPARE(group.findChild<QLineEdit *>(QStringLiteral("Edit10"))->text(), mean);
 
-        // the other group's button runs the same calibration
+        // the other group's button runs the same calibration, and not a second one inside it
         ScriptCalibration();
         bench->ClearTasks();
+        auto again = connect(imr.get(), &ImrController::StatusChanged, &page, [&](const QString &t) {
+            if (t.endsWith(QStringLiteral("результаты...")))
+                page.Button29Click();
+        });
         QTest::mouseClick(group.findChild<QPushButton *>(QStringLiteral("Button20")), Qt::LeftButton);
+        disconnect(again);
         QCOMPARE(bench->Commands(), QList<int>{3});
+        QCOMPARE(bench->TasksFor(416386).size(), 1);
+        QVERIFY(page.findChild<QPushButton *>(QStringLiteral("Button29"))->isEnabled());
     }
 
     void tuningPageEmulationPanel()

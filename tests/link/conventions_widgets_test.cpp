@@ -6,11 +6,13 @@
 #include "support/fakembcommaster.h"
 #include "support/messagerecorder.h"
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 
 class ConventionsWidgetsTest : public QObject
 {
@@ -122,28 +124,65 @@ private Q_SLOTS:
         auto *a = new QRadioButton(QStringLiteral("a"), &box);
         auto *b = new QRadioButton(QStringLiteral("b"), &box);
         new QRadioButton(QStringLiteral("c"), &box);
+        box.setLayout(new QVBoxLayout);
+        for (QRadioButton *r : box.findChildren<QRadioButton *>())
+            box.layout()->addWidget(r);
+        box.show();
+        box.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
         RadioGroup group(&box);
         QSignalSpy spy(&group, &RadioGroup::ItemIndexChanged);
         QCOMPARE(group.Count(), 3);
         QCOMPARE(group.ItemIndex(), -1);
+
+        // The program's own changes run no handler.
         group.SetItemIndex(1);
         QVERIFY(b->isChecked());
         QCOMPARE(group.ItemIndex(), 1);
-        a->click();
-        QCOMPARE(group.ItemIndex(), 0);
-        group.SetItemIndex(0); // no change, no signal
         group.SetItemIndex(-1);
         QCOMPARE(group.ItemIndex(), -1);
         QVERIFY(!a->isChecked() && !b->isChecked());
         group.SetItemIndex(7);
         QCOMPARE(group.ItemIndex(), -1);
-        group.SetItemIndex(2);
-        QCOMPARE(group.Button(2)->isChecked(), true);
-        QCOMPARE(spy.size(), 4);
-        QCOMPARE(spy.at(0).at(0).toInt(), 1);
-        QCOMPARE(spy.at(1).at(0).toInt(), 0);
-        QCOMPARE(spy.at(2).at(0).toInt(), -1);
-        QCOMPARE(spy.at(3).at(0).toInt(), 2);
+        QCOMPARE(spy.size(), 0);
+
+        // The operator's do, however they come: mouse, keyboard, assistive technology.
+        QTest::mouseClick(a, Qt::LeftButton);
+        QCOMPARE(group.ItemIndex(), 0);
+        QTest::mouseClick(a, Qt::LeftButton); // no change, no handler
+        a->setFocus();
+        QTest::keyClick(a, Qt::Key_Down);
+        QCOMPARE(group.ItemIndex(), 1);
+        QAccessibleInterface *third = QAccessible::queryAccessibleInterface(group.Button(2));
+        QVERIFY(third && third->actionInterface());
+        const QStringList actions = third->actionInterface()->actionNames();
+        QVERIFY(actions.contains(QAccessibleActionInterface::toggleAction()));
+        QVERIFY(!actions.contains(QAccessibleActionInterface::pressAction()));
+        third->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QCOMPARE(group.ItemIndex(), 2);
+        QCOMPARE(spy.size(), 3);
+        QCOMPARE(spy.at(0).at(0).toInt(), 0);
+        QCOMPARE(spy.at(1).at(0).toInt(), 1);
+        QCOMPARE(spy.at(2).at(0).toInt(), 2);
+    }
+
+    void decimalFilterTakesOneSeparatorAndALeadingMinus()
+    {
+        QLocale::setDefault(QLocale(QLocale::Russian));
+        QLineEdit edit;
+        InstallFloatFilter(&edit);
+        QTest::keyClicks(&edit, QStringLiteral("1.2.3-4,5"));
+        QCOMPARE(edit.text(), QStringLiteral("1,2345"));
+        QTest::keyClick(&edit, Qt::Key_Home);
+        QTest::keyClicks(&edit, QStringLiteral("--"));
+        QCOMPARE(edit.text(), QStringLiteral("-1,2345"));
+        // Typing over the selected separator may put it elsewhere.
+        edit.setSelection(2, 1);
+        QTest::keyClicks(&edit, QStringLiteral("."));
+        QCOMPARE(edit.text(), QStringLiteral("-1,2345"));
+        bool ok = false;
+        QCOMPARE(ParseDecimal(edit.text(), &ok), -1.2345);
+        QVERIFY(ok);
     }
 
     void fakeRecordsTasksAndDeliversLater()

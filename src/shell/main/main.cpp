@@ -1,5 +1,6 @@
 #include "shell/clientfactory.h"
 #include "shell/demomode.h"
+#include "shell/identity.h"
 #include "shell/startupwindows.h"
 #include "shell/signalcloser.h"
 #include "shell/tmainfrm.h"
@@ -14,7 +15,7 @@ int main(int argc, char *argv[])
     if (const int code = RunVersionCommand(argc, argv); code >= 0)
         return code;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Монитор ЦТМ-01"));
+    SetProgramIdentity();
 
     const bool demo = QApplication::arguments().contains(QStringLiteral("--demo"));
     QString demoError;

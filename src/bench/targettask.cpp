@@ -7,11 +7,12 @@ namespace
 {
 
 struct PageSet {
-    bool imitV, imitQ, poverQ, poverV, ipt, imr, ipt2, usi;
+    bool imitV, imitQ, poverQ, poverV, ipt, imr, ipt2, usi, protocol;
 };
-const PageSet kSets[kTargetTaskCount] = {{true, true, false, false, false, false, false, false},
-                                         {false, false, true, true, true, false, false, true},
-                                         {false, false, false, false, false, true, true, false}};
+// The flowmeter verification also offers its automatic run and protocol.
+const PageSet kSets[kTargetTaskCount] = {{true, true, false, false, false, false, false, false, true},
+                                         {false, false, true, true, true, false, false, true, false},
+                                         {false, false, false, false, false, true, true, false, false}};
 
 struct GroupMove {
     const char *group;
@@ -62,6 +63,7 @@ void ApplyTargetTask(int task, const TargetPageHost &host)
     host.SetShow(nsIMR, s.imr);
     host.SetShow(nsIPT2, s.ipt2);
     host.SetShow(nsUSI, s.usi);
+    host.SetShow(nsProtocol, s.protocol);
     for (const GroupMove &m : kMoves[task]) {
         if (!m.group)
             continue;

@@ -49,7 +49,8 @@ struct TCalibChannel
 };
 
 // Pages of the main window, in the order SetShow knows them.
-enum TNames { nsConfig, nsImitV, nsImitQ, nsPoverV, nsPoverQ, nsIMR, nsIPT, nsIPT2, nsUSI };
+// nsProtocol, the page "Протокол", follows the others so their values stay as known.
+enum TNames { nsConfig, nsImitV, nsImitQ, nsPoverV, nsPoverQ, nsIMR, nsIPT, nsIPT2, nsUSI, nsProtocol };
 
 // What a feature does with one bench result after the mailbox is stored and the
 // value decoded: (mbAddr, value, result).

@@ -44,7 +44,7 @@ const char *const kModels[] = {"ЛКТВ-210Н", "Тевор ДН (портат�
                                "Тевор ДН (переносной)", "ЛТКВ 210Н с АРУ", "ГС310", "GC"};
 // Page of each TNames value; nsConfig has none.
 const char *const kPageOf[] = {nullptr, "TSImitV", "TSImitQ", "TSPoverV", "TSPoverQ",
-                               "TSImr", "TSIpt", "tsIPT2", "TsUSI"};
+                               "TSImr", "TSIpt", "tsIPT2", "TsUSI", "TS4"};
 } // namespace
 
 TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
@@ -385,7 +385,7 @@ QWidget *TMainFrm::Page(const QString &objectName) const
 
 void TMainFrm::SetShow(TNames index, bool flag)
 {
-    if (index <= nsConfig || index > nsUSI)
+    if (index <= nsConfig || index > nsProtocol)
         return;
     ShowPage(QString::fromLatin1(kPageOf[index]), flag);
 }
@@ -448,41 +448,8 @@ void TMainFrm::ConnectPageButtons(QWidget *page)
 
 void TMainFrm::ApplyPageSet(int task)
 {
-    if (Hooks.ApplyTargetTask) {
+    if (Hooks.ApplyTargetTask)
         Hooks.ApplyTargetTask(task);
-        return;
-    }
-    struct Set { bool imitV, imitQ, poverQ, poverV, ipt, imr, ipt2, usi; };
-    static const Set sets[] = {{true, true, false, false, false, false, false, false},
-                               {false, false, true, true, true, false, false, true},
-                               {false, false, false, false, false, true, true, false}};
-    if (task < 0 || task > 2)
-        return;
-    const Set &s = sets[task];
-    SetShow(nsImitV, s.imitV);
-    SetShow(nsImitQ, s.imitQ);
-    SetShow(nsPoverQ, s.poverQ);
-    SetShow(nsPoverV, s.poverV);
-    SetShow(nsIPT, s.ipt);
-    SetShow(nsIMR, s.imr);
-    SetShow(nsIPT2, s.ipt2);
-    SetShow(nsUSI, s.usi);
-    struct Move { const char *group, *page; int top; };
-    static const Move moves[3][2] = {{{"GBIpt", "TSImitQ", 253}, {"GbUsi", "TSImitV", 201}},
-                                     {{"GbUsi", "TsUSI", 10}, {nullptr, nullptr, 0}},
-                                     {{"GBIpt", "tsIPT2", 8}, {"GbUsi", "tsIPT2", 264}}};
-    for (const Move &m : moves[task]) {
-        if (!m.group)
-            continue;
-        auto *group = qobject_cast<QWidget *>(FindByName(this, QString::fromLatin1(m.group)));
-        QWidget *page = Page(QString::fromLatin1(m.page));
-        if (!group || !page)
-            continue;
-        const int left = group->x();
-        group->setParent(page);
-        group->move(left, m.top);
-        group->show();
-    }
 }
 
 QObject *TMainFrm::FindByName(QObject *owner, const QString &name)

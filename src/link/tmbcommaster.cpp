@@ -299,6 +299,7 @@ void TMBComMaster::Execute(const TaskPtr &task)
     QModbusReply *reply = Send(*task);
     if (!reply)
         return Finish(task, {}, kCannotSend);
+    RecordRequest(*task);
 
     if (task->device == 0 && m_tcp) {
         // Nobody answers a broadcast; over TCP it is done once it is sent.
@@ -366,6 +367,7 @@ void TMBComMaster::OnReplyFinished(const QPointer<QModbusReply> &reply, quint64 
     QVariant value;
     int result = kOk;
     const QModbusResponse raw = reply->rawResult();
+    RecordReply(*task, raw);
     // Qt refuses a server ID reply whose text follows its run indicator; the
     // payload is parsed here in either order.
     if (task->kind == Kind::DeviceName && raw.functionCode() == QModbusPdu::ReportServerId &&
@@ -435,6 +437,7 @@ void TMBComMaster::Finish(const TaskPtr &task, const QVariant &value, int result
         return;
     if (task->period <= 0)
         m_tasks.removeOne(task);
+    PublishRecord(*task, result);
     emit OnExchange(task->qid, task->device, FunctionOf(*task), value, result);
 }
 

@@ -98,6 +98,7 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     Hooks.ConnectPrib = [links] { links->BtnConnect1Click(); };
     WireFlowmeter();
     WireImr();
+    WireMonitor();
 
     FormCreate();
 }

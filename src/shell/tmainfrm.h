@@ -118,6 +118,7 @@ private:
     TMProFrm *m_mpro = nullptr;
     void WireFlowmeter();
     void WireImr();
+    void WireMonitor();
     ImrController *m_imr = nullptr;
     std::unique_ptr<ModuleSearch> m_search;
     void BtnPropClick();

@@ -33,12 +33,13 @@ QString SimOptions::Usage()
         "Использование: qtm-bench-sim [--bench ENDPOINT] [--flowmeter ENDPOINT]\n"
         "  [--imr-address N] [--usi-address N] [--ipt-address N] [--flowmeter-address N]\n"
         "  [--model ROW] [--delay-ns X] [--flow-error-percent X] [--exact]\n"
-        "  [--line-speed BAUD] [--fault FAULT]...\n"
+        "  [--line-speed BAUD] [--fault FAULT]... [--trace]\n"
         "ENDPOINT: tcp://HOST:PORT (порт 0 - любой свободный) или последовательный порт (RTU).\n"
         "По умолчанию: --bench tcp://127.0.0.1:1502 --flowmeter tcp://127.0.0.1:1503,\n"
         "  адреса ИМР 1, УСИ 2, ИПТ 3, расходомер 1, модель 0, задержка 600 нс,\n"
         "  погрешность расходомера 0 %, с шумом, без скорости линии (последовательный порт 9600).\n"
-        "FAULT: no-answer:ADDR | crc:PERCENT | exception:CODE:PERCENT | slow:MS\n");
+        "FAULT: no-answer:ADDR | crc:PERCENT | exception:CODE:PERCENT | slow:MS\n"
+        "--trace: каждый принятый запрос и отправленный ответ - на стандартный вывод.\n");
 }
 
 bool SimOptions::Parse(const QStringList &args, QString *error, bool *help)
@@ -67,6 +68,10 @@ bool SimOptions::Parse(const QStringList &args, QString *error, bool *help)
         }
         if (name == "--exact") {
             exact = true;
+            continue;
+        }
+        if (name == "--trace") {
+            trace = true;
             continue;
         }
         if (!valued.contains(name))

@@ -18,6 +18,7 @@ struct SimOptions {
     double flowErrorPercent = 0.0;
     bool exact = false;
     int lineSpeed = 0; // 0: answers as fast as the host allows
+    bool trace = false; // every frame in and out on standard output
     FaultPlan faults;
 
     // Parses the command line (arguments after the program name). False with a

@@ -19,7 +19,8 @@ class ExchangeLog : public QAbstractTableModel
     Q_OBJECT
 public:
     static constexpr int kCapacity = 10000;
-    static constexpr int kFlushMs = 100;
+    static constexpr int kFlushMs = 250;
+    static constexpr int kSlowestFlushMs = 2000;
 
     enum Column {
         ColTime,
@@ -53,6 +54,9 @@ public:
     // Counted at once; shown in the table from the next Flush (unless paused).
     void Append(const ExchangeRecord &record);
     void Flush();
+    // How long records gather before they enter the table (kFlushMs..kSlowestFlushMs).
+    void SetFlushInterval(int ms) { m_flush.setInterval(qBound(kFlushMs, ms, kSlowestFlushMs)); }
+    int FlushInterval() const { return m_flush.interval(); }
     void Clear();
     // While paused the table keeps still; the counters go on.
     void SetPaused(bool paused);

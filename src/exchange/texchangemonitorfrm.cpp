@@ -26,6 +26,9 @@ const QString kIni = QStringLiteral("QTM.ini");
 const QString kSection = QStringLiteral("ExchangeMonitor");
 const QString kPause = QStringLiteral("Пауза");
 const QString kResume = QStringLiteral("Продолжить");
+// Redrawing the list may take this share of the time at most: the list is redrawn
+// after each batch, and a busy link must not wait for it.
+constexpr double kPaintShare = 0.02;
 
 QString CsvField(const QString &text)
 {
@@ -98,6 +101,10 @@ TExchangeMonitorFrm::TExchangeMonitorFrm(ExchangeLog &log, QWidget *parent)
     connect(ui->CbLink, &QComboBox::currentIndexChanged, this, &TExchangeMonitorFrm::ApplyFilter);
     connect(ui->SeAddress, &QSpinBox::valueChanged, this, &TExchangeMonitorFrm::ApplyFilter);
     connect(&log, &ExchangeLog::CountersChanged, this, &TExchangeMonitorFrm::ShowCounters);
+    connect(ui->TvExchange, &ExchangeView::Painted, this, [this](qint64 ns) {
+        m_paintMs = qMax(double(ns) / 1e6, m_paintMs * 0.8);
+        m_log.SetFlushInterval(int(m_paintMs / kPaintShare));
+    });
 
     QScrollBar *bar = ui->TvExchange->verticalScrollBar();
     connect(m_filter, &QAbstractItemModel::rowsAboutToBeInserted, this,
@@ -152,6 +159,8 @@ void TExchangeMonitorFrm::WritePlace() const
 void TExchangeMonitorFrm::hideEvent(QHideEvent *event)
 {
     WritePlace();
+    m_paintMs = 0;
+    m_log.SetFlushInterval(ExchangeLog::kFlushMs);
     QWidget::hideEvent(event);
 }
 

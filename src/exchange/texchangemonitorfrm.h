@@ -46,4 +46,5 @@ private:
     ExchangeLog &m_log;
     ExchangeFilter *m_filter = nullptr;
     bool m_follow = true; // the view keeps to the newest row
+    double m_paintMs = 0; // what drawing the list takes, recent peaks weighing most
 };

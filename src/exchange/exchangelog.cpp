@@ -182,8 +182,12 @@ QString ExchangeLog::CellText(const ExchangeRecord &r, int column)
         return r.ReplyHex();
     case ColResult:
         return QStringLiteral("%1: %2").arg(r.result).arg(ResultText(r.result));
-    case ColDuration:
-        return QLocale().toString(double(r.durationUs) / 1000.0, 'f', 1);
+    case ColDuration: {
+        // No group separator: the figure also goes into CSV files.
+        QLocale locale;
+        locale.setNumberOptions(QLocale::OmitGroupSeparator);
+        return locale.toString(double(r.durationUs) / 1000.0, 'f', 1);
+    }
     }
     return {};
 }
@@ -231,7 +235,7 @@ QVariant ExchangeLog::headerData(int section, Qt::Orientation orientation, int r
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char *const names[ColumnCount] = {"Время",  "Линия", "Адрес",     "Функция",         "QID",
-                                                   "Запрос", "Ответ", "Результат", "Длительность, мс"};
+    static const char *const names[ColumnCount] = {
+        "Время", "Линия", "Адрес", "Функция", "QID", "Результат", "Длительность, мс", "Запрос", "Ответ"};
     return section >= 0 && section < ColumnCount ? QString::fromUtf8(names[section]) : QVariant();
 }

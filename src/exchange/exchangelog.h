@@ -22,16 +22,17 @@ public:
     static constexpr int kFlushMs = 250;
     static constexpr int kSlowestFlushMs = 2000;
 
+    // The frames last: they are long, and the outcome should be in sight.
     enum Column {
         ColTime,
         ColLink,
         ColAddress,
         ColFunction,
         ColQid,
-        ColRequest,
-        ColReply,
         ColResult,
         ColDuration,
+        ColRequest,
+        ColReply,
         ColumnCount
     };
     // What makes a row stand out.

@@ -56,7 +56,7 @@ TExchangeMonitorFrm::TExchangeMonitorFrm(ExchangeLog &log, QWidget *parent)
     ui->TvExchange->setModel(m_filter);
 
     QHeaderView *h = ui->TvExchange->horizontalHeader();
-    const int widths[ExchangeLog::ColumnCount] = {96, 64, 52, 64, 64, 260, 300, 230, 120};
+    const int widths[ExchangeLog::ColumnCount] = {96, 64, 52, 64, 64, 200, 120, 260, 300};
     for (int c = 0; c < ExchangeLog::ColumnCount; ++c)
         h->resizeSection(c, widths[c]);
     h->setStretchLastSection(true);
@@ -74,11 +74,20 @@ TExchangeMonitorFrm::TExchangeMonitorFrm(ExchangeLog &log, QWidget *parent)
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             ui->TblCounters->setItem(r, c, item);
         }
-    ui->TblCounters->setFixedHeight(ui->TblCounters->horizontalHeader()->sizeHint().height() +
-                                    ui->TblCounters->rowCount() *
-                                        ui->TblCounters->verticalHeader()->defaultSectionSize() +
-                                    2 * ui->TblCounters->frameWidth());
-    ui->TblCounters->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Room for the captions and for the counts of a long session; no resizing later.
+    QHeaderView *ch = ui->TblCounters->horizontalHeader();
+    for (int c = 0; c < ui->TblCounters->columnCount(); ++c) {
+        const QString caption = ui->TblCounters->horizontalHeaderItem(c)->text();
+        ch->resizeSection(c, qMax(ch->fontMetrics().horizontalAdvance(caption) + 16,
+                                  fontMetrics().horizontalAdvance(QStringLiteral("00000000"))));
+    }
+    ch->setSectionResizeMode(QHeaderView::Fixed);
+    ui->TblCounters->setFixedSize(ui->TblCounters->verticalHeader()->sizeHint().width() + ch->length() +
+                                      2 * ui->TblCounters->frameWidth(),
+                                  ch->sizeHint().height() +
+                                      ui->TblCounters->rowCount() *
+                                          ui->TblCounters->verticalHeader()->defaultSectionSize() +
+                                      2 * ui->TblCounters->frameWidth());
     ui->LblLegend->setText(
         Swatch(ExchangeLog::Kind::Exception, QStringLiteral("исключение")) + QLatin1Char(' ') +
         Swatch(ExchangeLog::Kind::Timeout, QStringLiteral("нет ответа")) + QLatin1Char(' ') +

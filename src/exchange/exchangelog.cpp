@@ -214,7 +214,9 @@ QVariant ExchangeLog::data(const QModelIndex &index, int role) const
         if (index.column() == ColFunction)
             return FunctionName(r.function);
         if (index.column() == ColRequest && r.framing == ExchangeRecord::Framing::Tcp)
-            return QStringLiteral("Номер транзакции Modbus TCP клиент не сообщает");
+            return QStringLiteral("?? ?? - номер транзакции Modbus TCP: клиент его не сообщает");
+        if (index.column() == ColDuration && r.result == 1)
+            return QStringLiteral("Без ответа запрос повторяется: время включает все попытки");
         return {};
     case Qt::BackgroundRole: {
         const QColor c = ColourOf(KindOf(r));

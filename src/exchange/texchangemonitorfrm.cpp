@@ -28,7 +28,7 @@ const QString kPause = QStringLiteral("Пауза");
 const QString kResume = QStringLiteral("Продолжить");
 // Redrawing the list may take this share of the time at most: the list is redrawn
 // after each batch, and a busy link must not wait for it.
-constexpr double kPaintShare = 0.02;
+constexpr double kPaintShare = 0.01;
 
 QString CsvField(const QString &text)
 {

@@ -1,18 +1,24 @@
 // Throughput and CPU cost of the task server client against a loopback Modbus TCP
-// peer, and the CPU a process spends sitting in WaitResult.
-//   bench_link [seconds]     run the benchmark (the peer is this program, started
+// peer: with nobody recording its exchanges, with the exchange monitor recording
+// behind its closed window, and with the window open and filling; and the CPU a
+// process spends sitting in WaitResult.
+//   bench_link [seconds]     run the benchmark (30 s of runs by default) (the peer is this program, started
 //                            again with --peer, so its CPU is not counted)
+// Without a display the window is drawn offscreen.
+#include "exchange/exchangelog.h"
+#include "exchange/texchangemonitorfrm.h"
 #include "link/conventions.h"
 #include "link/mailbox.h"
 #include "link/tmbcommaster.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QModbusTcpServer>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -82,15 +88,40 @@ Throughput MeasureReads(TMBComMaster &client, double seconds)
     return t;
 }
 
+enum class Monitor { None, Closed, Open };
+
+double Median(QList<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.isEmpty() ? 0 : v.at(v.size() / 2);
+}
+
+// Short runs of each setting taking turns, so that other load on the machine
+// weighs on each alike; medians over the runs.
+struct Runs {
+    QList<double> perSecond, cpuUs;
+    int failed = 0;
+    void Add(const Throughput &t)
+    {
+        perSecond.append(t.done / t.wall);
+        cpuUs.append(t.cpu / t.done * 1e6);
+        failed += t.failed;
+    }
+};
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    if (argc > 2 && QByteArray(argv[1]) == "--peer") {
+        QCoreApplication peerApp(argc, argv);
+        return RunPeer(QByteArray(argv[2]).toInt());
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() > 2 && args.at(1) == QLatin1String("--peer"))
-        return RunPeer(args.at(2).toInt());
-    const double seconds = args.size() > 1 ? qMax(1.0, args.at(1).toDouble()) : 5.0;
+    const double seconds = args.size() > 1 ? qMax(5.0, args.at(1).toDouble()) : 30.0;
 
     const int port = FreePort();
     QProcess peer;
@@ -117,12 +148,40 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    ExchangeLog log;
+    TExchangeMonitorFrm window(log);
+    auto use = [&](Monitor m) {
+        QObject::disconnect(&client, &IMBComMaster::ExchangeRecorded, &log, nullptr);
+        if (m != Monitor::None)
+            log.Attach(&client, QStringLiteral("ЦТМ"));
+        window.setVisible(m == Monitor::Open);
+    };
     MeasureReads(client, 0.5); // warm-up
-    const Throughput t = MeasureReads(client, seconds);
-    std::printf("one-shot reads (4 floats, TCP loopback): %d in %.2f s = %.0f transactions/s, %d failed\n",
-                t.done, t.wall, t.done / t.wall, t.failed);
-    std::printf("client CPU: %.1f us per transaction (%.0f %% of one core)\n", t.cpu / t.done * 1e6,
-                t.cpu / t.wall * 100.0);
+    const int rounds = qMax(3, int(seconds / 1.5));
+    const double each = seconds / rounds;
+    Runs runs[3];
+    QList<double> openAgainstClosed;
+    for (int round = 0; round < rounds; ++round) {
+        for (Monitor m : {Monitor::None, Monitor::Closed, Monitor::Open}) {
+            use(m);
+            runs[int(m)].Add(MeasureReads(client, each));
+        }
+        openAgainstClosed.append(runs[int(Monitor::Open)].perSecond.last() /
+                                 runs[int(Monitor::Closed)].perSecond.last());
+    }
+    const int interval = log.FlushInterval();
+    use(Monitor::None);
+    std::printf("one-shot reads (4 floats, TCP loopback), medians of %d runs of %.1f s each:\n", rounds,
+                each);
+    const char *const names[] = {"nobody recording", "monitor recording, window closed",
+                                 "monitor window open and filling"};
+    for (int m = 0; m < 3; ++m)
+        std::printf("  %-34s %7.0f transactions/s, %5.1f us client CPU each, %d failed\n", names[m],
+                    Median(runs[m].perSecond), Median(runs[m].cpuUs), runs[m].failed);
+    std::printf("window open against closed, run by run: %+.1f %% throughput (%d records in the list, "
+                "redrawn every %d ms at the end)\n",
+                (Median(openAgainstClosed) - 1.0) * 100.0, log.rowCount(), interval);
+    const int failed = runs[0].failed + runs[1].failed + runs[2].failed;
 
     client.SetConnected(false);
     peer.kill();
@@ -136,5 +195,5 @@ int main(int argc, char **argv)
     const double cpu = CpuSeconds() - cpu0;
     std::printf("WaitResult for %.2f s (result %d): %.2f ms CPU\n", wall.elapsed() / 1000.0, code,
                 cpu * 1000.0);
-    return t.failed == 0 ? 0 : 2;
+    return failed == 0 ? 0 : 2;
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <memory>
 
+class LineTrace;
 class ModbusLine;
 
 // Where a line takes its requests: a TCP port or a serial device.
@@ -18,4 +19,10 @@ public:
     // "tcp://HOST:PORT" (port 0 picks a free one) or a serial device; serial lines run
     // at `baud` (8N1). Null with a message when it cannot be opened.
     static std::unique_ptr<Endpoint> Open(const QString &text, ModbusLine *line, int baud, QString *error);
+
+    // Frames in and out go to the trace too (not owned; null: none).
+    void SetTrace(LineTrace *trace) { trace_ = trace; }
+
+protected:
+    LineTrace *trace_ = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "rtuendpoint.h"
 
+#include "linetrace.h"
 #include "modbusline.h"
 #include "modbuspdu.h"
 
@@ -85,6 +86,8 @@ void RtuEndpoint::Silence()
     // Whatever is left after a silence is one frame (e.g. an unknown function) or noise.
     if (buffer_.size() >= 4 && ModbusCrc(buffer_) == 0)
         Handle(buffer_);
+    else if (trace_ && !buffer_.isEmpty())
+        trace_->Discarded(buffer_);
     buffer_.clear();
 }
 
@@ -92,13 +95,19 @@ void RtuEndpoint::Handle(const QByteArray &frame)
 {
     const quint8 unit = quint8(frame[0]);
     const QByteArray pdu = frame.mid(1, frame.size() - 3);
+    if (trace_)
+        trace_->Request(frame);
     QPointer<QSerialPort> port(port_);
-    line_->Submit(unit, pdu, [port, unit](const LineReply &reply) {
+    line_->Submit(unit, pdu, [port, unit, trace = trace_](const LineReply &reply) {
+        if (trace && reply.silent)
+            trace->Silent(unit);
         if (!port || reply.silent)
             return;
         QByteArray out = WithCrc(QByteArray(1, char(unit)) + reply.pdu);
         if (reply.corrupt)
             out[out.size() - 1] = char(out[out.size() - 1] ^ 0x5A);
+        if (trace)
+            trace->Reply(out, reply.corrupt);
         port->write(out);
     });
 }

@@ -4,6 +4,7 @@
 #include "flowmeter.h"
 #include "imrmodule.h"
 #include "iptmodule.h"
+#include "linetrace.h"
 #include "modbusline.h"
 #include "simclock.h"
 #include "usimodule.h"
@@ -74,6 +75,12 @@ bool SimBench::Start(QString *error)
     if (!flowEndpoint_) {
         benchEndpoint_.reset();
         return false;
+    }
+    if (options_.trace) {
+        benchTrace_ = std::make_unique<LineTrace>(QStringLiteral("bench"), stdout);
+        flowTrace_ = std::make_unique<LineTrace>(QStringLiteral("flowmeter"), stdout);
+        benchEndpoint_->SetTrace(benchTrace_.get());
+        flowEndpoint_->SetTrace(flowTrace_.get());
     }
     return true;
 }

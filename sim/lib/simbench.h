@@ -7,6 +7,7 @@
 
 class Endpoint;
 class Flowmeter;
+class LineTrace;
 class ImrModule;
 class IptModule;
 class ModbusLine;
@@ -54,6 +55,8 @@ private:
     std::unique_ptr<Flowmeter> meter_;
     ModbusLine *benchLine_ = nullptr;
     ModbusLine *flowLine_ = nullptr;
+    std::unique_ptr<LineTrace> benchTrace_; // outlive the endpoints that use them
+    std::unique_ptr<LineTrace> flowTrace_;
     std::unique_ptr<Endpoint> benchEndpoint_;
     std::unique_ptr<Endpoint> flowEndpoint_;
 };

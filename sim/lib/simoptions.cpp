@@ -57,7 +57,7 @@ QString SimOptions::Usage()
         "  [--imr-address N] [--usi-address N] [--ipt-address N] [--flowmeter-address N]\n"
         "  [--model ROW] [--delay-ns X] [--flow-error-percent X] [--exact]\n"
         "  [--gc-channels N] [--slot-error X%|XmA] [--ipt-gain X] [--ipt-stuck CHANNEL]\n"
-        "  [--line-speed BAUD] [--fault FAULT]...\n"
+        "  [--line-speed BAUD] [--fault FAULT]... [--trace]\n"
         "ENDPOINT: tcp://HOST:PORT (порт 0 - любой свободный) или последовательный порт (RTU).\n"
         "По умолчанию: --bench tcp://127.0.0.1:1502 --flowmeter tcp://127.0.0.1:1503,\n"
         "  адреса ИМР 1, УСИ 2, ИПТ 3, расходомер 1, модель 0, задержка 600 нс,\n"
@@ -65,7 +65,8 @@ QString SimOptions::Usage()
         "  у модели GC 4 канала и погрешность токовых слотов 1.5%.\n"
         "FAULT: no-answer:ADDR | crc:PERCENT | exception:CODE:PERCENT | slow:MS\n"
         "  | refuse:ADDR:REG[:VALUE[:CODE]] | state:ADDR:CMD:STATE | error:ADDR:CMD:ERROR\n"
-        "  | last:ADDR:CMD:CODE\n");
+        "  | last:ADDR:CMD:CODE\n"
+        "--trace: каждый принятый запрос и отправленный ответ - на стандартный вывод.\n");
 }
 
 bool SimOptions::Parse(const QStringList &args, QString *error, bool *help)
@@ -95,6 +96,10 @@ bool SimOptions::Parse(const QStringList &args, QString *error, bool *help)
         }
         if (name == "--exact") {
             exact = true;
+            continue;
+        }
+        if (name == "--trace") {
+            trace = true;
             continue;
         }
         if (!valued.contains(name))

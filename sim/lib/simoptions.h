@@ -23,6 +23,7 @@ struct SimOptions {
     int lineSpeed = 0; // 0: answers as fast as the host allows
     double iptGain = 1.0;  // the current meter's converters count this many times faster than built
     int iptStuck = 0;      // a current meter channel (1..4) whose raw sum no longer follows its input
+    bool trace = false; // every frame in and out on standard output
     FaultPlan faults;
 
     // Parses the command line (arguments after the program name). False with a

@@ -1,5 +1,6 @@
 #include "tcpendpoint.h"
 
+#include "linetrace.h"
 #include "modbusline.h"
 
 #include <QPointer>
@@ -32,10 +33,11 @@ QString TcpEndpoint::Description() const
 void TcpEndpoint::Accept()
 {
     while (QTcpSocket *s = server_->nextPendingConnection())
-        new TcpSession(s, line_);
+        new TcpSession(s, line_, trace_);
 }
 
-TcpSession::TcpSession(QTcpSocket *socket, ModbusLine *line) : QObject(socket), socket_(socket), line_(line)
+TcpSession::TcpSession(QTcpSocket *socket, ModbusLine *line, LineTrace *trace)
+    : QObject(socket), socket_(socket), line_(line), trace_(trace)
 {
     connect(socket_, &QTcpSocket::readyRead, this, &TcpSession::Receive);
     connect(socket_, &QTcpSocket::disconnected, socket_, &QObject::deleteLater);
@@ -57,9 +59,13 @@ void TcpSession::Receive()
         const QByteArray header = buffer_.left(4);
         const quint8 unit = quint8(buffer_[6]);
         const QByteArray pdu = buffer_.mid(7, length - 1);
+        if (trace_)
+            trace_->Request(buffer_.left(6 + length));
         buffer_.remove(0, 6 + length);
         QPointer<QTcpSocket> socket(socket_);
-        line_->Submit(unit, pdu, [socket, header, unit](const LineReply &reply) {
+        line_->Submit(unit, pdu, [socket, header, unit, trace = trace_](const LineReply &reply) {
+            if (trace && reply.silent)
+                trace->Silent(unit);
             if (!socket || reply.silent || socket->state() != QAbstractSocket::ConnectedState)
                 return;
             QByteArray frame = header;
@@ -74,6 +80,8 @@ void TcpSession::Receive()
             frame.append(char(len & 0xFF));
             frame.append(char(unit));
             frame.append(reply.pdu);
+            if (trace)
+                trace->Reply(frame, reply.corrupt);
             socket->write(frame);
         });
     }

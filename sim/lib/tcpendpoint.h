@@ -28,12 +28,13 @@ class TcpSession : public QObject
 {
     Q_OBJECT
 public:
-    TcpSession(QTcpSocket *socket, ModbusLine *line);
+    TcpSession(QTcpSocket *socket, ModbusLine *line, LineTrace *trace = nullptr);
 
 private:
     void Receive();
 
     QTcpSocket *socket_;
     ModbusLine *line_;
+    LineTrace *trace_;
     QByteArray buffer_;
 };

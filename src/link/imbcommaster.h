@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/exchangerecord.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -65,6 +67,9 @@ public:
 Q_SIGNALS:
     void OnChangeConnected(bool connected);
     void OnExchange(int qid, int mbAddr, int funNumber, const QVariant &value, int result);
+    // What went over the line for one execution, emitted just before its OnExchange
+    // by clients that see their line, and only while something is connected to it.
+    void ExchangeRecorded(const ExchangeRecord &record);
 
 protected:
     quint64 NewExecutionTag() { return ++m_lastTag; }

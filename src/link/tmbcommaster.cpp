@@ -323,6 +323,7 @@ void TMBComMaster::Execute(const TaskPtr &task)
     QModbusReply *reply = Send(*task);
     if (!reply)
         return Finish(task, {}, kCannotSend);
+    RecordRequest(*task);
 
     if (task->device == 0 && m_tcp) {
         // Nobody answers a broadcast; over TCP it is done once it is sent.
@@ -392,6 +393,7 @@ void TMBComMaster::OnReplyFinished(const QPointer<QModbusReply> &reply, quint64 
     QVariant value;
     int result = kOk;
     const QModbusResponse raw = reply->rawResult();
+    RecordReply(*task, raw);
     if (raw.isValid()) {
         // Qt's TCP client takes any reply with the right transaction id.
         QByteArray pdu(1, char(raw.functionCode() | (raw.isException() ? QModbusPdu::ExceptionByte : 0)));
@@ -471,6 +473,7 @@ void TMBComMaster::Finish(const TaskPtr &task, const QVariant &value, int result
         return;
     if (task->period <= 0)
         m_tasks.removeOne(task);
+    PublishRecord(*task, result);
     EmitExchange(task->tag, task->qid, task->device, FunctionOf(*task), value, result);
 }
 

@@ -3,6 +3,7 @@
 #include "link/imbcommaster.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QModbusDevice>
 #include <QPointer>
@@ -11,6 +12,8 @@
 
 class QModbusClient;
 class QModbusReply;
+class QModbusRequest;
+class QModbusResponse;
 class QTimer;
 
 // The task server client over Qt SerialBus: "tcp://host:port" opens Modbus TCP,
@@ -63,6 +66,8 @@ private:
         bool queued = false;
         bool freed = false;
         QTimer *timer = nullptr;
+        ExchangeRecord sent; // the execution on the line, while someone records
+        QElapsedTimer sentClock;
     };
     using TaskPtr = std::shared_ptr<Task>;
 
@@ -84,6 +89,13 @@ private:
     void ApplyRs485();
     QModbusClient *CreateClient();
     static int FunctionOf(const Task &task);
+    // The exchange record of an execution (tmbcommasterrecord.cpp): the request when
+    // it is sent, the reply when it comes, published from Finish.
+    bool Recording() const;
+    void RecordRequest(Task &task) const;
+    static void RecordReply(Task &task, const QModbusResponse &reply);
+    void PublishRecord(Task &task, int result);
+    static QModbusRequest RequestPdu(const Task &task);
 
     QPointer<QModbusClient> m_client;
     bool m_connected = false;

@@ -27,4 +27,5 @@ struct ProgramWindows
     QPointer<QWidget> calcFrm;
     QPointer<TFlowMeterForm> FlowMeterForm;
     QPointer<TFlowMeterFormGS> FlowMeterFormGS;
+    QPointer<QWidget> ExchangeMonitorFrm; // made when first opened
 };

@@ -115,6 +115,7 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     WireAppearance();
     WireTuning();
     WireProtocol();
+    WireMonitor();
 
     FormCreate();
 }

@@ -147,6 +147,7 @@ private:
     void WireProtocol();
     VerificationControl *m_verification = nullptr;
     bool m_parametersAttached = false;
+    void WireMonitor();
     ImrController *m_imr = nullptr;
     std::unique_ptr<ModuleSearch> m_search;
     void BtnPropClick();

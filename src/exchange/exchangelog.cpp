@@ -1,0 +1,243 @@
+#include "exchange/exchangelog.h"
+
+#include "link/conventions.h"
+#include "link/imbcommaster.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+namespace
+{
+QString FunctionName(int function)
+{
+    switch (function) {
+    case 1:
+        return QStringLiteral("Чтение дискретных выходов");
+    case 3:
+        return QStringLiteral("Чтение регистров хранения");
+    case 4:
+        return QStringLiteral("Чтение входных регистров");
+    case 5:
+        return QStringLiteral("Запись одного дискретного выхода");
+    case 6:
+        return QStringLiteral("Запись одного регистра");
+    case 15:
+        return QStringLiteral("Запись дискретных выходов");
+    case 16:
+        return QStringLiteral("Запись регистров");
+    case 17:
+        return QStringLiteral("Идентификация устройства");
+    }
+    return {};
+}
+} // namespace
+
+ExchangeLog::ExchangeLog(QObject *parent, int capacity)
+    : QAbstractTableModel(parent), m_capacity(qMax(1, capacity))
+{
+    m_flush.setSingleShot(true);
+    m_flush.setInterval(kFlushMs);
+    connect(&m_flush, &QTimer::timeout, this, &ExchangeLog::Flush);
+}
+
+void ExchangeLog::Attach(IMBComMaster *client, const QString &link)
+{
+    CountersFor(link);
+    connect(client, &IMBComMaster::ExchangeRecorded, this, [this, link](const ExchangeRecord &r) {
+        ExchangeRecord named = r;
+        named.link = link;
+        Append(named);
+    });
+}
+
+ExchangeLog::Counters &ExchangeLog::CountersFor(const QString &link)
+{
+    qsizetype i = m_links.indexOf(link);
+    if (i < 0) {
+        m_links.append(link);
+        m_counters.append(Counters());
+        i = m_links.size() - 1;
+    }
+    return m_counters[i];
+}
+
+ExchangeLog::Counters ExchangeLog::CountersOf(const QString &link) const
+{
+    const qsizetype i = m_links.indexOf(link);
+    return i < 0 ? Counters() : m_counters.at(i);
+}
+
+void ExchangeLog::Append(const ExchangeRecord &record)
+{
+    Counters &c = CountersFor(record.link);
+    c.requests += record.Sent();
+    c.answered += record.Answered();
+    c.timeouts += record.result == 1;
+    c.crcErrors += record.result == 2;
+    c.exceptions += record.IsException();
+    m_countersDirty = true;
+    if (!m_paused)
+        m_pending.push_back(record);
+    if (!m_flush.isActive())
+        m_flush.start();
+}
+
+void ExchangeLog::Flush()
+{
+    m_flush.stop();
+    if (!m_pending.empty()) {
+        if (m_ring.empty())
+            m_ring.resize(size_t(m_capacity));
+        // More than fits: the oldest of the batch never show.
+        const int skip = qMax(0, int(m_pending.size()) - m_capacity);
+        const int n = int(m_pending.size()) - skip;
+        const int drop = qMin(m_size, m_size + n - m_capacity);
+        if (drop > 0) {
+            beginRemoveRows(QModelIndex(), 0, drop - 1);
+            m_first = (m_first + drop) % m_capacity;
+            m_size -= drop;
+            endRemoveRows();
+        }
+        beginInsertRows(QModelIndex(), m_size, m_size + n - 1);
+        for (int i = 0; i < n; ++i)
+            m_ring[Slot(m_size + i)] = std::move(m_pending[size_t(skip + i)]);
+        m_size += n;
+        endInsertRows();
+        m_pending.clear();
+    }
+    if (m_countersDirty) {
+        m_countersDirty = false;
+        emit CountersChanged();
+    }
+}
+
+void ExchangeLog::Clear()
+{
+    beginResetModel();
+    m_ring.clear();
+    m_ring.shrink_to_fit();
+    m_first = 0;
+    m_size = 0;
+    m_pending.clear();
+    endResetModel();
+    for (Counters &c : m_counters)
+        c = Counters();
+    m_countersDirty = false;
+    emit CountersChanged();
+}
+
+void ExchangeLog::SetPaused(bool paused)
+{
+    m_paused = paused;
+}
+
+ExchangeLog::Kind ExchangeLog::KindOf(const ExchangeRecord &r)
+{
+    if (r.IsException())
+        return Kind::Exception;
+    switch (r.result) {
+    case 1:
+        return Kind::Timeout;
+    case 2:
+        return Kind::Crc;
+    case 16:
+        return Kind::TooShort;
+    }
+    return Kind::Normal;
+}
+
+QColor ExchangeLog::ColourOf(Kind kind)
+{
+    switch (kind) {
+    case Kind::Exception:
+        return QColor(255, 214, 153);
+    case Kind::Timeout:
+        return QColor(255, 242, 153);
+    case Kind::Crc:
+        return QColor(255, 179, 179);
+    case Kind::TooShort:
+        return QColor(217, 204, 255);
+    case Kind::Normal:
+        break;
+    }
+    return {};
+}
+
+QString ExchangeLog::CellText(const ExchangeRecord &r, int column)
+{
+    switch (column) {
+    case ColTime:
+        return QDateTime::fromMSecsSinceEpoch(r.startMs).toString(QStringLiteral("HH:mm:ss.zzz"));
+    case ColLink:
+        return r.link;
+    case ColAddress:
+        return QString::number(r.device);
+    case ColFunction:
+        return QStringLiteral("%1").arg(r.function, 2, 16, QLatin1Char('0')).toUpper();
+    case ColQid:
+        return QString::number(r.qid);
+    case ColRequest:
+        return r.RequestHex();
+    case ColReply:
+        return r.ReplyHex();
+    case ColResult:
+        return QStringLiteral("%1: %2").arg(r.result).arg(ResultText(r.result));
+    case ColDuration: {
+        // No group separator: the figure also goes into CSV files.
+        QLocale locale;
+        locale.setNumberOptions(QLocale::OmitGroupSeparator);
+        return locale.toString(double(r.durationUs) / 1000.0, 'f', 1);
+    }
+    }
+    return {};
+}
+
+int ExchangeLog::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_size;
+}
+
+int ExchangeLog::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant ExchangeLog::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_size)
+        return {};
+    const ExchangeRecord &r = At(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return CellText(r, index.column());
+    case Qt::ToolTipRole:
+        if (index.column() == ColFunction)
+            return FunctionName(r.function);
+        if (index.column() == ColRequest && r.framing == ExchangeRecord::Framing::Tcp)
+            return QStringLiteral("?? ?? - номер транзакции Modbus TCP: клиент его не сообщает");
+        if (index.column() == ColDuration && r.result == 1)
+            return QStringLiteral("Без ответа запрос повторяется: время включает все попытки");
+        return {};
+    case Qt::BackgroundRole: {
+        const QColor c = ColourOf(KindOf(r));
+        return c.isValid() ? QVariant(c) : QVariant();
+    }
+    case Qt::ForegroundRole:
+        // Readable on the light marks whatever the palette.
+        return KindOf(r) == Kind::Normal ? QVariant() : QVariant(QColor(Qt::black));
+    case Qt::TextAlignmentRole:
+        if (index.column() == ColAddress || index.column() == ColQid || index.column() == ColDuration)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    }
+    return {};
+}
+
+QVariant ExchangeLog::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    static const char *const names[ColumnCount] = {
+        "Время", "Линия", "Адрес", "Функция", "QID", "Результат", "Длительность, мс", "Запрос", "Ответ"};
+    return section >= 0 && section < ColumnCount ? QString::fromUtf8(names[section]) : QVariant();
+}

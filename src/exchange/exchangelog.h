@@ -1,0 +1,97 @@
+#pragma once
+
+#include "link/exchangerecord.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QStringList>
+#include <QTimer>
+
+#include <vector>
+
+class IMBComMaster;
+
+// The exchange records of the links, newest last, as a table: a bounded ring, so
+// a long session keeps bounded memory. Records gather and enter the table in
+// batches, a few times a second, so a busy link costs the view little.
+class ExchangeLog : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    static constexpr int kCapacity = 10000;
+    static constexpr int kFlushMs = 250;
+    static constexpr int kSlowestFlushMs = 2000;
+
+    // The frames last: they are long, and the outcome should be in sight.
+    enum Column {
+        ColTime,
+        ColLink,
+        ColAddress,
+        ColFunction,
+        ColQid,
+        ColResult,
+        ColDuration,
+        ColRequest,
+        ColReply,
+        ColumnCount
+    };
+    // What makes a row stand out.
+    enum class Kind { Normal, Exception, Timeout, Crc, TooShort };
+
+    struct Counters {
+        int requests = 0;
+        int answered = 0;
+        int timeouts = 0;
+        int crcErrors = 0;
+        int exceptions = 0;
+    };
+
+    explicit ExchangeLog(QObject *parent = nullptr, int capacity = kCapacity);
+
+    // Records the exchanges of a client under that link name.
+    void Attach(IMBComMaster *client, const QString &link);
+    QStringList Links() const { return m_links; }
+
+    // Counted at once; shown in the table from the next Flush (unless paused).
+    void Append(const ExchangeRecord &record);
+    void Flush();
+    // How long records gather before they enter the table (kFlushMs..kSlowestFlushMs).
+    void SetFlushInterval(int ms) { m_flush.setInterval(qBound(kFlushMs, ms, kSlowestFlushMs)); }
+    int FlushInterval() const { return m_flush.interval(); }
+    void Clear();
+    // While paused the table keeps still; the counters go on.
+    void SetPaused(bool paused);
+    bool Paused() const { return m_paused; }
+
+    Counters CountersOf(const QString &link) const;
+    int Capacity() const { return m_capacity; }
+    const ExchangeRecord &At(int row) const { return m_ring[Slot(row)]; }
+
+    static Kind KindOf(const ExchangeRecord &r);
+    static QColor ColourOf(Kind kind);
+    // The text of a cell as shown and saved.
+    static QString CellText(const ExchangeRecord &r, int column);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+Q_SIGNALS:
+    void CountersChanged();
+
+private:
+    int Slot(int row) const { return int((m_first + row) % m_ring.size()); }
+    Counters &CountersFor(const QString &link);
+
+    int m_capacity;
+    std::vector<ExchangeRecord> m_ring; // allocated at the first record
+    int m_first = 0;
+    int m_size = 0;
+    std::vector<ExchangeRecord> m_pending;
+    QTimer m_flush;
+    bool m_paused = false;
+    bool m_countersDirty = false;
+    QStringList m_links;
+    QList<Counters> m_counters; // one per link, in the order of m_links
+};

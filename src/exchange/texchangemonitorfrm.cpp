@@ -1,0 +1,277 @@
+#include "exchange/texchangemonitorfrm.h"
+
+#include "ui_texchangemonitorfrm.h"
+
+#include "exchange/exchangefilter.h"
+#include "exchange/exchangelog.h"
+#include "link/inifile.h"
+#include "link/messages.h"
+#include "link/windowplacement.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QSaveFile>
+#include <QScreen>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace
+{
+const QString kIni = QStringLiteral("QTM.ini");
+const QString kSection = QStringLiteral("ExchangeMonitor");
+const QString kPause = QStringLiteral("Пауза");
+const QString kResume = QStringLiteral("Продолжить");
+// Redrawing the list may take this share of the time at most: the list is redrawn
+// after each batch, and a busy link must not wait for it.
+constexpr double kPaintShare = 0.01;
+
+QString CsvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')))
+        return text;
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+QString Swatch(ExchangeLog::Kind kind, const QString &text)
+{
+    return QStringLiteral("<span style=\"background-color:%1; color:black\">&nbsp;%2&nbsp;</span>")
+        .arg(ExchangeLog::ColourOf(kind).name(), text);
+}
+} // namespace
+
+TExchangeMonitorFrm::TExchangeMonitorFrm(ExchangeLog &log, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::TExchangeMonitorFrm>()), m_log(log)
+{
+    setWindowFlag(Qt::Window);
+    ui->setupUi(this);
+    setObjectName(QStringLiteral("ExchangeMonitorFrm"));
+    m_filter = new ExchangeFilter(log, this);
+    ui->TvExchange->setModel(m_filter);
+
+    QHeaderView *h = ui->TvExchange->horizontalHeader();
+    const int widths[ExchangeLog::ColumnCount] = {96, 64, 52, 64, 64, 200, 120, 260, 300};
+    for (int c = 0; c < ExchangeLog::ColumnCount; ++c)
+        h->resizeSection(c, widths[c]);
+    h->setStretchLastSection(true);
+    // Fixed heights: a tall list costs nothing to lay out.
+    ui->TvExchange->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ui->TvExchange->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+
+    for (const QString &link : log.Links())
+        ui->CbLink->addItem(link);
+    ui->TblCounters->setRowCount(int(log.Links().size()));
+    ui->TblCounters->setVerticalHeaderLabels(log.Links());
+    for (int r = 0; r < ui->TblCounters->rowCount(); ++r)
+        for (int c = 0; c < ui->TblCounters->columnCount(); ++c) {
+            auto *item = new QTableWidgetItem;
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            ui->TblCounters->setItem(r, c, item);
+        }
+    // Room for the captions and for the counts of a long session; no resizing later.
+    QHeaderView *ch = ui->TblCounters->horizontalHeader();
+    for (int c = 0; c < ui->TblCounters->columnCount(); ++c) {
+        const QString caption = ui->TblCounters->horizontalHeaderItem(c)->text();
+        ch->resizeSection(c, qMax(ch->fontMetrics().horizontalAdvance(caption) + 16,
+                                  fontMetrics().horizontalAdvance(QStringLiteral("00000000"))));
+    }
+    ch->setSectionResizeMode(QHeaderView::Fixed);
+    ui->TblCounters->setFixedSize(ui->TblCounters->verticalHeader()->sizeHint().width() + ch->length() +
+                                      2 * ui->TblCounters->frameWidth(),
+                                  ch->sizeHint().height() +
+                                      ui->TblCounters->rowCount() *
+                                          ui->TblCounters->verticalHeader()->defaultSectionSize() +
+                                      2 * ui->TblCounters->frameWidth());
+    ui->LblLegend->setText(
+        Swatch(ExchangeLog::Kind::Exception, QStringLiteral("исключение")) + QLatin1Char(' ') +
+        Swatch(ExchangeLog::Kind::Timeout, QStringLiteral("нет ответа")) + QLatin1Char(' ') +
+        Swatch(ExchangeLog::Kind::Crc, QStringLiteral("ошибка CRC")) + QLatin1Char(' ') +
+        Swatch(ExchangeLog::Kind::TooShort, QStringLiteral("короткий ответ")));
+    ui->LblLegend->setAccessibleDescription(QStringLiteral("Цвета строк"));
+    ui->LblShown->setAccessibleDescription(QStringLiteral("Строк в списке"));
+
+    auto *copy = new QAction(QStringLiteral("Копировать"), ui->TvExchange);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    ui->TvExchange->addAction(copy);
+    ui->TvExchange->setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    connect(copy, &QAction::triggered, this, &TExchangeMonitorFrm::BtnCopyClick);
+    connect(ui->BtnPause, &QPushButton::toggled, this, &TExchangeMonitorFrm::BtnPauseClick);
+    connect(ui->BtnClear, &QPushButton::clicked, this, &TExchangeMonitorFrm::BtnClearClick);
+    connect(ui->BtnCopy, &QPushButton::clicked, this, &TExchangeMonitorFrm::BtnCopyClick);
+    connect(ui->BtnSave, &QPushButton::clicked, this, &TExchangeMonitorFrm::BtnSaveClick);
+    connect(ui->CbLink, &QComboBox::currentIndexChanged, this, &TExchangeMonitorFrm::ApplyFilter);
+    connect(ui->SeAddress, &QSpinBox::valueChanged, this, &TExchangeMonitorFrm::ApplyFilter);
+    connect(&log, &ExchangeLog::CountersChanged, this, &TExchangeMonitorFrm::ShowCounters);
+    connect(ui->TvExchange, &ExchangeView::Painted, this, [this](qint64 ns) {
+        m_paintMs = qMax(double(ns) / 1e6, m_paintMs * 0.8);
+        m_log.SetFlushInterval(int(m_paintMs / kPaintShare));
+    });
+
+    QScrollBar *bar = ui->TvExchange->verticalScrollBar();
+    connect(m_filter, &QAbstractItemModel::rowsAboutToBeInserted, this,
+            [this, bar] { m_follow = bar->value() >= bar->maximum(); });
+    connect(m_filter, &QAbstractItemModel::rowsInserted, this, [this] {
+        if (m_follow && isVisible())
+            ui->TvExchange->scrollToBottom();
+    });
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_filter, signal, this, &TExchangeMonitorFrm::ShowCount);
+    connect(m_filter, &QAbstractItemModel::modelReset, this, &TExchangeMonitorFrm::ShowCount);
+    connect(m_filter, &QAbstractItemModel::layoutChanged, this, &TExchangeMonitorFrm::ShowCount);
+
+    BtnPauseClick(log.Paused());
+    ShowCounters();
+    ShowCount();
+    ReadPlace();
+}
+
+TExchangeMonitorFrm::~TExchangeMonitorFrm()
+{
+    WritePlace();
+}
+
+void TExchangeMonitorFrm::ReadPlace()
+{
+    IniFile ini(kIni);
+    const int w = ini.ReadInteger(kSection, QStringLiteral("width"), width());
+    const int h = ini.ReadInteger(kSection, QStringLiteral("height"), height());
+    resize(qMax(w, minimumSizeHint().width()), qMax(h, minimumSizeHint().height()));
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
+    // Centred the first time.
+    const QPoint centre(area.left() + (area.width() - width()) / 2,
+                        area.top() + (area.height() - height()) / 2);
+    const QPoint stored(ini.ReadInteger(kSection, QStringLiteral("left"), centre.x()),
+                        ini.ReadInteger(kSection, QStringLiteral("top"), centre.y()));
+    move(PlaceWindow(stored, frameGeometry().size(), area));
+}
+
+void TExchangeMonitorFrm::WritePlace() const
+{
+    IniFile ini(kIni);
+    ini.WriteInteger(kSection, QStringLiteral("left"), x());
+    ini.WriteInteger(kSection, QStringLiteral("top"), y());
+    ini.WriteInteger(kSection, QStringLiteral("width"), width());
+    ini.WriteInteger(kSection, QStringLiteral("height"), height());
+    // A place that cannot be kept is not worth a message.
+    ini.UpdateFile();
+}
+
+void TExchangeMonitorFrm::hideEvent(QHideEvent *event)
+{
+    WritePlace();
+    m_paintMs = 0;
+    m_log.SetFlushInterval(ExchangeLog::kFlushMs);
+    QWidget::hideEvent(event);
+}
+
+void TExchangeMonitorFrm::ApplyFilter()
+{
+    m_filter->SetLink(ui->CbLink->currentIndex() > 0 ? ui->CbLink->currentText() : QString());
+    m_filter->SetAddress(ui->SeAddress->value());
+    ShowCount();
+}
+
+void TExchangeMonitorFrm::ShowCounters()
+{
+    const QStringList links = m_log.Links();
+    for (int r = 0; r < ui->TblCounters->rowCount() && r < links.size(); ++r) {
+        const ExchangeLog::Counters c = m_log.CountersOf(links.at(r));
+        const int values[] = {c.requests, c.answered, c.timeouts, c.crcErrors, c.exceptions};
+        for (int col = 0; col < 5; ++col)
+            ui->TblCounters->item(r, col)->setText(QString::number(values[col]));
+    }
+}
+
+void TExchangeMonitorFrm::ShowCount()
+{
+    ui->LblShown->setText(QStringLiteral("Показано %1 из %2 (хранится не более %3)")
+                              .arg(m_filter->rowCount())
+                              .arg(m_log.rowCount())
+                              .arg(m_log.Capacity()));
+}
+
+void TExchangeMonitorFrm::BtnPauseClick(bool paused)
+{
+    m_log.SetPaused(paused);
+    if (ui->BtnPause->isChecked() != paused)
+        ui->BtnPause->setChecked(paused);
+    ui->BtnPause->setText(paused ? kResume : kPause);
+}
+
+void TExchangeMonitorFrm::BtnClearClick()
+{
+    m_log.Clear();
+}
+
+QString TExchangeMonitorFrm::SelectedText() const
+{
+    QList<int> rows;
+    for (const QModelIndex &i : ui->TvExchange->selectionModel()->selectedRows())
+        rows.append(i.row());
+    std::sort(rows.begin(), rows.end());
+    QStringList lines;
+    for (int row : rows) {
+        const ExchangeRecord &r = m_log.At(m_filter->mapToSource(m_filter->index(row, 0)).row());
+        QStringList cells;
+        for (int c = 0; c < ExchangeLog::ColumnCount; ++c)
+            cells.append(ExchangeLog::CellText(r, c));
+        lines.append(cells.join(QLatin1Char('\t')));
+    }
+    return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+void TExchangeMonitorFrm::BtnCopyClick()
+{
+    const QString text = SelectedText();
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
+}
+
+bool TExchangeMonitorFrm::SaveCsv(const QString &fileName)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        Messages::Show(
+            QStringLiteral("Не удалось сохранить файл %1:\r\n%2").arg(fileName, file.errorString()));
+        return false;
+    }
+    QStringList cells;
+    for (int c = 0; c < ExchangeLog::ColumnCount; ++c)
+        cells.append(CsvField(m_log.headerData(c, Qt::Horizontal).toString()));
+    // A byte order mark, so spreadsheet programs take the text as UTF-8.
+    QString text = QString(QChar(0xFEFF)) + cells.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+    for (int row = 0; row < m_filter->rowCount(); ++row) {
+        const ExchangeRecord &r = m_log.At(m_filter->mapToSource(m_filter->index(row, 0)).row());
+        cells.clear();
+        for (int c = 0; c < ExchangeLog::ColumnCount; ++c)
+            cells.append(CsvField(ExchangeLog::CellText(r, c)));
+        text += cells.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+    }
+    file.write(text.toUtf8());
+    if (!file.commit()) {
+        Messages::Show(
+            QStringLiteral("Не удалось сохранить файл %1:\r\n%2").arg(fileName, file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+void TExchangeMonitorFrm::BtnSaveClick()
+{
+    const QString suggested =
+        QStringLiteral("обмен-%1.csv")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить список обмена"),
+                                                      suggested, QStringLiteral("Файлы CSV (*.csv)"));
+    if (!name.isEmpty())
+        SaveCsv(name);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class ExchangeFilter;
+class ExchangeLog;
+namespace Ui
+{
+class TExchangeMonitorFrm;
+}
+
+// "Монитор обмена": the transactions of both links as they happen, with counters,
+// a filter, pause, clear, CSV and the clipboard. One instance; closing hides it.
+class TExchangeMonitorFrm : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TExchangeMonitorFrm(ExchangeLog &log, QWidget *parent = nullptr);
+    ~TExchangeMonitorFrm() override;
+
+    ExchangeFilter &Shown() const { return *m_filter; }
+    // The shown list with its header; false after telling the operator why not.
+    bool SaveCsv(const QString &fileName);
+    // The selected rows, tab-separated, one a line, as they go to the clipboard.
+    QString SelectedText() const;
+
+public Q_SLOTS:
+    void BtnPauseClick(bool paused);
+    void BtnClearClick();
+    void BtnCopyClick();
+    void BtnSaveClick();
+
+protected:
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void ApplyFilter();
+    void ShowCounters();
+    void ShowCount();
+    void ReadPlace();
+    void WritePlace() const;
+
+    std::unique_ptr<Ui::TExchangeMonitorFrm> ui;
+    ExchangeLog &m_log;
+    ExchangeFilter *m_filter = nullptr;
+    bool m_follow = true; // the view keeps to the newest row
+    double m_paintMs = 0; // what drawing the list takes, recent peaks weighing most
+};

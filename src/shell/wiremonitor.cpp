@@ -1,0 +1,23 @@
+#include "shell/tmainfrm.h"
+#include "ui_tmainfrm.h"
+
+#include "exchange/exchangelog.h"
+#include "exchange/texchangemonitorfrm.h"
+
+// The exchange monitor records from the start, so a window opened in the middle
+// of a search still shows the search from its first request.
+void TMainFrm::WireMonitor()
+{
+    auto *log = new ExchangeLog(this);
+    log->setObjectName(QStringLiteral("ExchangeLog"));
+    log->Attach(MBCM, QStringLiteral("ЦТМ"));
+    log->Attach(MBCM1, QStringLiteral("Прибор"));
+    connect(ui->NExchangeMonitor, &QAction::triggered, this, [this, log] {
+        if (!Windows.ExchangeMonitorFrm)
+            Windows.ExchangeMonitorFrm = new TExchangeMonitorFrm(*log, this);
+        QWidget *w = Windows.ExchangeMonitorFrm;
+        w->show();
+        w->raise();
+        w->activateWindow();
+    });
+}

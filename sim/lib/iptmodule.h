@@ -16,7 +16,7 @@ public:
 
     IptModule(int address, Noise &noise);
     // Converter faults a technician meets: a gain off by a factor, a channel stuck.
-    void SetFaults(double gain, int stuckChannel) { gain_ = gain; stuck_ = stuckChannel; }
+    void SetConverterFaults(double gain, int stuckChannel) { gain_ = gain; stuck_ = stuckChannel; }
     void SetFlowmeter(const Flowmeter *flowmeter) { flowmeter_ = flowmeter; }
     double ReferenceMa() const;
     double InputMa(int channel) const;

@@ -37,7 +37,7 @@ void SimBench::Build()
     imr_ = std::make_unique<ImrModule>(options_.imrAddress, options_.delayNs, *clock_, *noise_);
     usi_ = std::make_unique<UsiModule>(options_.usiAddress);
     ipt_ = std::make_unique<IptModule>(options_.iptAddress, *noise_);
-    ipt_->SetFaults(options_.iptGain, options_.iptStuck);
+    ipt_->SetConverterFaults(options_.iptGain, options_.iptStuck);
     meter_ = std::make_unique<Flowmeter>(options_.flowmeterAddress, options_.model, options_.flowErrorPercent,
                                          *clock_, *noise_);
     meter_->SetGsChannels(options_.gcChannels);

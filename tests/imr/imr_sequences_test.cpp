@@ -590,7 +590,7 @@ private slots:
         QFETCH(QString, t1);
         QFETCH(QString, d0);
         QLocale::setDefault(QLocale(locale));
-        ImrTuningPage page(*imr, *s);
+        ImrTuningPage page(*imr, bench.get(), *s);
         DelayLineGroup group;
         page.Attach(&group);
         QCOMPARE(page.objectName(), QStringLiteral("TSImr"));
@@ -620,7 +620,7 @@ private slots:
 
     void tuningPageEmulationPanel()
     {
-        ImrTuningPage page(*imr, *s);
+        ImrTuningPage page(*imr, bench.get(), *s);
         page.show();
         auto *panel = page.findChild<QFrame *>(QStringLiteral("Panel1"));
         QVERIFY(!panel->isVisible());

@@ -204,10 +204,18 @@ void Flowmeter::Integrate(double nowMs)
     lastMs_ = std::max(lastMs_, nowMs);
     for (int ch = 0; ch < Channels(); ++ch) {
         const double dv = ShownFlow(ch) * hours;
+        if (!std::isfinite(dv))
+            continue; // a zero shift of inf or NaN written to the meter measures nothing
         volume_[size_t(ch)] += dv;
         if (ch == MeasuringChannel() && dv > 0)
             pulseVolume_ += dv;
     }
+}
+
+quint32 Flowmeter::PulsesEmitted() const
+{
+    const double pulses = std::floor(pulseVolume_ / kLitrePerPulse);
+    return quint32(std::fmod(pulses, 4294967296.0));
 }
 
 double Flowmeter::OutputCurrent(int output) const

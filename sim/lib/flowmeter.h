@@ -35,7 +35,9 @@ public:
     int MeasuringChannel() const;
     // The measuring channel sends its TEXT signal through the imitator.
     bool SendsText() const { return HasSignal(MeasuringChannel()); }
-    quint32 PulsesEmitted() const { return quint32(pulseVolume_ / kLitrePerPulse); }
+    // Pulses of the pulse output so far, as a 32-bit counter counts them: past
+    // 4 294 967 295 (about 4.29e6 m³) it starts again from 0.
+    quint32 PulsesEmitted() const;
     // Current of output 0 or 1, mA (ИПТ channels 1 and 2 are wired to them).
     double OutputCurrent(int output) const;
 

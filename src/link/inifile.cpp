@@ -73,7 +73,9 @@ namespace
 // Windows-1251), so a file mixing both keeps every untouched value byte for byte.
 QString Decode(const QByteArray &bytes)
 {
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    // A leading U+FEFF in a value is text, not a byte order mark.
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     const QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
@@ -169,7 +171,8 @@ void IniFile::Store::Parse(QByteArray data)
     if (data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF")) {
         encoding = data.startsWith("\xFF\xFE") ? Encoding::Utf16Le : Encoding::Utf16Be;
         QStringDecoder utf16(encoding == Encoding::Utf16Le ? QStringConverter::Utf16LE
-                                                           : QStringConverter::Utf16BE);
+                                                           : QStringConverter::Utf16BE,
+                             QStringConverter::Flag::ConvertInitialBom);
         data = Utf8(utf16(data.mid(2)));
     } else if (data.startsWith("\xEF\xBB\xBF")) {
         encoding = Encoding::Utf8Bom;

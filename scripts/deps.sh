@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building (and, with "test", testing) needs on Debian 12. Run as root.
+# Installs what building needs on Debian 12; "test" adds what the tests need, "fuzz"
+# what the libFuzzer build of fuzz/ needs. Run as root.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-serialbus-dev
       qt6-serialport-dev libsimpleini-dev libgl-dev libxlsxwriter-dev pkg-config fonts-dejavu-core)
@@ -9,6 +10,10 @@ if [ "${1:-}" = test ]; then
   pkgs+=(dpkg-dev file desktop-file-utils g++-mingw-w64-x86-64-posix)
   pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat xvfb xauth
         python3-pyatspi at-spi2-core dbus dbus-x11 xdotool imagemagick)
+  pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat xvfb xauth g++-mingw-w64-x86-64-posix)
+fi
+if [ "${1:-}" = fuzz ]; then
+  pkgs+=(clang libclang-rt-14-dev)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

@@ -2,14 +2,50 @@
 #include "sim/lib/simbench.h"
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <QTextStream>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include <atomic>
+#else
+#include <QSocketNotifier>
+
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace
 {
+
+#ifdef Q_OS_WIN
+
+std::atomic<QCoreApplication *> quitting{nullptr};
+
+// The system runs this on a thread of its own; the simulator has nothing to save,
+// so the event loop is only asked to end.
+BOOL WINAPI OnConsoleEvent(DWORD)
+{
+    QCoreApplication *app = quitting.load();
+    if (!app)
+        return FALSE;
+    QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+    return TRUE;
+}
+
+// Ctrl+C, Ctrl+Break and closing the console end the event loop normally.
+void QuitOnSignals(QCoreApplication &app)
+{
+    quitting.store(&app);
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] {
+        quitting.store(nullptr);
+        SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+    });
+}
+
+#else
 
 int signalPipe[2] = {-1, -1};
 
@@ -33,6 +69,8 @@ void QuitOnSignals(QCoreApplication &app)
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
 }
+
+#endif
 
 } // namespace
 

@@ -230,6 +230,8 @@ void Flowmeter::Integrate(double nowMs)
     lastMs_ = std::max(lastMs_, nowMs);
     for (int ch = 0; ch < Channels(); ++ch) {
         const double dv = ShownFlow(ch) * hours;
+        if (!std::isfinite(dv))
+            continue; // a zero shift of inf or NaN written to the meter measures nothing
         volume_[size_t(ch)] += dv;
         if (ch == MeasuringChannel() && dv > 0)
             pulseVolume_ += dv;
@@ -250,7 +252,10 @@ bool Flowmeter::PulseOutputActive(int output)
 quint32 Flowmeter::PulsesEmitted(int output) const
 {
     const double v = PulseVolume(output);
-    return v > 0 ? quint32(pulseVolume_ / v) : 0;
+    if (!(v > 0))
+        return 0;
+    const double pulses = std::floor(pulseVolume_ / v);
+    return quint32(std::fmod(pulses, 4294967296.0));
 }
 
 double Flowmeter::OutputCurrent(int output) const

@@ -42,6 +42,8 @@ public:
     static constexpr int kPulseOutputs = 4;
     static double PulseVolume(int output);
     static bool PulseOutputActive(int output);
+    // Pulses of an output so far, as a 32-bit counter counts them: past 4 294 967 295
+    // it starts again from 0.
     quint32 PulsesEmitted(int output) const;
     // Current of output 0 (main), 1 and 2, mA (ИПТ channels 1, 2 and 4 are wired to them);
     // for row 6, outputs 1 and 2 are the additional slots 1 and 2 when they hold a current board.

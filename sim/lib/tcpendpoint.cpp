@@ -43,25 +43,35 @@ TcpSession::TcpSession(QTcpSocket *socket, ModbusLine *line, LineTrace *trace)
     connect(socket_, &QTcpSocket::disconnected, socket_, &QObject::deleteLater);
 }
 
+int TcpSession::FrameLength(const QByteArray &buffer)
+{
+    if (buffer.size() < 7)
+        return 0;
+    const int length = (quint8(buffer[4]) << 8) | quint8(buffer[5]);
+    const bool protocolOk = buffer[2] == 0 && buffer[3] == 0;
+    if (!protocolOk || length < 2 || length > 254)
+        return -1;
+    return buffer.size() < 6 + length ? 0 : 6 + length;
+}
+
 void TcpSession::Receive()
 {
     buffer_.append(socket_->readAll());
-    while (buffer_.size() >= 7) {
-        const int length = (quint8(buffer_[4]) << 8) | quint8(buffer_[5]);
-        const bool protocolOk = buffer_[2] == 0 && buffer_[3] == 0;
-        if (!protocolOk || length < 2 || length > 254) {
+    for (;;) {
+        const int frame = FrameLength(buffer_);
+        if (frame < 0) {
             // Not Modbus TCP: drop the client as a gateway would.
             socket_->abort();
             return;
         }
-        if (buffer_.size() < 6 + length)
+        if (frame == 0)
             return;
         const QByteArray header = buffer_.left(4);
         const quint8 unit = quint8(buffer_[6]);
-        const QByteArray pdu = buffer_.mid(7, length - 1);
+        const QByteArray pdu = buffer_.mid(7, frame - 7);
         if (trace_)
-            trace_->Request(buffer_.left(6 + length));
-        buffer_.remove(0, 6 + length);
+            trace_->Request(buffer_.left(frame));
+        buffer_.remove(0, frame);
         QPointer<QTcpSocket> socket(socket_);
         line_->Submit(unit, pdu, [socket, header, unit, trace = trace_](const LineReply &reply) {
             if (trace && reply.silent)

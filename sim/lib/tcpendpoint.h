@@ -30,6 +30,10 @@ class TcpSession : public QObject
 public:
     TcpSession(QTcpSocket *socket, ModbusLine *line, LineTrace *trace = nullptr);
 
+    // Length of the MBAP frame starting the buffer: 0 while it is not complete yet,
+    // -1 when the stream is not Modbus TCP.
+    static int FrameLength(const QByteArray &buffer);
+
 private:
     void Receive();
 

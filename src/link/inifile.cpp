@@ -1,6 +1,7 @@
 #include "link/inifile.h"
 
 #include "link/conventions.h"
+#include "link/messages.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,13 +10,19 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
-// Values are raw bytes; decoding is ours (UTF-8, else Windows-1251).
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
+#include <algorithm>
+#include <vector>
 
-#include <string>
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 // An installed program (its bin folder beside the share folder that holds its desktop
 // entry) never writes into the installation, even when run with the rights to.
@@ -69,94 +76,203 @@ QString DecodeWindows1251(const QByteArray &bytes)
 namespace
 {
 
-QString Decode(const char *raw)
+// Names and values are kept as the file's bytes; decoding is ours (UTF-8, else
+// Windows-1251), so a file mixing both keeps every untouched value byte for byte.
+QString Decode(const QByteArray &bytes)
 {
-    const QByteArray bytes(raw);
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    // A leading U+FEFF in a value is text, not a byte order mark.
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     const QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
     return DecodeWindows1251(bytes);
 }
 
-// The parser reads a "[" line without "]" as a section name running into the
-// following lines, which would swallow readable keys; such lines are dropped.
-QByteArray WithoutBrokenHeaders(const QByteArray &data)
+bool IsAscii(const QByteArray &s)
 {
-    QByteArray out;
-    out.reserve(data.size());
-    for (const QByteArray &line : data.split('\n')) {
-        const QByteArray t = line.trimmed();
-        if (t.startsWith('[') && !t.contains(']'))
-            continue;
-        out += line;
-        out += '\n';
-    }
-    return out;
-}
-
-std::string Encode(const QString &s)
-{
-    return s.toUtf8().toStdString();
-}
-
-bool IsAscii(const char *s)
-{
-    for (; *s; ++s) {
-        if (static_cast<unsigned char>(*s) >= 0x80)
+    for (const char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
             return false;
-    }
     return true;
 }
 
 // Names match without regard to case in Cyrillic too, and a name stored in
 // Windows-1251 by an older installation matches the same name asked in UTF-8.
-struct TextNoCase {
-    bool operator()(const char *left, const char *right) const
-    {
-        if (IsAscii(left) && IsAscii(right))
-            return SI_GenericNoCase<char>()(left, right);
-        return QString::compare(Decode(left), Decode(right), Qt::CaseInsensitive) < 0;
-    }
+bool SameName(const QByteArray &stored, const QByteArray &asked)
+{
+    if (IsAscii(stored) && IsAscii(asked))
+        return stored.compare(asked, Qt::CaseInsensitive) == 0;
+    return QString::compare(Decode(stored), Decode(asked), Qt::CaseInsensitive) == 0;
+}
+
+enum class Encoding { Bytes, Utf8Bom, Utf16Le, Utf16Be };
+
+enum class Kind {
+    Other,  // blank, comment, or not understood: written back as it was
+    Header, // "[name]"
+    Entry,  // "key=value"
 };
 
-using Ini = CSimpleIniTempl<char, TextNoCase, SI_ConvertA<char>>;
+struct Line {
+    Kind kind = Kind::Other;
+    int block = 0;    // the section the line lies in
+    QByteArray raw;   // as in the file, without the line end
+    QByteArray name;  // Header: section name; Entry: key
+    QByteArray value; // Entry
+};
+
+// A run of lines under one header. Block 0 holds the lines before the first header;
+// a "[" line without "]" opens a block of no name, so its keys reach no section.
+struct Block {
+    QByteArray name;
+    bool named = false;
+};
+
+QByteArray Utf8(const QString &s)
+{
+    return s.toUtf8();
+}
 
 } // namespace
 
 struct IniFile::Store {
-    Ini ini{false, false, false};
+    Encoding encoding = Encoding::Bytes;
+#ifdef Q_OS_WIN
+    QByteArray eol = "\r\n";
+#else
+    QByteArray eol = "\n";
+#endif
+    std::vector<Block> blocks{Block{}};
+    std::vector<Line> lines;
+
+    void Parse(QByteArray data);
+    QByteArray Serialize() const;
+
+    bool InSection(const Line &l, const QByteArray &section) const
+    {
+        const Block &b = blocks[size_t(l.block)];
+        return b.named && SameName(b.name, section);
+    }
+    // Index of the first entry of the key in the section, -1 if none.
+    int FindEntry(const QByteArray &section, const QByteArray &key) const
+    {
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const Line &l = lines[i];
+            if (l.kind == Kind::Entry && InSection(l, section) && SameName(l.name, key))
+                return int(i);
+        }
+        return -1;
+    }
+    int FindHeader(const QByteArray &section) const
+    {
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].kind == Kind::Header && InSection(lines[i], section))
+                return int(i);
+        return -1;
+    }
 };
+
+void IniFile::Store::Parse(QByteArray data)
+{
+    if (data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF")) {
+        encoding = data.startsWith("\xFF\xFE") ? Encoding::Utf16Le : Encoding::Utf16Be;
+        QStringDecoder utf16(encoding == Encoding::Utf16Le ? QStringConverter::Utf16LE
+                                                           : QStringConverter::Utf16BE,
+                             QStringConverter::Flag::ConvertInitialBom);
+        data = Utf8(utf16(data.mid(2)));
+    } else if (data.startsWith("\xEF\xBB\xBF")) {
+        encoding = Encoding::Utf8Bom;
+        data.remove(0, 3);
+    }
+    QList<QByteArray> rows = data.split('\n');
+    if (!rows.isEmpty() && rows.last().isEmpty())
+        rows.removeLast();
+    if (!rows.isEmpty())
+        eol = rows.first().endsWith('\r') ? "\r\n" : "\n";
+    lines.reserve(size_t(rows.size()));
+    int block = 0;
+    for (QByteArray &row : rows) {
+        while (row.endsWith('\r'))
+            row.chop(1);
+        Line line;
+        line.raw = row;
+        const QByteArray t = row.trimmed();
+        if (t.startsWith('[')) {
+            const qsizetype close = t.indexOf(']');
+            Block b;
+            if (close > 0) {
+                b.name = t.mid(1, close - 1).trimmed();
+                b.named = true;
+                line.kind = Kind::Header;
+                line.name = b.name;
+            }
+            blocks.push_back(b);
+            block = int(blocks.size()) - 1;
+        } else if (!t.startsWith(';') && !t.startsWith('#')) {
+            const qsizetype eq = t.indexOf('=');
+            const QByteArray key = eq > 0 ? t.left(eq).trimmed() : QByteArray();
+            if (!key.isEmpty()) {
+                line.kind = Kind::Entry;
+                line.name = key;
+                line.value = t.mid(eq + 1).trimmed();
+            }
+        }
+        line.block = block;
+        lines.push_back(std::move(line));
+    }
+}
+
+QByteArray IniFile::Store::Serialize() const
+{
+    QByteArray text;
+    for (const Line &l : lines)
+        text += l.raw + eol;
+    switch (encoding) {
+    case Encoding::Bytes:
+        return text;
+    case Encoding::Utf8Bom:
+        return "\xEF\xBB\xBF" + text;
+    case Encoding::Utf16Le:
+    case Encoding::Utf16Be: {
+        const bool le = encoding == Encoding::Utf16Le;
+        QStringEncoder utf16(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        return QByteArray(le ? "\xFF\xFE" : "\xFE\xFF") + QByteArray(utf16(Decode(text)));
+    }
+    }
+    return text;
+}
+
+IniFile::IniFile() : m_store(std::make_unique<Store>()) {}
 
 IniFile::IniFile(const QString &name) : m_store(std::make_unique<Store>())
 {
     m_path =
         (name.contains(QChar('/')) || QDir::isAbsolutePath(name)) ? name : ConfigDir() + QChar('/') + name;
-    m_store->ini.SetSpaces(false);
-
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    QByteArray data = file.readAll();
-    if (data.startsWith("\xEF\xBB\xBF"))
-        data.remove(0, 3);
-    // A stray NUL would end the parse early; the rest of the file is still text.
-    data.replace('\0', ' ');
-    data = WithoutBrokenHeaders(data);
-    m_store->ini.LoadData(data.constData(), static_cast<size_t>(data.size()));
+    if (file.open(QIODevice::ReadOnly))
+        m_store->Parse(file.readAll());
+}
+
+IniFile IniFile::FromData(const QByteArray &data)
+{
+    IniFile ini;
+    ini.m_store->Parse(data);
+    return ini;
 }
 
 IniFile::~IniFile() = default;
+IniFile::IniFile(IniFile &&) noexcept = default;
 
 bool IniFile::Exists() const
 {
-    return QFileInfo::exists(m_path);
+    return !m_path.isEmpty() && QFileInfo::exists(m_path);
 }
 
 QString IniFile::ReadString(const QString &section, const QString &key, const QString &def) const
 {
-    const char *v = m_store->ini.GetValue(Encode(section).c_str(), Encode(key).c_str(), nullptr);
-    return v ? Decode(v) : def;
+    const int i = m_store->FindEntry(Utf8(section), Utf8(key));
+    return i < 0 ? def : Decode(m_store->lines[size_t(i)].value);
 }
 
 int IniFile::ReadInteger(const QString &section, const QString &key, int def) const
@@ -192,20 +308,49 @@ bool IniFile::ReadBool(const QString &section, const QString &key, bool def) con
 
 bool IniFile::ValueExists(const QString &section, const QString &key) const
 {
-    return m_store->ini.GetValue(Encode(section).c_str(), Encode(key).c_str(), nullptr) != nullptr;
+    return m_store->FindEntry(Utf8(section), Utf8(key)) >= 0;
 }
 
 bool IniFile::SectionExists(const QString &section) const
 {
-    return m_store->ini.GetSection(Encode(section).c_str()) != nullptr;
+    return m_store->FindHeader(Utf8(section)) >= 0;
 }
 
 void IniFile::WriteString(const QString &section, const QString &key, const QString &value)
 {
     // Line breaks would split the entry into a broken line and a new key.
-    QString flat = value;
+    QString flat = value.trimmed();
     flat.replace(QChar('\r'), QChar(' ')).replace(QChar('\n'), QChar(' '));
-    m_store->ini.SetValue(Encode(section).c_str(), Encode(key).c_str(), Encode(flat).c_str());
+    const QByteArray s = Utf8(section), k = Utf8(key), v = Utf8(flat);
+    Store &st = *m_store;
+    const int found = st.FindEntry(s, k);
+    if (found >= 0) {
+        Line &l = st.lines[size_t(found)];
+        if (Decode(l.value) != flat) { // an equal old value keeps its bytes
+            l.value = v;
+            l.raw = l.name + '=' + v;
+        }
+        return;
+    }
+    Line entry{Kind::Entry, 0, k + '=' + v, k, v};
+    int header = st.FindHeader(s);
+    if (header < 0) {
+        if (!st.lines.empty() && !st.lines.back().raw.trimmed().isEmpty())
+            st.lines.push_back(Line{Kind::Other, st.lines.back().block, {}, {}, {}});
+        st.blocks.push_back(Block{s, true});
+        const int block = int(st.blocks.size()) - 1;
+        st.lines.push_back(Line{Kind::Header, block, '[' + s + ']', s, {}});
+        entry.block = block;
+        st.lines.push_back(std::move(entry));
+        return;
+    }
+    // After the section's last key, so blank lines and comments before the next section stay there.
+    entry.block = st.lines[size_t(header)].block;
+    size_t at = size_t(header) + 1;
+    for (size_t i = at; i < st.lines.size() && st.lines[i].block == entry.block; ++i)
+        if (st.lines[i].kind == Kind::Entry)
+            at = i + 1;
+    st.lines.insert(st.lines.begin() + qsizetype(at), std::move(entry));
 }
 
 void IniFile::WriteInteger(const QString &section, const QString &key, int value)
@@ -225,51 +370,141 @@ void IniFile::WriteBool(const QString &section, const QString &key, bool value)
 
 QStringList IniFile::Sections() const
 {
-    Ini::TNamesDepend names;
-    m_store->ini.GetAllSections(names);
-    names.sort(Ini::Entry::LoadOrder());
     QStringList out;
-    for (const auto &n : names)
-        out << Decode(n.pItem);
+    QList<QByteArray> seen;
+    for (const Line &l : m_store->lines) {
+        if (l.kind != Kind::Header)
+            continue;
+        if (std::none_of(seen.cbegin(), seen.cend(),
+                         [&](const QByteArray &n) { return SameName(n, l.name); })) {
+            seen << l.name;
+            out << Decode(l.name);
+        }
+    }
     return out;
 }
 
 QStringList IniFile::Keys(const QString &section) const
 {
-    Ini::TNamesDepend names;
-    m_store->ini.GetAllKeys(Encode(section).c_str(), names);
-    names.sort(Ini::Entry::LoadOrder());
+    const QByteArray s = Utf8(section);
     QStringList out;
-    for (const auto &n : names)
-        out << Decode(n.pItem);
+    QList<QByteArray> seen;
+    for (const Line &l : m_store->lines) {
+        if (l.kind != Kind::Entry || !m_store->InSection(l, s))
+            continue;
+        if (std::none_of(seen.cbegin(), seen.cend(),
+                         [&](const QByteArray &n) { return SameName(n, l.name); })) {
+            seen << l.name;
+            out << Decode(l.name);
+        }
+    }
     return out;
 }
 
 void IniFile::EraseSection(const QString &section)
 {
-    m_store->ini.Delete(Encode(section).c_str(), nullptr);
+    const QByteArray s = Utf8(section);
+    auto &lines = m_store->lines;
+    lines.erase(
+        std::remove_if(lines.begin(), lines.end(), [&](const Line &l) { return m_store->InSection(l, s); }),
+        lines.end());
 }
 
 void IniFile::DeleteKey(const QString &section, const QString &key)
 {
-    m_store->ini.Delete(Encode(section).c_str(), Encode(key).c_str());
+    const QByteArray s = Utf8(section), k = Utf8(key);
+    auto &lines = m_store->lines;
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [&](const Line &l) {
+                                   return l.kind == Kind::Entry && m_store->InSection(l, s) &&
+                                          SameName(l.name, k);
+                               }),
+                lines.end());
 }
+
+QByteArray IniFile::Data() const
+{
+    return m_store->Serialize();
+}
+
+namespace
+{
+
+// The new file's bytes reach the disk before it replaces the old one, so a power
+// cut leaves the old file or the new one, never an empty one.
+bool FlushToDisk(int fd)
+{
+#ifdef Q_OS_WIN
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle);
+#else
+    return ::fsync(fd) == 0 || errno == EINVAL; // EINVAL: a file system without sync
+#endif
+}
+
+// The rename itself is recorded in the folder; Windows writes it through on its own.
+void FlushFolder(const QString &folder)
+{
+#ifndef Q_OS_WIN
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
+QString Reason(QFileDevice::FileError error)
+{
+    switch (error) {
+    case QFileDevice::PermissionsError:
+    case QFileDevice::OpenError:
+        return QStringLiteral("нет доступа к папке или файлу");
+    case QFileDevice::ResourceError:
+        return QStringLiteral("нет места на диске");
+    case QFileDevice::RenameError:
+        return QStringLiteral("старый файл не удалось заменить");
+    default:
+        return QStringLiteral("ошибка записи на диск");
+    }
+}
+
+} // namespace
 
 bool IniFile::UpdateFile()
 {
-    std::string text;
-    if (m_store->ini.Save(text) < 0)
-        return false;
+    m_error.clear();
+    const QByteArray bytes = Data();
     const QFileInfo info(m_path);
-    if (!QDir().mkpath(info.absolutePath()))
+    if (m_path.isEmpty() || !QDir().mkpath(info.absolutePath())) {
+        m_error = Reason(QFileDevice::OpenError);
         return false;
+    }
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
+        m_error = Reason(file.error());
         return false;
-    const auto size = static_cast<qint64>(text.size());
-    if (file.write(text.data(), size) != size) {
+    }
+    if (file.write(bytes) != bytes.size() || !file.flush() || !FlushToDisk(file.handle())) {
+        m_error = Reason(file.error() == QFileDevice::NoError ? QFileDevice::WriteError : file.error());
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    if (!file.commit()) {
+        m_error = Reason(file.error());
+        return false;
+    }
+    FlushFolder(info.absolutePath());
+    return true;
+}
+
+bool IniFile::Save()
+{
+    if (UpdateFile())
+        return true;
+    Messages::Show(QStringLiteral("Не удалось записать файл %1: %2. Настройки не сохранены.")
+                       .arg(QDir::toNativeSeparators(m_path), m_error));
+    return false;
 }

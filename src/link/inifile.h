@@ -13,14 +13,20 @@ QString ConfigDir();
 QString DecodeWindows1251(const QByteArray &bytes);
 
 // One INI file, read at construction, written back by UpdateFile(). Section and
-// key names match without regard to case; everything else in the file
-// (other sections, keys, comments) is kept.
+// key names match without regard to case; the first of repeated keys counts, as
+// with the system's own INI reader. Everything else in the file (other sections,
+// keys, comments, lines not understood) is kept as it was. Keys under a "[" line
+// without "]" belong to no section. A file in UTF-16 or with a UTF-8 byte order
+// mark is written back in the same form; new files are UTF-8.
 class IniFile
 {
 public:
     // A bare name ("QTM.ini", "color.ini") lives in ConfigDir(); a path is used as is.
     explicit IniFile(const QString &name);
+    // The text of a file, as the fuzzer and tests feed it; FileName() stays empty.
+    static IniFile FromData(const QByteArray &data);
     ~IniFile();
+    IniFile(IniFile &&) noexcept;
     IniFile(const IniFile &) = delete;
     IniFile &operator=(const IniFile &) = delete;
 
@@ -44,11 +50,20 @@ public:
     void EraseSection(const QString &section);
     void DeleteKey(const QString &section, const QString &key);
 
-    // Writes the file through a temporary that replaces the old one; false on failure.
+    // The file's bytes as UpdateFile() writes them.
+    QByteArray Data() const;
+    // Writes the file through a temporary that is flushed to disk before it replaces
+    // the old one; false on failure, with the reason in ErrorText().
     bool UpdateFile();
+    // UpdateFile(), and on failure the operator is told which file was not written and why.
+    bool Save();
+    // Why the last UpdateFile() failed, in Russian.
+    QString ErrorText() const { return m_error; }
 
 private:
+    IniFile();
     struct Store;
     QString m_path;
+    QString m_error;
     std::unique_ptr<Store> m_store;
 };

@@ -1,11 +1,56 @@
 #include "link/serverpriority.h"
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+// tlhelp32.h needs windows.h first.
+#include <tlhelp32.h>
+#else
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
 #include <sys/resource.h>
+#endif
+
+bool QualifiesAsServer(const QString &exeFileName)
+{
+    const QString name = exeFileName.toLower();
+    return name == QStringLiteral("tevorasrv") || name.contains(QStringLiteral("tevora"));
+}
+
+#ifdef Q_OS_WIN
+
+QList<qint64> FindServerProcesses(const QString &)
+{
+    QList<qint64> pids;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return pids;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        // szExeFile is the file name without its folder.
+        const QString exe = QString::fromWCharArray(entry.szExeFile);
+        if (entry.th32ProcessID != 0 && QualifiesAsServer(exe))
+            pids << qint64(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return pids;
+}
+
+void RaiseServerPriority()
+{
+    for (const qint64 pid : FindServerProcesses()) {
+        const HANDLE process = OpenProcess(PROCESS_SET_INFORMATION, FALSE, DWORD(pid));
+        if (!process)
+            continue; // gone, or not ours to change
+        (void)SetPriorityClass(process, HIGH_PRIORITY_CLASS);
+        CloseHandle(process);
+    }
+}
+
+#else
 
 namespace
 {
@@ -27,12 +72,6 @@ QString ExecutableName(const QString &procDir)
 }
 
 } // namespace
-
-bool QualifiesAsServer(const QString &exeFileName)
-{
-    const QString name = exeFileName.toLower();
-    return name == QStringLiteral("tevorasrv") || name.contains(QStringLiteral("tevora"));
-}
 
 QList<qint64> FindServerProcesses(const QString &procRoot)
 {
@@ -60,3 +99,5 @@ void RaiseServerPriority()
         (void)setpriority(PRIO_PROCESS, id, kHighNice);
     }
 }
+
+#endif

@@ -9,7 +9,9 @@
 // server: the name equals "tevorasrv" or contains "tevora", in any letter case.
 bool QualifiesAsServer(const QString &exeFileName);
 
-// Ids of the processes under procRoot (a /proc layout) whose executable qualifies.
+// Ids of the running processes whose executable qualifies. On Linux the processes
+// are those under procRoot (a /proc layout, so tests can lay out their own); on
+// Windows procRoot is not used and the system's process snapshot is taken.
 QList<qint64> FindServerProcesses(const QString &procRoot = QStringLiteral("/proc"));
 
 // Raises the task server's processes to high priority where the system allows it;

@@ -6,7 +6,8 @@
 class QSocketNotifier;
 class QWidget;
 
-// Turns SIGTERM and SIGINT into a normal close of the main window, so its
+// Turns SIGTERM and SIGINT (on Windows, the console's Ctrl+C, Ctrl+Break, close,
+// logoff and shutdown events) into a normal close of the main window, so its
 // settings are written and the program exits with 0.
 class SignalCloser : public QObject
 {
@@ -15,9 +16,10 @@ public:
     explicit SignalCloser(QWidget *mainWindow);
     ~SignalCloser() override;
 
-private:
+    // Closes the window; runs from the event loop, never inside the signal handler.
     void OnSignal();
 
+private:
     QPointer<QWidget> m_window;
     QSocketNotifier *m_notifier = nullptr;
 };

@@ -354,8 +354,7 @@ void TMainFrm::WriteFINI()
         ini.WriteInteger(QStringLiteral("QTM Address"), QStringLiteral("Pribors"), index);
     ini.WriteInteger(QStringLiteral("Form"), QStringLiteral("left"), x());
     ini.WriteInteger(QStringLiteral("Form"), QStringLiteral("top"), y());
-    if (!ini.UpdateFile())
-        qWarning("Не удалось записать настройки в %s", qUtf8Printable(ConfigDir()));
+    ini.Save();
 }
 
 void TMainFrm::ApplyModel(int row)

@@ -1,8 +1,10 @@
 #include "link/inifile.h"
+#include "support/messagerecorder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -168,17 +170,97 @@ private Q_SLOTS:
         QByteArray junk;
         for (int i = 0; i < 256; ++i)
             junk.append(char((i * 37) & 0xFF));
-        Put(QStringLiteral("QTM.ini"),
-            junk + "\nno equals here\n[S]\nnoequals\nK=5\n[Broken\nQ=3\n=nokey\n" + junk + "\n[T]\nZ=9");
+        const QByteArray odd = "no equals here\n[S]\nnoequals\nK=5\n[Broken\nQ=3\n=nokey\n" + junk;
+        Put(QStringLiteral("QTM.ini"), junk + "\n" + odd + "\n[T]\nZ=9");
         IniFile ini(QStringLiteral("QTM.ini"));
         QCOMPARE(ini.ReadInteger(QStringLiteral("S"), QStringLiteral("K"), -1), 5);
-        QCOMPARE(ini.ReadInteger(QStringLiteral("S"), QStringLiteral("Q"), -1), 3);
         QCOMPARE(ini.ReadInteger(QStringLiteral("T"), QStringLiteral("Z"), -1), 9);
+        // Q stands under a header without "]": it belongs to no section.
+        QCOMPARE(ini.ReadInteger(QStringLiteral("S"), QStringLiteral("Q"), -1), -1);
         QCOMPARE(ini.ReadString(QStringLiteral("S"), QStringLiteral("missing"), QStringLiteral("d")),
                  QStringLiteral("d"));
         ini.WriteInteger(QStringLiteral("S"), QStringLiteral("K"), 6);
+        ini.WriteInteger(QStringLiteral("S"), QStringLiteral("New"), 7);
         QVERIFY(ini.UpdateFile());
-        QCOMPARE(IniFile(QStringLiteral("QTM.ini")).ReadInteger(QStringLiteral("s"), QStringLiteral("k")), 6);
+        IniFile back(QStringLiteral("QTM.ini"));
+        QCOMPARE(back.ReadInteger(QStringLiteral("s"), QStringLiteral("k")), 6);
+        QCOMPARE(back.ReadInteger(QStringLiteral("s"), QStringLiteral("new")), 7);
+        QCOMPARE(back.ReadInteger(QStringLiteral("S"), QStringLiteral("Q"), -1), -1);
+        // Every line the reader did not understand is written back as it was, in place.
+        QCOMPARE(Get(QStringLiteral("QTM.ini")),
+                 junk + "\n" + QByteArray(odd).replace("K=5\n", "K=6\nNew=7\n") + "\n[T]\nZ=9\n");
+    }
+
+    void aHeaderWithoutBracketTakesNoKeysFromOtherSections()
+    {
+        // The flowmeter's header lost its "]": its port must not become the bench's.
+        const QByteArray broken = "[PRIBOR\r\nComm Port=tcp://127.0.0.1:1503\r\nReceive Delay=900\r\n";
+        Put(QStringLiteral("QTM.ini"), "[QTM]\r\nComm Port=tcp://127.0.0.1:1502\r\nReceive Delay=500\r\n" +
+                                           broken + "[QTM Address]\r\nIMR=3\r\n");
+        {
+            IniFile ini(QStringLiteral("QTM.ini"));
+            QCOMPARE(ini.ReadString(QStringLiteral("QTM"), QStringLiteral("Comm Port")),
+                     QStringLiteral("tcp://127.0.0.1:1502"));
+            QCOMPARE(ini.ReadInteger(QStringLiteral("QTM"), QStringLiteral("Receive Delay")), 500);
+            QVERIFY(!ini.SectionExists(QStringLiteral("PRIBOR")));
+            QCOMPARE(ini.ReadInteger(QStringLiteral("QTM Address"), QStringLiteral("IMR")), 3);
+            ini.WriteInteger(QStringLiteral("QTM"), QStringLiteral("Interval"), 20);
+            ini.WriteString(QStringLiteral("PRIBOR"), QStringLiteral("Comm Port"), QStringLiteral("COM4"));
+            QVERIFY(ini.UpdateFile());
+        }
+        IniFile back(QStringLiteral("QTM.ini"));
+        QCOMPARE(back.ReadString(QStringLiteral("QTM"), QStringLiteral("Comm Port")),
+                 QStringLiteral("tcp://127.0.0.1:1502"));
+        QCOMPARE(back.Keys(QStringLiteral("QTM")),
+                 QStringList({QStringLiteral("Comm Port"), QStringLiteral("Receive Delay"),
+                              QStringLiteral("Interval")}));
+        QCOMPARE(back.ReadString(QStringLiteral("Pribor"), QStringLiteral("Comm Port")),
+                 QStringLiteral("COM4"));
+        QByteArray text = Get(QStringLiteral("QTM.ini"));
+        QVERIFY(text.contains(broken)); // kept for whoever mends it by hand
+        QVERIFY(!text.replace("\r\n", "").contains('\n')); // Windows line ends kept
+    }
+
+    void utf16FilesAreReadAndWrittenBackInUtf16()
+    {
+        const QString text = QStringLiteral("[Прибор]\r\nИмя=Расходомер ГС\r\nAdr=7\r\n");
+        for (const bool le : {true, false}) {
+            QStringEncoder enc(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+            const QByteArray bom = le ? "\xFF\xFE" : "\xFE\xFF";
+            Put(QStringLiteral("QTM.ini"), bom + QByteArray(enc(text)));
+            {
+                IniFile ini(QStringLiteral("QTM.ini"));
+                QCOMPARE(ini.ReadString(QStringLiteral("ПРИБОР"), QStringLiteral("имя")),
+                         QStringLiteral("Расходомер ГС"));
+                QCOMPARE(ini.ReadInteger(QStringLiteral("Прибор"), QStringLiteral("Adr")), 7);
+                ini.WriteString(QStringLiteral("Прибор"), QStringLiteral("Модель"), QStringLiteral("ГС310"));
+                QVERIFY(ini.UpdateFile());
+            }
+            const QByteArray bytes = Get(QStringLiteral("QTM.ini"));
+            QVERIFY(bytes.startsWith(bom));
+            QStringDecoder dec(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+            QCOMPARE(QString(dec(bytes.mid(2))), text + QStringLiteral("Модель=ГС310\r\n"));
+            QCOMPARE(IniFile(QStringLiteral("QTM.ini"))
+                         .ReadString(QStringLiteral("прибор"), QStringLiteral("модель")),
+                     QStringLiteral("ГС310"));
+        }
+    }
+
+    void aFailedSaveIsShownToTheOperator()
+    {
+        MessageRecorder recorder;
+        IniFile ini(QStringLiteral("color.ini"));
+        ini.WriteInteger(QStringLiteral("Colors"), QStringLiteral("A"), 2);
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("color.ini")));
+        QVERIFY(!ini.Save());
+        QCOMPARE(recorder.shown.size(), 1);
+        QVERIFY(recorder.shown.first().contains(QStringLiteral("Не удалось записать файл")));
+        QVERIFY(recorder.shown.first().contains(QStringLiteral("color.ini")));
+        QVERIFY(!ini.ErrorText().isEmpty());
+        QVERIFY(QDir(m_dir->path()).rmdir(QStringLiteral("color.ini")));
+        recorder.Clear();
+        QVERIFY(ini.Save());
+        QVERIFY(recorder.shown.isEmpty());
     }
 
     void failedWriteLeavesTheOldFile()

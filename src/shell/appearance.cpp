@@ -114,12 +114,6 @@ void Appearance::SetFontColor(QWidget *w, const QColor &c)
     w->setPalette(p);
 }
 
-void Appearance::Save(IniFile &ini)
-{
-    if (!ini.UpdateFile())
-        Messages::Show(QStringLiteral("Не удалось сохранить файл \"%1\".").arg(ini.FileName()));
-}
-
 void Appearance::N1Click()
 {
     // Before the first mouse movement there is no target.
@@ -134,7 +128,7 @@ void Appearance::N1Click()
     const int i = ColorCodes::EntryFor(ini, kColor, hot->objectName());
     ini.WriteString(kColor, QStringLiteral("name%1").arg(i), hot->objectName());
     ini.WriteInteger(kColor, QStringLiteral("color%1").arg(i), ColorCodes::Encode(c));
-    Save(ini);
+    ini.Save();
 }
 
 void Appearance::N3Click()
@@ -157,7 +151,7 @@ void Appearance::N3Click()
     ini.WriteString(kFont, QStringLiteral("fontname%1").arg(i), f.family());
     ini.WriteInteger(kFont, QStringLiteral("fontcolor%1").arg(i), ColorCodes::Encode(c));
     ini.WriteInteger(kFont, QStringLiteral("fontsize%1").arg(i), f.pointSize());
-    Save(ini);
+    ini.Save();
 }
 
 void Appearance::N2Click()

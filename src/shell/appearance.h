@@ -45,7 +45,6 @@ private:
     static void SetBackColor(QWidget *w, const QColor &c);
     static QColor FontColor(const QWidget *w);
     static void SetFontColor(QWidget *w, const QColor &c);
-    void Save(class IniFile &ini);
 
     QWidget &m_window;
     std::function<QObject *(const QString &)> m_find;

@@ -112,8 +112,7 @@ void VerificationControl::Save()
 {
     IniFile ini(kIni);
     m_settings.Write(ini);
-    if (!ini.UpdateFile())
-        Messages::Show(QStringLiteral("Не удалось сохранить настройки в файл \"%1\"").arg(ini.FileName()));
+    ini.Save();
 }
 
 void VerificationControl::EditPoints()

@@ -38,7 +38,12 @@ void Move(QWidget *group, QWidget *page, int top)
             host->layout()->addWidget(group);
         }
     } else {
-        const int left = group->x();
+        // Its left edge as the operator saw it on its page, even from inside a layout.
+        int left = group->x();
+        if (QWidget *from = group->parentWidget(); from && from->layout() && from != page) {
+            QWidget *window = group->window();
+            left = group->mapTo(window, QPoint()).x() - page->mapTo(window, QPoint()).x();
+        }
         if (QWidget *old = group->parentWidget(); old && old->layout())
             old->layout()->removeWidget(group);
         group->setParent(page);

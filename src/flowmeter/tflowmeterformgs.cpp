@@ -242,6 +242,12 @@ void TFlowMeterFormGS::ShowAll()
 void TFlowMeterFormGS::HideAll()
 {
     HideSlotWindows();
+    // Its slot settings and calibration windows are windows of their own: hiding
+    // this one leaves them on screen.
+    const auto windows = findChildren<QWidget *>();
+    for (QWidget *w : windows)
+        if (w->isWindow())
+            w->hide();
     hide();
 }
 

@@ -38,7 +38,8 @@ void MainVerificationBench::StartMeasurements(bool current, bool pulses)
 {
     // The same check boxes the operator ticks to read currents and counts.
     for (const auto &[name, wanted] : {std::pair{"ChbTok", current}, std::pair{"ChbCnt1", pulses}})
-        if (auto *box = m_main.Control<QCheckBox>(QString::fromLatin1(name)); box && wanted && !box->isChecked())
+        if (auto *box = m_main.Control<QCheckBox>(QString::fromLatin1(name));
+            box && wanted && !box->isChecked())
             box->click();
 }
 

@@ -20,7 +20,8 @@
 
 using namespace Verification;
 
-namespace {
+namespace
+{
 const QString kIni = QStringLiteral("QTM.ini");
 } // namespace
 
@@ -29,7 +30,8 @@ VerificationControl::VerificationControl(TMainFrm &main, ProtocolPage *page)
 {
     m_settings = Verification::Settings::Read(IniFile(kIni));
     chooseFolder = [this] {
-        return QFileDialog::getExistingDirectory(&m_main, QStringLiteral("Папка для протоколов"), m_settings.folder);
+        return QFileDialog::getExistingDirectory(&m_main, QStringLiteral("Папка для протоколов"),
+                                                 m_settings.folder);
     };
     ShowSettings();
     if (m_page) {
@@ -60,8 +62,8 @@ void VerificationControl::AttachParameters(TParATFrm *window)
     if (!window)
         return;
     const Parameters &p = m_settings.params;
-    window->SetSettings({Fmt3(p.transientS), QString::number(p.readings), Fmt3(p.periodS), Fmt3(p.volumeTransientS),
-                         Fmt3(p.volumeM3)});
+    window->SetSettings({Fmt3(p.transientS), QString::number(p.readings), Fmt3(p.periodS),
+                         Fmt3(p.volumeTransientS), Fmt3(p.volumeM3)});
     connect(window, &TParATFrm::Confirmed, this, [this] {
         if (TakeParameters())
             Save();
@@ -77,14 +79,15 @@ bool VerificationControl::TakeParameters()
     const ParATSettings t = m_parameters->Settings();
     Parameters p;
     int readings = 0;
-    if (!Messages::ToDouble(t.TransientQ, &p.transientS) || !Messages::ToInteger(t.ReadingsPerFlow, &readings)
-        || !Messages::ToDouble(t.ReadingPeriod, &p.periodS) || !Messages::ToDouble(t.TransientV, &p.volumeTransientS)
-        || !Messages::ToDouble(t.Volume, &p.volumeM3))
+    if (!Messages::ToDouble(t.TransientQ, &p.transientS) ||
+        !Messages::ToInteger(t.ReadingsPerFlow, &readings) ||
+        !Messages::ToDouble(t.ReadingPeriod, &p.periodS) ||
+        !Messages::ToDouble(t.TransientV, &p.volumeTransientS) || !Messages::ToDouble(t.Volume, &p.volumeM3))
         return false;
     p.readings = readings;
-    if (p.transientS < 0 || p.transientS > 3600 || p.readings < 1 || p.readings > 1000 || p.periodS < 0.1
-        || p.periodS > 3600 || p.volumeTransientS < 0 || p.volumeTransientS > 3600 || p.volumeM3 < 0.001
-        || p.volumeM3 > 100000) {
+    if (p.transientS < 0 || p.transientS > 3600 || p.readings < 1 || p.readings > 1000 || p.periodS < 0.1 ||
+        p.periodS > 3600 || p.volumeTransientS < 0 || p.volumeTransientS > 3600 || p.volumeM3 < 0.001 ||
+        p.volumeM3 > 100000) {
         Messages::Show(QStringLiteral("Параметры вне допустимых пределов: переходные процессы 0..3600 с, "
                                       "показаний 1..1000, период 0,1..3600 с, объём 0,001..100000 м3"));
         return false;
@@ -169,7 +172,8 @@ void VerificationControl::Stop()
 void VerificationControl::CreateProtocol()
 {
     if (!m_hasRecord) {
-        Messages::Show(QStringLiteral("Нет законченной поверки: протокол создаётся после автоматической поверки"));
+        Messages::Show(
+            QStringLiteral("Нет законченной поверки: протокол создаётся после автоматической поверки"));
         return;
     }
     TakePage();
@@ -187,7 +191,8 @@ void VerificationControl::CreateProtocol()
     const QDir dir(m_settings.folder);
     const QString pdf = dir.filePath(record.FileStem() + QStringLiteral(".pdf"));
     const QString xlsx = dir.filePath(record.FileStem() + QStringLiteral(".xlsx"));
-    for (const QString &error : {ProtocolDocument::WritePdf(pdf, record), ProtocolDocument::WriteXlsx(xlsx, record)})
+    for (const QString &error :
+         {ProtocolDocument::WritePdf(pdf, record), ProtocolDocument::WriteXlsx(xlsx, record)})
         if (!error.isEmpty()) {
             Messages::Show(error);
             return;

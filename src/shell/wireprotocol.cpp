@@ -5,7 +5,8 @@
 
 void TMainFrm::WireProtocol()
 {
-    m_verification = new VerificationControl(*this, qobject_cast<ProtocolPage *>(Page(QStringLiteral("TS4"))));
+    m_verification =
+        new VerificationControl(*this, qobject_cast<ProtocolPage *>(Page(QStringLiteral("TS4"))));
     if (auto *page = qobject_cast<ProtocolPage *>(Page(QStringLiteral("TS4")))) {
         // The parameter window is made on first use; its values come from the settings.
         const auto previous = page->parATFrm;

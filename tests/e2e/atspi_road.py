@@ -148,7 +148,7 @@ def road():
     page_tabs = [fresh(tabs.getChildAtIndex(i)) for i in range(tabs.childCount)]
     page_tabs = [t for t in page_tabs if t.getRole() == pyatspi.ROLE_PAGE_TAB]
     captions = [t.name for t in page_tabs]
-    check(captions == ["Конфигурация системы", "Имитация расхода", "Имитация накопл. объема"],
+    check(captions == ["Конфигурация системы", "Имитация расхода", "Имитация накопл. объема", "Протокол"],
           "only the pages of the task are tabs: %s" % captions)
 
     # A hidden control is not offered to be pressed.

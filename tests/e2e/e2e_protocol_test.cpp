@@ -20,12 +20,13 @@ class E2eProtocolTest : public QObject
 
     static constexpr int kDeadline = BenchRig::kDeadline;
     std::unique_ptr<BenchRig> rig;
-    QTemporaryDir protocols;
+    std::unique_ptr<QTemporaryDir> protocols;
 
     // Both links open, the modules found, model row 0, short run parameters.
     bool Prepare(double flowError)
     {
         rig = std::make_unique<BenchRig>();
+        protocols = std::make_unique<QTemporaryDir>();
         SimOptions options;
         options.flowErrorPercent = flowError;
         if (!rig->StartSim(options))
@@ -45,7 +46,7 @@ class E2eProtocolTest : public QObject
             ini.WriteFloat(s, QStringLiteral("Point2"), 250);
             ini.WriteFloat(s, QStringLiteral("Point3"), 0);
             ini.WriteFloat(s, QStringLiteral("Point4"), 0);
-            ini.WriteString(s, QStringLiteral("Folder"), protocols.path());
+            ini.WriteString(s, QStringLiteral("Folder"), protocols->path());
             ini.UpdateFile();
         }
         TMainFrm &main = rig->Create();
@@ -113,7 +114,7 @@ private Q_SLOTS:
         rig->messages.Clear();
         rig->Click("Button13");
         QVERIFY(rig->messages.shown.value(0).startsWith(QStringLiteral("Нет законченной поверки")));
-        QVERIFY(QDir(protocols.path()).isEmpty());
+        QVERIFY(QDir(protocols->path()).isEmpty());
     }
 };
 

@@ -89,13 +89,15 @@ private Q_SLOTS:
         for (int i = 0; i < 10; ++i)
             QCOMPARE(w.Page(names[i])->objectName(), names[i]);
         QCOMPARE(Tabs(w), (QStringList{"TsConfig=Конфигурация системы", "TSImitQ=Имитация расхода",
-                                       "TSImitV=Имитация накопл. объема"}));
+                                       "TSImitV=Имитация накопл. объема", "TS4=Протокол"}));
         QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(pc->tabBar());
         QStringList tabsSeen;
         for (int i = 0; i < bar->childCount(); ++i)
             if (bar->child(i)->role() == QAccessible::PageTab)
                 tabsSeen << bar->child(i)->text(QAccessible::Name);
-        QCOMPARE(tabsSeen, (QStringList{"Конфигурация системы", "Имитация расхода", "Имитация накопл. объема"}));
+        QCOMPARE(tabsSeen,
+                 (QStringList{"Конфигурация системы", "Имитация расхода", "Имитация накопл. объема", "Протокол"}));
+        w.SetShow(nsProtocol, false);
         w.SetShow(nsUSI, true);
         w.SetShow(nsPoverQ, true);
         w.SetShow(nsImitQ, false);
@@ -418,7 +420,7 @@ private Q_SLOTS:
         QCOMPARE(page->objectName(), QStringLiteral("TSImitQ"));
         QCOMPARE(pc->tabText(1), QStringLiteral("Имитация расхода"));
         QVERIFY(!TabShown(w, "TSPoverQ"));
-        QCOMPARE(pc->count(), 3);
+        QCOMPARE(pc->count(), 4);
         QVERIFY(!w.Windows.calcFrm->isVisible());
         calcButton->click();
         QVERIFY(w.Windows.calcFrm->isVisible());

@@ -189,16 +189,20 @@ void ImrTuningPage::BtnStartDa1Click()
     m_mbcm->ReadInputRegs(BenchQid::ReadDa1, 500, 6, dtUInt8, 1);
 }
 
+bool ImrTuningPage::StopTuning()
+{
+    m_imr.SelectImrForPage();
+    if (m_imr.WriteCommand(9))
+        return true;
+    Messages::Show(QStringLiteral("Не удалось заслать команду STOP"));
+    return false;
+}
+
 void ImrTuningPage::BtnStopDa1Click()
 {
     const RunGuard run(m_running);
-    if (!run)
+    if (!run || !StopTuning())
         return;
-    m_imr.SelectImrForPage();
-    if (!m_imr.WriteCommand(9)) {
-        Messages::Show(QStringLiteral("Не удалось заслать команду STOP"));
-        return;
-    }
     ui->BtnStartDa1->setEnabled(true);
     ui->BtnStopDa1->setEnabled(false);
     m_mbcm->FreeTask(BenchQid::ReadDa1);
@@ -230,13 +234,8 @@ void ImrTuningPage::BtnStartDa2Click()
 void ImrTuningPage::BtnStopDa2Click()
 {
     const RunGuard run(m_running);
-    if (!run)
+    if (!run || !StopTuning())
         return;
-    m_imr.SelectImrForPage();
-    if (!m_imr.WriteCommand(9)) {
-        Messages::Show(QStringLiteral("Не удалось заслать команду STOP"));
-        return;
-    }
     ui->BtnStartDa2->setEnabled(true);
     ui->ChbPolar->setEnabled(true);
     ui->BtnStopDa2->setEnabled(false);

@@ -63,6 +63,8 @@ private:
     void ShowCalibration();
     // The DA starts: link, module and idle first.
     bool ReadyForTuning();
+    // Command 9 ends either converter's tuning; false (and said) when it failed.
+    bool StopTuning();
     // Writes a converted field without waiting; the completion enables the button again.
     void WriteField(QWidget *button, int qid, int reg, const QVariant &value);
     // The buttons whose sequences wait on the module: one runs at a time.

@@ -33,6 +33,23 @@ QString Row(const QStringList &cells)
         row += QStringLiteral("<td>%1</td>").arg(c);
     return row + QStringLiteral("</tr>");
 }
+// What the protocol says of the run before its checks.
+QList<QPair<QString, QString>> Info(const Record &record)
+{
+    const Settings &s = record.settings;
+    return {
+        {QStringLiteral("Заводской номер"), s.serial},
+        {QStringLiteral("Вид проверки"), KindName(s.kind)},
+        {QStringLiteral("Тип протокола"), TypeName(s.type)},
+        {QStringLiteral("Поверитель"), s.verifier},
+        {QStringLiteral("Дата и время"), record.started.toString(QStringLiteral("dd.MM.yyyy HH:mm"))},
+        {QStringLiteral("Модули стенда"), record.modules.join(QStringLiteral("; "))},
+        {QStringLiteral("Шаг задержки, нс"), Num(record.delayStep, 3)},
+        {QStringLiteral("Тип прибора"), record.model},
+        {QStringLiteral("Прибор"), record.flowmeter},
+    };
+}
+
 QString CheckTitle(const Check &c)
 {
     QString title = QuantityName(c.quantity) + QStringLiteral(", ") + QuantityUnit(c.quantity);
@@ -74,18 +91,7 @@ void Fill(QTextDocument &doc, const Record &record)
                        "<h2 align=\"center\">ПРОТОКОЛ ПОВЕРКИ</h2>"
                        "<p align=\"center\">ультразвукового расходомера на стенде ЦТМ-01</p>"
                        "<table border=\"0\" cellspacing=\"0\" cellpadding=\"2\">");
-    const QList<QPair<QString, QString>> info = {
-        {QStringLiteral("Заводской номер"), s.serial},
-        {QStringLiteral("Вид проверки"), KindName(s.kind)},
-        {QStringLiteral("Тип протокола"), TypeName(s.type)},
-        {QStringLiteral("Поверитель"), s.verifier},
-        {QStringLiteral("Дата и время"), record.started.toString(QStringLiteral("dd.MM.yyyy HH:mm"))},
-        {QStringLiteral("Модули стенда"), record.modules.join(QStringLiteral("; "))},
-        {QStringLiteral("Шаг задержки, нс"), Num(record.delayStep, 3)},
-        {QStringLiteral("Тип прибора"), record.model},
-        {QStringLiteral("Прибор"), record.flowmeter},
-    };
-    for (const auto &[key, value] : info)
+    for (const auto &[key, value] : Info(record))
         html += Row({QStringLiteral("<b>%1:</b>").arg(Esc(key)), Esc(value)});
     html += QStringLiteral("</table><br/>"
                            "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">");
@@ -136,17 +142,9 @@ QString WriteXlsx(const QString &path, const Record &record)
         if (std::isfinite(v))
             worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(col), v, nullptr);
     };
-    const Settings &s = record.settings;
     int row = 0;
-    const QList<QPair<QString, QString>> info = {
-        {QStringLiteral("Заводской номер"), s.serial},
-        {QStringLiteral("Вид проверки"), KindName(s.kind)},
-        {QStringLiteral("Тип протокола"), TypeName(s.type)},
-        {QStringLiteral("Поверитель"), s.verifier},
-        {QStringLiteral("Дата и время"), record.started.toString(QStringLiteral("dd.MM.yyyy HH:mm"))},
-        {QStringLiteral("Тип прибора"), record.model},
-        {QStringLiteral("Заключение"), record.Verdict()},
-    };
+    QList<QPair<QString, QString>> info = Info(record);
+    info << qMakePair(QStringLiteral("Заключение"), record.Verdict());
     for (const auto &[key, value] : info) {
         text(row, 0, key, bold);
         text(row++, 1, value);

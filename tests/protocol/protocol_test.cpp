@@ -122,14 +122,14 @@ private Q_SLOTS:
                   QStringLiteral("import openpyxl,sys\n"
                                  "ws=openpyxl.load_workbook(sys.argv[1]).active\n"
                                  "rows=[r for r in ws.iter_rows(values_only=True)]\n"
-                                 "print(rows[0][1]); print(rows[6][1]); print(len(rows)); print(rows[9])"),
+                                 "print(rows[0][1]); print(rows[9][1]); print(len(rows)); print(rows[12])"),
                   xlsx});
         QVERIFY(py.waitForFinished(20000));
         const QStringList lines = QString::fromUtf8(py.readAllStandardOutput()).split(QLatin1Char('\n'));
         QVERIFY2(lines.size() >= 4, qPrintable(QString::fromUtf8(py.readAllStandardError())));
         QCOMPARE(lines[0], QStringLiteral("ЛК-1234/5"));
         QCOMPARE(lines[1], QStringLiteral("не годен"));
-        QCOMPARE(lines[2].toInt(), 9 + 4 * 3 + 1); // info, blank, header, readings
+        QCOMPARE(lines[2].toInt(), 12 + 4 * 3 + 1); // info, blank, header, readings
         QVERIFY2(lines[3].startsWith(QStringLiteral("('Расход', 13, 1, 13, 13.195")), qPrintable(lines[3]));
     }
 };

@@ -86,19 +86,8 @@ void ImitQPage::btnImitClick()
     int q = 0;
     if (!SelectedFlow(q))
         return;
-    m_imr.SelectImrForPage();
-    if (!m_imr.CalibrateDelayLine())
+    if (!m_imr.StartFlowImitation(q))
         return;
-    if (!m_imr.SetEmulBit(true))
-        return;
-    m_s.VerifyMode = 0;
-    if (!m_imr.WriteImitLength(0))
-        return;
-    m_s.ImrMode = kModeFlow;
-    if (!m_imr.SetImitFlow(q, false)) {
-        m_s.ImrMode = 0;
-        return;
-    }
     ui->btnImit->setText(QStringLiteral("Остановить имитацию"));
     ui->RGPoint->setEnabled(true);
     if (m_s.PriborDev.Adr == 0)

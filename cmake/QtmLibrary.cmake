@@ -1,6 +1,6 @@
 # qtm_library(NAME DEPS...): a static library of every .cpp/.h/.ui in the
 # calling folder. Globbing keeps parallel work on separate folders from
-# colliding in one list of files.
+# colliding in one list of files. DEPS are the only other folders it may include.
 function(qtm_library name)
   file(GLOB _src CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
@@ -12,7 +12,21 @@ function(qtm_library name)
     return()
   endif()
   add_library(${name} STATIC ${_src})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR})
+  # A library sees only its own folder and the folders of the libraries it links
+  # (and theirs): an include of any other folder does not compile. Each library
+  # gets an include folder holding a link to its own source folder.
+  get_filename_component(_folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  set(_inc ${CMAKE_BINARY_DIR}/include/${name})
+  file(MAKE_DIRECTORY ${_inc})
+  file(REMOVE ${_inc}/${_folder})
+  file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${_inc}/${_folder} SYMBOLIC RESULT _linked)
+  if(_linked EQUAL 0)
+    target_include_directories(${name} PUBLIC ${_inc})
+  else()
+    # Where no symbolic link can be made, the build works unchecked.
+    message(WARNING "${name}: no link in ${_inc} (${_linked}); its includes are not checked")
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  endif()
   target_link_libraries(${name} PUBLIC Qt6::Core Qt6::Gui Qt6::Widgets ${ARGN})
 endfunction()
 

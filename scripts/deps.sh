@@ -3,14 +3,16 @@
 # what the libFuzzer build of fuzz/ needs. Run as root.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-serialbus-dev
-      qt6-serialport-dev libsimpleini-dev libgl-dev libxlsxwriter-dev pkg-config fonts-dejavu-core)
+      qt6-serialport-dev libgl-dev libxlsxwriter-dev pkg-config fonts-dejavu-core)
 if [ "${1:-}" = test ]; then
-  pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat xvfb xauth poppler-utils python3-openpyxl)
-  # the package test: cpack's DEB generator, the desktop entry check, the resource compiler
+  # Modbus peers and a pseudo-terminal pair for the link and simulator tests
+  pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat)
+  # the protocol documents read back: PDF text, the spreadsheet
+  pkgs+=(poppler-utils python3-openpyxl)
+  # the accessibility road: a private X display, session and accessibility buses, a pointer, a screenshot
+  pkgs+=(xvfb xauth python3-pyatspi at-spi2-core dbus dbus-x11 xdotool imagemagick)
+  # the package test: cpack's DEB generator, the desktop entry check; the Windows build and resource compiler
   pkgs+=(dpkg-dev file desktop-file-utils g++-mingw-w64-x86-64-posix)
-  pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat xvfb xauth
-        python3-pyatspi at-spi2-core dbus dbus-x11 xdotool imagemagick)
-  pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat xvfb xauth g++-mingw-w64-x86-64-posix)
 fi
 if [ "${1:-}" = fuzz ]; then
   pkgs+=(clang libclang-rt-14-dev)

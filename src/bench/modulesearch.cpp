@@ -1,8 +1,7 @@
 #include "bench/modulesearch.h"
 
 #include "bench/mprofrm.h"
-#include "link/benchqids.h"
-#include "link/imbcommaster.h"
+#include "session/benchqids.h"
 
 #include <QAbstractButton>
 #include <QTableWidget>
@@ -15,15 +14,18 @@ constexpr int kLinkColumn = 2;
 
 // Ordered as the modules not found are marked at the end of a search.
 const ModuleSearch::Module ModuleSearch::kModules[3] = {
-    {"ЦТМ-ИМР", "ТЕВОР ЦТМ ИМР 31.02.04.00", &BenchShared::ImrDev, 1},
-    {"ЦТМ-ИПТ", "ТЕВОР ЦТМ ИПТ 31.04.03.01", &BenchShared::IptDev, 3},
-    {"ЦТМ-УСИ", "ТЕВОР ЦТМ УСИ 31.03.04.00", &BenchShared::UsiDev, 2},
+    {"ЦТМ-ИМР", "ТЕВОР ЦТМ ИМР 31.02.04.00", &BenchSession::ImrDev, 1},
+    {"ЦТМ-ИПТ", "ТЕВОР ЦТМ ИПТ 31.04.03.01", &BenchSession::IptDev, 3},
+    {"ЦТМ-УСИ", "ТЕВОР ЦТМ УСИ 31.03.04.00", &BenchSession::UsiDev, 2},
 };
 
-ModuleSearch::ModuleSearch(IMBComMaster &mbcm, BenchShared &shared, const Controls &controls, TMProFrm *mpro,
-                           std::function<bool()> linkOpen)
-    : m_mbcm(mbcm), m_shared(shared), m_ui(controls), m_mpro(mpro), m_linkOpen(std::move(linkOpen))
+ModuleSearch::ModuleSearch(BenchSession &session, const Controls &controls, TMProFrm *mpro, QObject *parent)
+    : QObject(parent), m_session(session), m_ui(controls), m_mpro(mpro)
 {
+    m_session.Subscribe(BenchQid::DeviceName, this,
+                        [this](int mbAddr, const QVariant &value, int result) {
+                            IdentificationAnswer(mbAddr, value, result);
+                        });
 }
 
 void ModuleSearch::BitBtn5Click()
@@ -31,17 +33,16 @@ void ModuleSearch::BitBtn5Click()
     if (m_ui.BitBtn5)
         m_ui.BitBtn5->setEnabled(false);
     // Answers still due from an earlier search must not count for this one.
-    m_mbcm.FreeTask(BenchQid::DeviceName);
+    m_session.BenchAt(kFirstAddress).FreeTask(BenchQid::DeviceName);
     m_awaiting.clear();
-    m_shared.SearchPending = kLastAddress - kFirstAddress + 1;
+    m_searchPending = kLastAddress - kFirstAddress + 1;
     for (const Module &m : kModules) {
         Device(m).Adr = 0;
         SetCell(m.row, kLinkColumn, QString());
     }
     for (int adr = kFirstAddress; adr <= kLastAddress; ++adr) {
         m_awaiting.insert(adr);
-        m_mbcm.SetDeviceAddres(adr);
-        m_mbcm.GetDeviceName(BenchQid::DeviceName);
+        (void)m_session.BenchAt(adr).GetDeviceName(BenchQid::DeviceName);
     }
 }
 
@@ -49,7 +50,7 @@ void ModuleSearch::IdentificationAnswer(int mbAddr, const QVariant &value, int r
 {
     if (!m_awaiting.remove(mbAddr))
         return;
-    --m_shared.SearchPending;
+    --m_searchPending;
     if (result == 0) {
         QString text = value.toString();
         const qsizetype nul = text.indexOf(QChar(0));
@@ -57,10 +58,10 @@ void ModuleSearch::IdentificationAnswer(int mbAddr, const QVariant &value, int r
             text.truncate(nul);
         Identify(mbAddr, text);
     }
-    if (m_shared.SearchPending > 0 && !m_awaiting.isEmpty())
+    if (m_searchPending > 0 && !m_awaiting.isEmpty())
         return;
     m_awaiting.clear();
-    m_shared.SearchPending = 0;
+    m_searchPending = 0;
     Finish();
 }
 
@@ -87,7 +88,7 @@ void ModuleSearch::Finish()
         m_mpro->writeIni();
     // A link closed during the search fails its answers; searching again needs it open.
     if (m_ui.BitBtn5)
-        m_ui.BitBtn5->setEnabled(!m_linkOpen || m_linkOpen());
+        m_ui.BitBtn5->setEnabled(m_session.BenchConnected());
 }
 
 void ModuleSearch::sgClick(int row)
@@ -97,19 +98,19 @@ void ModuleSearch::sgClick(int row)
     TPQTM *dev = nullptr;
     switch (row) {
     case 1:
-        dev = &m_shared.ImrDev;
+        dev = &m_session.ImrDev();
         break;
     case 2:
-        dev = &m_shared.UsiDev;
+        dev = &m_session.UsiDev();
         break;
     case 3:
-        dev = &m_shared.IptDev;
+        dev = &m_session.IptDev();
         break;
     default:
         return;
     }
     if (m_ui.BtnPropQTM)
-        m_ui.BtnPropQTM->setEnabled(dev->Adr != 0 && m_linkOpen && m_linkOpen());
+        m_ui.BtnPropQTM->setEnabled(dev->Adr != 0 && m_session.BenchConnected());
     m_selected = dev;
 }
 

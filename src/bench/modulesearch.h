@@ -1,7 +1,8 @@
 #pragma once
 
-#include "link/benchshared.h"
+#include "session/benchsession.h"
 
+#include <QObject>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -9,15 +10,15 @@
 
 #include <functional>
 
-class IMBComMaster;
 class QAbstractButton;
 class QTableWidget;
 class TMProFrm;
 
 // Finds the bench modules by asking addresses 1..10 for their identification
 // text, shows them in the configuration grid and saves their addresses.
-class ModuleSearch
+class ModuleSearch : public QObject
 {
+    Q_OBJECT
 public:
     static constexpr int kFirstAddress = 1;
     static constexpr int kLastAddress = 10;
@@ -28,17 +29,16 @@ public:
         QAbstractButton *BtnPropQTM = nullptr; // "Свойства"
     };
 
-    ModuleSearch(IMBComMaster &mbcm, BenchShared &shared, const Controls &controls, TMProFrm *mpro,
-                 std::function<bool()> linkOpen);
+    ModuleSearch(BenchSession &session, const Controls &controls, TMProFrm *mpro, QObject *parent = nullptr);
 
     void BitBtn5Click();
-    // Every answer of the device name task.
-    void IdentificationAnswer(int mbAddr, const QVariant &value, int result);
     void sgClick(int row);
     // Every text the search may write into the column "Связь", so the grid can be made wide enough.
     static QStringList LinkTexts();
 
     bool Running() const { return !m_awaiting.isEmpty(); }
+    // Answers still due from the running search.
+    int SearchPending() const { return m_searchPending; }
     // The descriptor the last row click selected; nullptr for none.
     TPQTM *Selected() const { return m_selected; }
 
@@ -46,21 +46,22 @@ private:
     struct Module {
         const char *marker;
         const char *designation;
-        TPQTM BenchShared::*device;
+        TPQTM &(BenchSession::*device)();
         int row;
     };
     static const Module kModules[3];
 
+    // Every answer of the device name task.
+    void IdentificationAnswer(int mbAddr, const QVariant &value, int result);
     void Identify(int mbAddr, const QString &text);
     void Finish();
     void SetCell(int row, int column, const QString &text);
-    TPQTM &Device(const Module &m) { return m_shared.*(m.device); }
+    TPQTM &Device(const Module &m) { return (m_session.*(m.device))(); }
 
-    IMBComMaster &m_mbcm;
-    BenchShared &m_shared;
+    BenchSession &m_session;
     Controls m_ui;
     TMProFrm *m_mpro;
-    std::function<bool()> m_linkOpen;
+    int m_searchPending = 0;
     // Addresses of the current search that have not answered yet; an answer from
     // any other address belongs to an older search and is ignored.
     QSet<int> m_awaiting;

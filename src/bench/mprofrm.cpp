@@ -83,8 +83,8 @@ int TMProFrm::EntryOf(int item) const
 bool TMProFrm::writeIni()
 {
     IniFile ini(kIni);
-    if (Shared)
-        WriteTypeList(ini, Shared->ImrDev.Adr, Shared->UsiDev.Adr, Shared->IptDev.Adr, Prib);
+    if (Session)
+        WriteTypeList(ini, Session->ImrDev().Adr, Session->UsiDev().Adr, Session->IptDev().Adr, Prib);
     else
         WriteTypeList(ini, Imr, Usi, IPT, Prib);
     if (!ini.UpdateFile()) {

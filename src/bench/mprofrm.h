@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/benchshared.h"
+#include "session/benchsession.h"
 
 #include <QDialog>
 #include <QList>
@@ -28,7 +28,7 @@ public:
     int Usi = 0;
     int IPT = 0;
     // Descriptors whose addresses writeIni stores; without them Imr, Usi, IPT are stored.
-    BenchShared *Shared = nullptr;
+    BenchSession *Session = nullptr;
 
     // Loads the list and the addresses; a missing "QTM.ini" leaves both as they are.
     void readINI();

@@ -1,8 +1,8 @@
 #include "bench/tfrminit.h"
 #include "ui_tfrminit.h"
 
-#include "link/benchqids.h"
-#include "link/benchshared.h"
+#include "session/benchqids.h"
+#include "session/benchsession.h"
 #include "link/conventions.h"
 #include "link/imbcommaster.h"
 
@@ -29,22 +29,20 @@ TFrmInit::TFrmInit(QWidget *parent) : QDialog(parent), ui(new Ui::TFrmInit)
 
 TFrmInit::~TFrmInit() = default;
 
-void TFrmInit::Bind(IMBComMaster *mbcm, BenchShared *shared)
+void TFrmInit::Bind(BenchSession *session)
 {
-    if (m_mbcm)
+    if (m_session)
         return;
-    m_mbcm = mbcm;
-    m_shared = shared;
-    connect(mbcm, &IMBComMaster::OnChangeConnected, this, [this](bool connected) {
+    m_session = session;
+    m_mbcm = session->BenchClient();
+    connect(session, &BenchSession::BenchLinkChanged, this, [this](bool connected) {
         Connecting = connected;
         Wake();
     });
-    // The exchange handler has set `writing` when this runs.
-    // The shared values may outlive this window or go before it: neither side unregisters.
-    m_shared->Effects[BenchQid::WriteDefaults] = [self = QPointer<TFrmInit>(this)](int, const QVariant &, int) {
-        if (self)
-            self->Wake();
-    };
+    m_session->Subscribe(BenchQid::WriteDefaults, this, [this](int, const QVariant &, int result) {
+        writing = result != 0 ? 2 : 1;
+        Wake();
+    });
 }
 
 void TFrmInit::Wake()
@@ -90,7 +88,6 @@ void TFrmInit::Button1Click()
         return;
     ui->Memo1->clear();
     InitStop = false;
-    m_mbcm->SetDeviceAddres(0);
     // One run at a time: the waits below let clicks through.
     ui->Button1->setEnabled(false);
     const auto finish = qScopeGuard([this] { ui->Button1->setEnabled(true); });
@@ -110,9 +107,10 @@ void TFrmInit::Button1Click()
         Add(QStringLiteral("Ok"));
         const QVariantList defaults = {TypedValue(0, dtUInt8), TypedValue(3, dtUInt8),
                                        TypedValue(0, dtUInt8)};
-        m_mbcm->WriteHoldRegs(BenchQid::WriteDefaults, 0, 0, defaults);
-        Add(QStringLiteral("Запись адреса..."));
+        // The one write meant for every module on the line.
         writing = -1;
+        (void)m_session->BenchBroadcast().WriteHoldRegs(BenchQid::WriteDefaults, 0, 0, defaults);
+        Add(QStringLiteral("Запись адреса..."));
         if (!WaitFor([this] { return writing != -1; }))
             return;
         // The modules take their new settings; nothing else is sent meanwhile.

@@ -10,7 +10,7 @@ class TFrmInit;
 }
 class IMBComMaster;
 class QEventLoop;
-struct BenchShared;
+class BenchSession;
 
 // Default settings: broadcasts the default link settings (address from the
 // module's own default, 9600 baud, no RTS delay) at every speed in turn.
@@ -23,7 +23,7 @@ public:
 
     // The bench client whose speed is stepped; its connection events and the
     // broadcast results (through the shared effects) end the waits.
-    void Bind(IMBComMaster *mbcm, BenchShared *shared);
+    void Bind(BenchSession *session);
 
     bool Connecting = false; // the bench link is open
     int writing = 0;         // -1 pending, 1 written, 2 failed
@@ -47,7 +47,7 @@ private:
 
     std::unique_ptr<Ui::TFrmInit> ui;
     IMBComMaster *m_mbcm = nullptr;
-    BenchShared *m_shared = nullptr;
+    BenchSession *m_session = nullptr;
     QEventLoop *m_loop = nullptr;
     bool m_woken = false;
 };

@@ -1,8 +1,8 @@
 #include "bench/tpropertyfrm.h"
 #include "ui_tpropertyfrm.h"
 
-#include "link/benchqids.h"
-#include "link/benchshared.h"
+#include "session/benchqids.h"
+#include "session/benchsession.h"
 #include "link/conventions.h"
 #include "link/imbcommaster.h"
 #include "link/keyfilters.h"
@@ -42,10 +42,10 @@ TPropertyFrm::TPropertyFrm(QWidget *parent) : QDialog(parent), ui(new Ui::TPrope
 
 TPropertyFrm::~TPropertyFrm() = default;
 
-void TPropertyFrm::Bind(IMBComMaster *mbcm, BenchShared *shared)
+void TPropertyFrm::Bind(BenchSession *session)
 {
-    m_mbcm = mbcm;
-    m_shared = shared;
+    m_session = session;
+    m_mbcm = session->BenchClient();
 }
 
 void TPropertyFrm::showEvent(QShowEvent *event)
@@ -76,8 +76,8 @@ void TPropertyFrm::FormActivate()
 
 bool TPropertyFrm::WriteByte(int qid, int reg, int value, Mailbox &mailbox)
 {
-    m_mbcm->SetDeviceAddres(Prib->Adr);
-    m_mbcm->WriteHoldRegs(qid, 0, reg, TypedValue(value, dtUInt8));
+    if (!m_session->BenchModule(*Prib).WriteHoldRegs(qid, 0, reg, TypedValue(value, dtUInt8)))
+        return false;
     const int result = WaitResult(mailbox);
     if (result != 0)
         Messages::Show(ResultText(result));
@@ -90,7 +90,7 @@ void TPropertyFrm::Button2Click()
     if (!Prib || !m_mbcm ||
         !FieldValue(ui->EdtAdr->text(), 1, kMaxSlave, QStringLiteral("Адрес прибора"), &adr))
         return;
-    if (WriteByte(BenchQid::WriteModuleAddress, 0, adr, m_shared->ResAdr))
+    if (WriteByte(BenchQid::WriteModuleAddress, 0, adr, m_session->Box().ResAdr))
         Prib->Adr = quint8(adr);
 }
 
@@ -99,7 +99,7 @@ void TPropertyFrm::Button3Click()
     int rts = 0;
     if (!Prib || !m_mbcm || !FieldValue(ui->EdtRts->text(), 0, 255, QStringLiteral("Задержка RTS"), &rts))
         return;
-    WriteByte(BenchQid::WriteModuleRts, 2, rts, m_shared->ResRts);
+    WriteByte(BenchQid::WriteModuleRts, 2, rts, m_session->Box().ResRts);
 }
 
 void TPropertyFrm::Button5Click()
@@ -111,7 +111,7 @@ void TPropertyFrm::Button5Click()
         Messages::Show(QStringLiteral("Не выбрана скорость"));
         return;
     }
-    WriteByte(BenchQid::WriteModuleSpeed, 1, code, m_shared->ResSpeed);
+    WriteByte(BenchQid::WriteModuleSpeed, 1, code, m_session->Box().ResSpeed);
 }
 
 void TPropertyFrm::Button1Click()

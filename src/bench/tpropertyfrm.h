@@ -10,7 +10,7 @@ class TPropertyFrm;
 }
 class IMBComMaster;
 class QComboBox;
-struct BenchShared;
+class BenchSession;
 struct TPQTM;
 class Mailbox;
 
@@ -24,7 +24,7 @@ public:
     ~TPropertyFrm() override;
 
     // The bench client and the shared mailboxes its writes report to.
-    void Bind(IMBComMaster *mbcm, BenchShared *shared);
+    void Bind(BenchSession *session);
     // The module shown and changed; set by the grid of the configuration page.
     TPQTM *Prib = nullptr;
 
@@ -45,5 +45,5 @@ private:
 
     std::unique_ptr<Ui::TPropertyFrm> ui;
     IMBComMaster *m_mbcm = nullptr;
-    BenchShared *m_shared = nullptr;
+    BenchSession *m_session = nullptr;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/benchshared.h"
+#include "session/benchtypes.h"
 
 #include <QList>
 #include <QString>

@@ -3,7 +3,7 @@
 #include "ui_tcalcfrm.h"
 
 #include "link/conventions.h"
-#include "link/imbcommaster.h"
+#include "session/benchsession.h"
 #include "link/inifile.h"
 #include "link/windowplacement.h"
 
@@ -28,7 +28,8 @@ constexpr int kTableReg = 0xC02C;
 
 } // namespace
 
-TcalcFrm::TcalcFrm(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TcalcFrm>())
+TcalcFrm::TcalcFrm(BenchSession &session, QWidget *parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TcalcFrm>()), m_session(session), m_in(session.Calc())
 {
     setWindowFlag(Qt::Window);
     ui->setupUi(this);
@@ -39,6 +40,31 @@ TcalcFrm::TcalcFrm(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<U
     connect(ui->BtnClear, &QPushButton::clicked, this, &TcalcFrm::BtnClearClick);
     connect(ui->Button1, &QPushButton::clicked, this, &TcalcFrm::Button1Click);
     resize(sizeHint());
+    connect(&m_in, &CalcInputs::QEtalonChanged, this, [this](double x) {
+        ShowNumber(ui->edtqe, x, 3);
+        CalcQ();
+    });
+    connect(&m_in, &CalcInputs::QIzmChanged, this, &TcalcFrm::OnQIzm);
+    connect(&m_in, &CalcInputs::IIzmChanged, this, &TcalcFrm::OnIIzm);
+    connect(&m_in, &CalcInputs::VEtalonChanged, this, [this](double x) {
+        ShowNumber(ui->edtVe, x, 3);
+        CalcV();
+    });
+    connect(&m_in, &CalcInputs::VIzmChanged, this, &TcalcFrm::OnVIzm);
+    connect(&m_in, &CalcInputs::ImpIzmChanged, this, &TcalcFrm::OnImpIzm);
+    connect(&m_in, &CalcInputs::SlotChanged, this, [this] {
+        if (m_in.Toki())
+            CalcQ();
+    });
+    connect(&m_in, &CalcInputs::TokiChanged, this, [this] {
+        if (m_in.Slot())
+            CalcQ();
+    });
+    connect(&m_in, &CalcInputs::StatusTextChanged, SBPanel, &QLabel::setText);
+    m_session.SubscribeFlowmeter(QidSlotTypes, this,
+                                 [this](int, const QVariant &value, int result) { SlotTypesRead(value, result); });
+    m_session.SubscribeFlowmeter(QidToki, this,
+                                 [this](int, const QVariant &value, int result) { TableRead(value, result); });
     FormCreate();
 }
 
@@ -54,8 +80,6 @@ void TcalcFrm::FormCreate()
                         ini.ReadInteger(kSection, QStringLiteral("top"), y()));
     const QScreen *screen = QGuiApplication::primaryScreen();
     move(screen ? PlaceWindow(stored, frameGeometry().size(), screen->geometry()) : stored);
-    ReadingSlot = false;
-    ReadingToki = false;
     ci = 0;
     cimp = 0;
     StartRead = false;
@@ -70,26 +94,11 @@ void TcalcFrm::FormDestroy()
     ini.UpdateFile();
 }
 
-void TcalcFrm::SetFlowmeterLink(IMBComMaster *client, std::function<bool()> connected)
+void TcalcFrm::OnQIzm(double x)
 {
-    MBCM = client;
-    FPRiborConnected = std::move(connected);
-}
-
-void TcalcFrm::SetQEtalon(double x)
-{
-    FQEtalon = x;
-    ShowNumber(ui->edtqe, x, 3);
-    CalcQ();
-}
-
-void TcalcFrm::SetQIzm(double x)
-{
-    FQIzm = x;
-    ++m_readings[0];
     ShowNumber(ui->edtqi, x, 3);
     if (StartRead) {
-        if (QStat.Add(FQIzm)) {
+        if (QStat.Add(x)) {
             ShowNumber(ui->edtmaxq, QStat.Max(), 4);
             ShowNumber(ui->edtminq, QStat.Min(), 4);
             ShowNumber(ui->EdtAvgQ, QStat.Mean(), 4);
@@ -99,67 +108,42 @@ void TcalcFrm::SetQIzm(double x)
     CalcQ();
 }
 
-void TcalcFrm::SetIIzm(double x)
+void TcalcFrm::OnIIzm(double x)
 {
-    FIIzm = x;
-    ++m_readings[1];
     ShowNumber(ui->edtii, x, 3);
     if (ci < std::numeric_limits<qint32>::max())
         ++ci;
     CalcQ();
 }
 
-void TcalcFrm::SetVEtalon(double x)
+void TcalcFrm::OnVIzm(double x)
 {
-    FVEtalon = x;
-    ShowNumber(ui->edtVe, x, 3);
-    CalcV();
-}
-
-void TcalcFrm::SetVIzm(double x)
-{
-    FVIzm = x;
-    ++m_readings[2];
     ShowNumber(ui->edtVi, x, 3);
     cimp = 0;
     CalcV();
 }
 
-void TcalcFrm::SetImpIzm(double x)
+void TcalcFrm::OnImpIzm(double x)
 {
-    FImpIzm = x;
-    ++m_readings[3];
     ShowNumber(ui->edtimp, x, 3);
     if (cimp < std::numeric_limits<qint32>::max())
         ++cimp;
     CalcV();
 }
 
-void TcalcFrm::SetSlot(int s)
+void TcalcFrm::SlotTypesRead(const QVariant &value, int result)
 {
-    if (s != 0 && s != 1)
-        return;
-    FSlot = s;
-    ReadingSlot = true;
-    if (ReadingToki)
-        CalcQ();
+    if (result == 0)
+        if (const auto slot = CalcMath::CurrentSlotFromTypes(value))
+            m_in.SetSlot(*slot);
+    m_in.SetStatusText(QStringLiteral("Тип доп. слотов: ") + ResultText(result));
 }
 
-void TcalcFrm::SetToki(const QVariant &table)
+void TcalcFrm::TableRead(const QVariant &value, int result)
 {
-    const auto numbers = CalcMath::TableFromVariant(table);
-    if (!numbers)
-        return;
-    ReadingToki = true;
-    FToki = table;
-    FTokiS = *numbers;
-    if (ReadingSlot)
-        CalcQ();
-}
-
-void TcalcFrm::SetStatusText(const QString &text)
-{
-    SBPanel->setText(text);
+    if (result == 0)
+        m_in.SetToki(value);
+    m_in.SetStatusText(QStringLiteral("Значения токов ") + ResultText(result));
 }
 
 QString TcalcFrm::StatusText() const
@@ -169,36 +153,37 @@ QString TcalcFrm::StatusText() const
 
 void TcalcFrm::CalcQ()
 {
-    const auto eQ = CalcMath::RelativeErrorPercent(FQEtalon, FQIzm);
+    const auto eQ = CalcMath::RelativeErrorPercent(m_in.QEtalon(), m_in.QIzm());
     if (!eQ)
         return;
     ShowError(ui->lblqproc, *eQ);
-    if (!ReadingToki)
+    const auto table = m_in.Toki();
+    if (!table)
         return;
-    const CalcMath::SlotEntries entries = CalcMath::SlotCalibration(FTokiS, FSlot);
+    const CalcMath::SlotEntries entries = CalcMath::SlotCalibration(*table, m_in.Slot().value_or(0));
     ShowNumber(ui->edti4, entries.i4, 3);
     ShowNumber(ui->edti20, entries.i20, 3);
-    if (!ReadingSlot || ci == 0)
+    if (!m_in.Slot() || ci == 0)
         return;
-    const auto ic = CalcMath::ExpectedCurrent(CalcMath::NominalCurrent(FQIzm), entries.i4, entries.i20);
+    const auto ic = CalcMath::ExpectedCurrent(CalcMath::NominalCurrent(m_in.QIzm()), entries.i4, entries.i20);
     if (!ic)
         return;
     ShowNumber(ui->edtie, *ic, 3);
-    if (const auto eI = CalcMath::RelativeErrorPercent(*ic, FIIzm))
+    if (const auto eI = CalcMath::RelativeErrorPercent(*ic, m_in.IIzm()))
         ShowError(ui->lbliproc, *eI);
 }
 
 void TcalcFrm::CalcV()
 {
-    const auto eV = CalcMath::RelativeErrorPercent(FVEtalon, FVIzm);
+    const auto eV = CalcMath::RelativeErrorPercent(m_in.VEtalon(), m_in.VIzm());
     if (!eV)
         return;
     ShowError(ui->lblVproc, *eV);
     if (cimp == 0)
         return;
-    const double vp = CalcMath::PulseVolume(FImpIzm);
+    const double vp = CalcMath::PulseVolume(m_in.ImpIzm());
     ui->lblimp->setText(std::isfinite(vp) ? Fmt4(vp) : kNoNumber);
-    if (const auto eP = CalcMath::RelativeErrorPercent(FVIzm, vp))
+    if (const auto eP = CalcMath::RelativeErrorPercent(m_in.VIzm(), vp))
         ShowError(ui->lblVproc2, *eP);
 }
 
@@ -215,15 +200,12 @@ void TcalcFrm::BtnClearClick()
 
 void TcalcFrm::Button1Click()
 {
-    if (!MBCM)
+    if (!m_session.FlowmeterConnected())
         return;
-    const bool connected = FPRiborConnected ? FPRiborConnected() : MBCM->Connected();
-    if (!connected)
-        return;
-    ReadingSlot = false;
-    ReadingToki = false;
-    MBCM->ReadHoldRegs(QidSlotTypes, 0, kSlotTypesReg, dtUInt8, 2);
-    MBCM->ReadHoldRegs(QidToki, 0, kTableReg, dtFloat32, CalcMath::TableSize);
+    m_in.ForgetSlotAndTable();
+    const ModuleLink flowmeter = m_session.Flowmeter();
+    (void)flowmeter.ReadHoldRegs(QidSlotTypes, 0, kSlotTypesReg, dtUInt8, 2);
+    (void)flowmeter.ReadHoldRegs(QidToki, 0, kTableReg, dtFloat32, CalcMath::TableSize);
 }
 
 void TcalcFrm::ShowNumber(QLineEdit *edit, double value, int decimals)
@@ -239,10 +221,11 @@ void TcalcFrm::ShowError(QLabel *label, double percent)
     label->setText(std::isfinite(percent) ? FmtPercent4(percent) : kNoNumber);
 }
 
-std::pair<double, double> TcalcFrm::CurrentEntries() const
+std::pair<double, double> TcalcFrm::CurrentEntries(const CalcInputs &in)
 {
-    if (!ReadingToki)
+    const auto table = in.Toki();
+    if (!table)
         return {4.0, 20.0};
-    const CalcMath::SlotEntries e = CalcMath::SlotCalibration(FTokiS, FSlot);
+    const CalcMath::SlotEntries e = CalcMath::SlotCalibration(*table, in.Slot().value_or(0));
     return {e.i4, e.i20};
 }

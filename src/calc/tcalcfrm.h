@@ -1,16 +1,15 @@
 #pragma once
 
-#include "calc/calcmath.h"
-#include "flowmeter/calcsink.h"
+#include "session/calcmath.h"
+#include "session/calcinputs.h"
 
 #include <QMainWindow>
 #include <QVariant>
 
-#include <functional>
 #include <memory>
 #include <utility>
 
-class IMBComMaster;
+class BenchSession;
 class QLabel;
 class QLineEdit;
 
@@ -19,9 +18,10 @@ namespace Ui
 class TcalcFrm;
 }
 
-// The error calculator: other windows hand it reference and measured values
-// through its properties, and every setter redraws the errors at once.
-class TcalcFrm : public QMainWindow, public ICalcSink
+// The error calculator: the view of the session's calculator inputs. Every value
+// the features write there redraws the errors at once; the setters here write
+// the same inputs.
+class TcalcFrm : public QMainWindow
 {
     Q_OBJECT
     Q_PROPERTY(double QEtalon READ QEtalon WRITE SetQEtalon)
@@ -37,38 +37,32 @@ public:
     static constexpr int QidSlotTypes = 41;
     static constexpr int QidToki = 42;
 
-    explicit TcalcFrm(QWidget *parent = nullptr);
+    explicit TcalcFrm(BenchSession &session, QWidget *parent = nullptr);
     ~TcalcFrm() override;
 
-    double QEtalon() const { return FQEtalon; }
-    void SetQEtalon(double x);
-    double QIzm() const { return FQIzm; }
-    void SetQIzm(double x) override;
-    double IIzm() const { return FIIzm; }
-    void SetIIzm(double x);
-    double VEtalon() const { return FVEtalon; }
-    void SetVEtalon(double x);
-    double VIzm() const { return FVIzm; }
-    void SetVIzm(double x) override;
-    double ImpIzm() const { return FImpIzm; }
-    void SetImpIzm(double x);
-    int Slot() const { return FSlot; }
-    // How many values each measured property has received: QIzm, IIzm, VIzm, ImpIzm.
-    enum Measured { kQIzm, kIIzm, kVIzm, kImpIzm };
-    quint64 Readings(Measured which) const { return m_readings[which]; }
-    // The 4 and 20 mA entries of the slot's table; 4 and 20 until a table arrived.
-    std::pair<double, double> CurrentEntries() const;
+    CalcInputs &Inputs() const { return m_in; }
+    double QEtalon() const { return m_in.QEtalon(); }
+    void SetQEtalon(double x) { m_in.SetQEtalon(x); }
+    double QIzm() const { return m_in.QIzm(); }
+    void SetQIzm(double x) { m_in.SetQIzm(x); }
+    double IIzm() const { return m_in.IIzm(); }
+    void SetIIzm(double x) { m_in.SetIIzm(x); }
+    double VEtalon() const { return m_in.VEtalon(); }
+    void SetVEtalon(double x) { m_in.SetVEtalon(x); }
+    double VIzm() const { return m_in.VIzm(); }
+    void SetVIzm(double x) { m_in.SetVIzm(x); }
+    double ImpIzm() const { return m_in.ImpIzm(); }
+    void SetImpIzm(double x) { m_in.SetImpIzm(x); }
+    int Slot() const { return m_in.Slot().value_or(0); }
     // Only 0 and 1 name a slot; anything else is refused.
-    void SetSlot(int s) override;
-    QVariant Toki() const { return FToki; }
+    void SetSlot(int s) { m_in.SetSlot(s); }
+    QVariant Toki() const { return m_in.TokiValue(); }
     // A table that is not eight numbers is refused and leaves the old one.
-    void SetToki(const QVariant &table) override;
-    void SetStatusText(const QString &text) override;
+    void SetToki(const QVariant &table) { m_in.SetToki(table); }
+    void SetStatusText(const QString &text) { m_in.SetStatusText(text); }
     QString StatusText() const;
-
-    // The flowmeter client and the flowmeter link's state, for "Считать".
-    // Without a `connected` test the client's own Connected() is used.
-    void SetFlowmeterLink(IMBComMaster *client, std::function<bool()> connected = {});
+    // The 4 and 20 mA entries of the slot's table; 4 and 20 until a table arrived.
+    static std::pair<double, double> CurrentEntries(const CalcInputs &in);
 
 private Q_SLOTS:
     void btnStartClick();
@@ -76,6 +70,12 @@ private Q_SLOTS:
     void Button1Click();
 
 private:
+    void OnQIzm(double x);
+    void OnIIzm(double x);
+    void OnVIzm(double x);
+    void OnImpIzm(double x);
+    void SlotTypesRead(const QVariant &value, int result);
+    void TableRead(const QVariant &value, int result);
     void FormCreate();
     void FormDestroy();
     void CalcQ();
@@ -85,21 +85,8 @@ private:
 
     std::unique_ptr<Ui::TcalcFrm> ui;
     QLabel *SBPanel = nullptr;
-    IMBComMaster *MBCM = nullptr;
-    std::function<bool()> FPRiborConnected;
-
-    double FQEtalon = 0;
-    double FQIzm = 0;
-    double FVEtalon = 0;
-    double FVIzm = 0;
-    double FImpIzm = 0;
-    double FIIzm = 0;
-    QVariant FToki;
-    CalcMath::CurrentTable FTokiS{};
-    int FSlot = 0;
-    bool ReadingToki = false;
-    quint64 m_readings[4] = {0, 0, 0, 0};
-    bool ReadingSlot = false;
+    BenchSession &m_session;
+    CalcInputs &m_in;
     bool StartRead = false;
     CalcMath::FlowStatistics QStat;
     qint32 ci = 0;

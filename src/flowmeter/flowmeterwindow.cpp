@@ -144,14 +144,14 @@ bool FlowmeterWindow::WriteField(const RegisterField &field, int canal)
     QVariant value;
     if (!field.Typed(&value))
         return false;
-    MBCM->WriteHoldRegs(field.WriteQid, 0, field.Address(canal), value);
-    return true;
+    return Flowmeter().WriteHoldRegs(field.WriteQid, 0, field.Address(canal), value);
 }
 
 void FlowmeterWindow::ReadField(const RegisterField &field, int canal, int count, bool input)
 {
+    const ModuleLink flowmeter = Flowmeter();
     if (input)
-        MBCM->ReadInputRegs(field.ReadQid, 0, field.Address(canal), field.ReadType, count);
+        (void)flowmeter.ReadInputRegs(field.ReadQid, 0, field.Address(canal), field.ReadType, count);
     else
-        MBCM->ReadHoldRegs(field.ReadQid, 0, field.Address(canal), field.ReadType, count);
+        (void)flowmeter.ReadHoldRegs(field.ReadQid, 0, field.Address(canal), field.ReadType, count);
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "link/benchshared.h"
+#include "session/benchsession.h"
 #include "link/conventions.h"
-#include "link/imbcommaster.h"
 
 #include <QString>
 #include <QVariant>
@@ -10,18 +9,13 @@
 
 #include <functional>
 
-class FlowmeterLink;
 class QLabel;
 class QLineEdit;
 class QStatusBar;
 
-// What the flowmeter windows need from the main window besides the flowmeter client.
+// What the flowmeter windows need besides the session.
 struct FlowWindowContext {
-    std::function<bool()> PriborConnected; // the flowmeter link is open
-    std::function<bool()> ServerConnected; // the bench link is open
-    std::function<void()> RestartPolling;  // sent: has run when the call returns
-    IMBComMaster *Bench = nullptr;         // the bench client, for the current meter
-    BenchShared *Shared = nullptr;
+    std::function<void()> RestartPolling; // sent: has run when the call returns
 };
 
 // Window positions in "QTM.ini", keys "left" and "top" of the window's own section;
@@ -53,26 +47,29 @@ struct RegisterField {
     QString Text(const QVariant &value) const;
 };
 
-// What both flowmeter windows are: a window on the flowmeter link bound to the
-// main window's client and register descriptor, with a status bar and a place
-// of its own in "QTM.ini".
+// What both flowmeter windows are: a window on the flowmeter link of the session
+// and its register descriptor, with a status bar and a place of its own in "QTM.ini".
 class FlowmeterWindow : public QWidget
 {
     Q_OBJECT
 public:
     ~FlowmeterWindow() override;
 
-    IMBComMaster *MBCM = nullptr;
-    TPribor *Pribor = nullptr; // the main window's working descriptor
+    BenchSession *Session = nullptr;
+    TPribor *Pribor = nullptr; // the session's working descriptor
     int Canal = 0;
     FlowWindowContext Context;
 
-    bool Connected() const { return Context.PriborConnected && Context.PriborConnected(); }
+    bool Connected() const { return Session && Session->FlowmeterConnected(); }
+    // Where this window's requests go.
+    ModuleLink Flowmeter() const { return Session->Flowmeter(); }
+    // This window owns the results of that flowmeter QID.
+    void Subscribe(int qid, ResultHandler handler) { Session->SubscribeFlowmeter(qid, this, std::move(handler)); }
     QLabel *SBPanel() const { return m_sbPanel; }
     void SetStatus(const QString &text);
 
-    // Routes the results of this window's own tasks.
-    virtual void InstallCompletions(FlowmeterLink &link) = 0;
+    // Subscribes to the results of this window's own tasks.
+    virtual void SubscribeResults() = 0;
 
 protected:
     FlowmeterWindow(const QString &section, QWidget *parent);

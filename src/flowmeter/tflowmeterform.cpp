@@ -1,7 +1,6 @@
 #include "flowmeter/tflowmeterform.h"
 #include "ui_tflowmeterform.h"
 
-#include "flowmeter/flowmeterlink.h"
 #include "link/conventions.h"
 #include "link/radiogroup.h"
 
@@ -71,7 +70,7 @@ void TFlowMeterForm::Button1Click()
 {
     if (!Connected())
         return;
-    MBCM->WriteHoldRegs(kQidReset, 0, kRegReset + (Canal == 1 ? 1 : 0), TypedValue(kResetValue, dtUInt8));
+    (void)Flowmeter().WriteHoldRegs(kQidReset, 0, kRegReset + (Canal == 1 ? 1 : 0), TypedValue(kResetValue, dtUInt8));
 }
 
 void TFlowMeterForm::Button6Click()
@@ -86,14 +85,14 @@ void TFlowMeterForm::Button6Click()
 
 void TFlowMeterForm::chbImitClick()
 {
-    MBCM->WriteHoldBins(kQidImit, 0, kCoilImit, TypedValue(ui->chbImit->isChecked(), dtBool));
+    (void)Flowmeter().WriteHoldBins(kQidImit, 0, kCoilImit, TypedValue(ui->chbImit->isChecked(), dtBool));
 }
 
 void TFlowMeterForm::RGWorkClick()
 {
     if (!Connected() || m_rgWork->ItemIndex() < 0)
         return;
-    MBCM->WriteHoldRegs(kQidMode, 0, kRegMode, TypedValue(m_rgWork->ItemIndex(), dtUInt8));
+    (void)Flowmeter().WriteHoldRegs(kQidMode, 0, kRegMode, TypedValue(m_rgWork->ItemIndex(), dtUInt8));
 }
 
 void TFlowMeterForm::Button5Click()
@@ -114,7 +113,7 @@ void TFlowMeterForm::cbxOutChange()
         return;
     const QVariant value = TypedValue(ui->cbxOut->currentIndex(), dtUInt16);
     SetStatus(QString());
-    MBCM->WriteHoldRegs(kQidOut, 0, kRegOut, value);
+    (void)Flowmeter().WriteHoldRegs(kQidOut, 0, kRegOut, value);
 }
 
 void TFlowMeterForm::Button2Click()
@@ -138,24 +137,24 @@ void TFlowMeterForm::ShowUzsStatus(int wParam, qint32 lParam)
     ui->lblErr->setText((status & kNoSignal) ? QStringLiteral("НЕТ УЗС") : QStringLiteral("OK"));
 }
 
-void TFlowMeterForm::InstallCompletions(FlowmeterLink &link)
+void TFlowMeterForm::SubscribeResults()
 {
     const auto status = [this](const QString &prefix) {
         return [this, prefix](int, const QVariant &, int result) { SetStatus(prefix + ResultText(result)); };
     };
-    link.SetCompletion(kQidReset, status(QStringLiteral("Сброс оъема: ")));
-    link.SetCompletion(kQidImit, [this](int, const QVariant &, int result) {
+    Subscribe(kQidReset, status(QStringLiteral("Сброс оъема: ")));
+    Subscribe(kQidImit, [this](int, const QVariant &, int result) {
         SetStatus(result ? QStringLiteral("8: ") + ResultText(result)
                          : QStringLiteral("подключ. имитатора ОК"));
     });
-    link.SetCompletion(kQidMode, [this](int, const QVariant &, int result) {
+    Subscribe(kQidMode, [this](int, const QVariant &, int result) {
         SetStatus(result ? QStringLiteral("9: ") + ResultText(result) : QStringLiteral("режим работы ОК"));
     });
-    link.SetCompletion(kQidOut, status(QStringLiteral("Импульсный выход: ")));
+    Subscribe(kQidOut, status(QStringLiteral("Импульсный выход: ")));
     for (const RegisterField *f : {&m_shift, &m_otsek, &m_window}) {
-        link.SetCompletion(f->ReadQid, [this, f](int, const QVariant &value, int result) {
+        Subscribe(f->ReadQid, [this, f](int, const QVariant &value, int result) {
             f->Edit->setText(result ? ResultText(result) : f->Text(value));
         });
-        link.SetCompletion(f->WriteQid, status(f->WriteStatus));
+        Subscribe(f->WriteQid, status(f->WriteStatus));
     }
 }

@@ -28,7 +28,7 @@ public:
     // lParam the status word of channel 1 in its low and of channel 2 in its high 16 bits.
     void ShowUzsStatus(int wParam, qint32 lParam);
 
-    void InstallCompletions(FlowmeterLink &link) override;
+    void SubscribeResults() override;
 
 public Q_SLOTS:
     void rgCanalClick();

@@ -1,7 +1,6 @@
 #include "flowmeter/tflowmeterformgs.h"
 #include "ui_tflowmeterformgs.h"
 
-#include "flowmeter/flowmeterlink.h"
 #include "flowmeter/tgsform1.h"
 #include "link/conventions.h"
 #include "link/messages.h"
@@ -124,7 +123,7 @@ void TFlowMeterFormGS::ApplyChannel()
     }
     if (Context.RestartPolling)
         Context.RestartPolling();
-    MBCM->WriteHoldRegs(kQidCanal, 0, kRegCanal, TypedValue(k, dtUInt8));
+    (void)Flowmeter().WriteHoldRegs(kQidCanal, 0, kRegCanal, TypedValue(k, dtUInt8));
     ShowValues();
 }
 
@@ -135,8 +134,7 @@ void TFlowMeterFormGS::ShowValues()
         return;
     for (const ChannelSetting &s : m_settings)
         s.Field.Edit->setText(s.Field.Text(s.Values[size_t(k)]));
-    if (Context.Shared)
-        Context.Shared->AutoCircCount = int(m_settings[AC].Values[size_t(k)]);
+    Session->Values().AutoCircCount = int(m_settings[AC].Values[size_t(k)]);
 }
 
 void TFlowMeterFormGS::SetCurRegim(int v)
@@ -174,7 +172,7 @@ void TFlowMeterFormGS::Button7Click()
     HideSlotWindows();
     ui->Button7->setEnabled(false);
     ui->BtnSetup->setEnabled(false);
-    MBCM->WriteHoldRegs(kQidVerify, 0, kRegVerify, TypedValue(poverka, dtUInt8));
+    (void)Flowmeter().WriteHoldRegs(kQidVerify, 0, kRegVerify, TypedValue(poverka, dtUInt8));
 }
 
 void TFlowMeterFormGS::Button6Click()
@@ -183,8 +181,8 @@ void TFlowMeterFormGS::Button6Click()
         e->clear();
     for (const ChannelSetting &s : m_settings)
         ReadField(s.Field, 0, kStoredChannels, s.Input);
-    MBCM->ReadInputRegs(kQidCount, 0, kRegCount, dtUInt8, 1);
-    MBCM->ReadHoldRegs(kQidSlotTypes, 0, kRegSlotTypes, dtUInt8, 2);
+    (void)Flowmeter().ReadInputRegs(kQidCount, 0, kRegCount, dtUInt8, 1);
+    (void)Flowmeter().ReadHoldRegs(kQidSlotTypes, 0, kRegSlotTypes, dtUInt8, 2);
 }
 
 void TFlowMeterFormGS::Button1Click()
@@ -203,7 +201,7 @@ void TFlowMeterFormGS::Button1Click()
             return;
     for (int i = 0; i < 4; ++i) {
         const RegisterField &f = m_settings[order[i]].Field;
-        MBCM->WriteHoldRegs(f.WriteQid, 0, f.Address(k), values[i]);
+        (void)Flowmeter().WriteHoldRegs(f.WriteQid, 0, f.Address(k), values[i]);
     }
 }
 
@@ -220,7 +218,7 @@ void TFlowMeterFormGS::Button9Click()
     if (!Connected())
         return;
     if (const int k = CanalToWrite(); k >= 0)
-        MBCM->WriteHoldRegs(kQidReset, 0, kRegReset + k, TypedValue(1, dtUInt8));
+        (void)Flowmeter().WriteHoldRegs(kQidReset, 0, kRegReset + k, TypedValue(1, dtUInt8));
 }
 
 void TFlowMeterFormGS::BtnSetupClick()
@@ -235,7 +233,7 @@ void TFlowMeterFormGS::ShowAll()
 {
     if (m_gsForm1)
         m_gsForm1->ShowAll();
-    MBCM->ReadInputRegs(kQidCount, 0, kRegCount, dtUInt8, 1);
+    (void)Flowmeter().ReadInputRegs(kQidCount, 0, kRegCount, dtUInt8, 1);
     show();
 }
 
@@ -268,22 +266,22 @@ void TFlowMeterFormGS::StopCalibrations()
         m_gsForm1->StopCalibrations();
 }
 
-void TFlowMeterFormGS::InstallCompletions(FlowmeterLink &link)
+void TFlowMeterFormGS::SubscribeResults()
 {
     const auto status = [this](const QString &prefix) {
         return [this, prefix](int, const QVariant &, int result) { SetStatus(prefix + ResultText(result)); };
     };
-    link.SetCompletion(kQidVerify, [this](int, const QVariant &, int result) {
+    Subscribe(kQidVerify, [this](int, const QVariant &, int result) {
         ui->Button7->setEnabled(true);
         SetStatus(QStringLiteral("Старт/Стоп: ") + ResultText(result));
     });
-    link.SetCompletion(kQidCanal, [this](int, const QVariant &, int result) {
+    Subscribe(kQidCanal, [this](int, const QVariant &, int result) {
         if (result == 0)
             return;
         const QSignalBlocker quiet(m_rgCanal);
         m_rgCanal->SetItemIndex(-1);
     });
-    link.SetCompletion(kQidCount, [this](int, const QVariant &value, int result) {
+    Subscribe(kQidCount, [this](int, const QVariant &value, int result) {
         if (result != 0) {
             SetStatus(QStringLiteral("Кол-во каналов: ") + ResultText(result));
             return;
@@ -291,9 +289,9 @@ void TFlowMeterFormGS::InstallCompletions(FlowmeterLink &link)
         SetChannelCount(value.toInt());
         PostUserMessage(this, &TFlowMeterFormGS::ApplyChannel);
     });
-    link.SetCompletion(kQidReset, status(QStringLiteral("Сброс объема: ")));
+    Subscribe(kQidReset, status(QStringLiteral("Сброс объема: ")));
     for (ChannelSetting &s : m_settings) {
-        link.SetCompletion(s.Field.ReadQid, [this, &s](int, const QVariant &value, int result) {
+        Subscribe(s.Field.ReadQid, [this, &s](int, const QVariant &value, int result) {
             if (result != 0) {
                 if (s.Input)
                     return;
@@ -307,7 +305,7 @@ void TFlowMeterFormGS::InstallCompletions(FlowmeterLink &link)
                 ShowValues();
         });
         if (s.Field.WriteQid != 0)
-            link.SetCompletion(s.Field.WriteQid, status(s.Field.WriteStatus));
+            Subscribe(s.Field.WriteQid, status(s.Field.WriteStatus));
     }
-    TGsForm1::InstallCompletions(link, m_gsForm1);
+    TGsForm1::SubscribeResults(*this, m_gsForm1);
 }

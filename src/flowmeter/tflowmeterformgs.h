@@ -58,7 +58,7 @@ public:
     // Ends a running calibration (its STOP is sent): the program is closing.
     void StopCalibrations();
 
-    void InstallCompletions(FlowmeterLink &link) override;
+    void SubscribeResults() override;
 
 public Q_SLOTS:
     void RgCanalClick();

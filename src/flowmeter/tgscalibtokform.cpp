@@ -3,7 +3,8 @@
 
 #include "flowmeter/tflowmeterformgs.h"
 #include "flowmeter/tgsform1.h"
-#include "link/benchqids.h"
+#include "session/benchqids.h"
+#include "session/benchsession.h"
 #include "link/conventions.h"
 #include "link/messages.h"
 
@@ -31,6 +32,10 @@ TGsCalibTokForm::TGsCalibTokForm(TGsForm1 &owner, int slot, QWidget *parent)
     connect(m_timer, &QTimer::timeout, this, &TGsCalibTokForm::TimerTimer);
     connect(ui->btnStart, &QPushButton::clicked, this, &TGsCalibTokForm::btnStartClick);
     connect(ui->BtnStop, &QPushButton::clicked, this, &TGsCalibTokForm::BtnStopClick);
+    // Their waits follow the flowmeter link's own bound, and a late reply completes nothing.
+    const IMBComMaster *link = owner.Owner().Session->FlowmeterClient();
+    for (Mailbox *m : {&F29_30, &F_29_30, &F31_32})
+        m->Bind(link);
     SetSlot(slot);
     setWindowTitle(slot == 0 ? QStringLiteral("Первый слот") : QStringLiteral("Второй слот"));
     ui->Label5->setText(QStringLiteral("Подключите токовый выход %1\nк выбранному каналу ИПТ\n"
@@ -65,8 +70,7 @@ void TGsCalibTokForm::SetSlotCaption(const QString &text)
 
 bool TGsCalibTokForm::LinksUp() const
 {
-    const FlowWindowContext &c = m_owner.Owner().Context;
-    return m_owner.Owner().Connected() && c.ServerConnected && c.ServerConnected();
+    return m_owner.Owner().Connected() && m_owner.Owner().Session->BenchConnected();
 }
 
 bool TGsCalibTokForm::MayStart() const
@@ -86,14 +90,14 @@ bool TGsCalibTokForm::MayStart() const
 void TGsCalibTokForm::Start()
 {
     TFlowMeterFormGS &gs = m_owner.Owner();
-    const FlowWindowContext &c = gs.Context;
+    BenchSession &session = *gs.Session;
     if (!MayStart())
         return;
     if (!gs.Connected()) {
         Messages::Show(QStringLiteral("Не подключен прибор!"));
         return;
     }
-    if (!(c.ServerConnected && c.ServerConnected()) || !c.Shared || c.Shared->IptDev.Adr == 0 || !c.Bench) {
+    if (!session.BenchConnected() || session.IptDev().Adr == 0) {
         Messages::Show(QStringLiteral("Не подключен ИПТ!"));
         return;
     }
@@ -106,7 +110,7 @@ void TGsCalibTokForm::Start()
         StatusLabel(k)->clear();
     }
 
-    gs.MBCM->WriteHoldRegs(QidStart(s), 0, kRegMode + s, TypedValue(kStart, dtUInt8));
+    (void)gs.Flowmeter().WriteHoldRegs(QidStart(s), 0, kRegMode + s, TypedValue(kStart, dtUInt8));
     if (WaitResult(F29_30) != 0) {
         Messages::Show(QStringLiteral("Не удалось записать команду START"));
         regim = 0;
@@ -120,7 +124,7 @@ void TGsCalibTokForm::Start()
     for (int k = 0; k < CurrentCalibration::kPoints; ++k) {
         timecounter = 0;
         ForI = k;
-        gs.MBCM->WriteHoldRegs(QidPoint(s), 0, kRegPoint + s, TypedValue(k, dtUInt8));
+        (void)gs.Flowmeter().WriteHoldRegs(QidPoint(s), 0, kRegPoint + s, TypedValue(k, dtUInt8));
         const int point = WaitResult(F31_32);
         if (regim == 0) // "Остановить" while the point was acknowledged: Stop has run
             return;
@@ -137,9 +141,11 @@ void TGsCalibTokForm::Start()
                 Stop();
                 return;
             }
-            c.Bench->SetDeviceAddres(c.Shared->IptDev.Adr);
-            c.Bench->ReadInputRegs(BenchQid::ReadIptCurCal, 0, kIptCurrents, dtFloat32, kIptChannels);
-            WaitResult(c.Shared->ResIptCurCal);
+            if (!session.Ipt().ReadInputRegs(BenchQid::ReadIptCurCal, 0, kIptCurrents, dtFloat32, kIptChannels)) {
+                Stop();
+                return;
+            }
+            WaitResult(session.Box().ResIptCurCal);
         }
         if (regim == 0)
             return;
@@ -147,8 +153,8 @@ void TGsCalibTokForm::Start()
 
     if (CurrentCalibration::WithinTolerance(Tok)) {
         for (int k = 0; k < CurrentCalibration::kPoints; ++k)
-            gs.MBCM->WriteHoldRegs(QidTable(s, k), 0, CurrentCalibration::TableRegister(k, s),
-                                   TypedValue(Tok[size_t(k)], dtFloat32));
+            (void)gs.Flowmeter().WriteHoldRegs(QidTable(s, k), 0, CurrentCalibration::TableRegister(k, s),
+                                               TypedValue(Tok[size_t(k)], dtFloat32));
     } else {
         Messages::Show(
             QStringLiteral("Значения токов отличаются от эталонных\nна значения больше допустимых\n"
@@ -166,7 +172,7 @@ void TGsCalibTokForm::Stop()
     regim = 0;
     SetSlotCaption(kSlotCaption);
     TFlowMeterFormGS &gs = m_owner.Owner();
-    gs.MBCM->WriteHoldRegs(QidStop(FSlot), 0, kRegMode + FSlot, TypedValue(kStopValue, dtUInt8));
+    (void)gs.Flowmeter().WriteHoldRegs(QidStop(FSlot), 0, kRegMode + FSlot, TypedValue(kStopValue, dtUInt8));
     if (WaitResult(F_29_30) != 0)
         Messages::Show(QStringLiteral("Не удалось записать команду STOP"));
 }

@@ -2,7 +2,6 @@
 #include "ui_tgsform1.h"
 
 #include "flowmeter/currentcalibration.h"
-#include "flowmeter/flowmeterlink.h"
 #include "flowmeter/tflowmeterformgs.h"
 #include "flowmeter/tgscalibtokform.h"
 #include "link/conventions.h"
@@ -89,14 +88,14 @@ void TGsForm1::StopCalibrations()
 void TGsForm1::Button2Click()
 {
     if (m_owner.Connected())
-        m_owner.MBCM->ReadHoldRegs(kQidRead, 0, kRegSlot1, dtUInt8, 2);
+        (void)m_owner.Flowmeter().ReadHoldRegs(kQidRead, 0, kRegSlot1, dtUInt8, 2);
 }
 
 void TGsForm1::WriteSlotType(int qid, int reg, int index)
 {
     if (!m_owner.Connected() || index < 0)
         return;
-    m_owner.MBCM->WriteHoldRegs(qid, 0, reg, TypedValue(index, dtUInt8));
+    (void)m_owner.Flowmeter().WriteHoldRegs(qid, 0, reg, TypedValue(index, dtUInt8));
 }
 
 void TGsForm1::Button1Click()
@@ -152,33 +151,33 @@ void TGsForm1::SlotTypeWritten(int result)
         PostUserMessage(this, &TGsForm1::Button2Click);
 }
 
-void TGsForm1::InstallCompletions(FlowmeterLink &link, const QPointer<TGsForm1> &form)
+void TGsForm1::SubscribeResults(FlowmeterWindow &owner, const QPointer<TGsForm1> &form)
 {
-    link.SetCompletion(kQidRead, [&form](int, const QVariant &value, int result) {
+    owner.Subscribe(kQidRead, [&form](int, const QVariant &value, int result) {
         if (form)
             form->SlotTypesRead(value, result);
     });
     for (int qid : {kQidWrite1, kQidWrite2})
-        link.SetCompletion(qid, [&form](int, const QVariant &, int result) {
+        owner.Subscribe(qid, [&form](int, const QVariant &, int result) {
             if (form)
                 form->SlotTypeWritten(result);
         });
     const auto calib = [&form](int slot) { return form ? form->CalibForm(slot) : nullptr; };
     for (int s = 0; s < 2; ++s) {
-        link.SetCompletion(TGsCalibTokForm::QidStart(s), [calib, s](int, const QVariant &, int result) {
+        owner.Subscribe(TGsCalibTokForm::QidStart(s), [calib, s](int, const QVariant &, int result) {
             if (TGsCalibTokForm *w = calib(s))
                 w->StartDone(result);
         });
-        link.SetCompletion(TGsCalibTokForm::QidStop(s), [calib, s](int, const QVariant &, int result) {
+        owner.Subscribe(TGsCalibTokForm::QidStop(s), [calib, s](int, const QVariant &, int result) {
             if (TGsCalibTokForm *w = calib(s))
                 w->StopDone(result);
         });
-        link.SetCompletion(TGsCalibTokForm::QidPoint(s), [calib, s](int, const QVariant &, int result) {
+        owner.Subscribe(TGsCalibTokForm::QidPoint(s), [calib, s](int, const QVariant &, int result) {
             if (TGsCalibTokForm *w = calib(s))
                 w->PointDone(result);
         });
         for (int k = 0; k < CurrentCalibration::kPoints; ++k)
-            link.SetCompletion(TGsCalibTokForm::QidTable(s, k),
+            owner.Subscribe(TGsCalibTokForm::QidTable(s, k),
                                [calib, s, k](int, const QVariant &, int result) {
                                    if (TGsCalibTokForm *w = calib(s))
                                        w->TableDone(k, result);

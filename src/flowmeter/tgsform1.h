@@ -6,7 +6,7 @@
 
 #include <memory>
 
-class FlowmeterLink;
+class FlowmeterWindow;
 class QAbstractButton;
 class QLabel;
 class TFlowMeterFormGS;
@@ -38,7 +38,7 @@ public:
     void StopCalibrations();
 
     // Routes the slot type and calibration results to the windows while they exist.
-    static void InstallCompletions(FlowmeterLink &link, const QPointer<TGsForm1> &form);
+    static void SubscribeResults(FlowmeterWindow &owner, const QPointer<TGsForm1> &form);
 
 public Q_SLOTS:
     void Button2Click();

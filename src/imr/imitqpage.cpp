@@ -1,7 +1,7 @@
 #include "imr/imitqpage.h"
 
 #include "imr/imrcontroller.h"
-#include "link/benchshared.h"
+#include "session/benchsession.h"
 #include "link/conventions.h"
 #include "link/keyfilters.h"
 #include "link/messages.h"
@@ -19,8 +19,8 @@ constexpr int kOwnPoint = 5;
 constexpr int kModeFlow = 1;
 } // namespace
 
-ImitQPage::ImitQPage(ImrController &imr, BenchShared &shared, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::ImitQPage>()), m_imr(imr), m_s(shared)
+ImitQPage::ImitQPage(ImrController &imr, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::ImitQPage>()), m_imr(imr)
 {
     ui->setupUi(this);
     m_points = new RadioGroup(ui->RGPoint, this);
@@ -31,7 +31,7 @@ ImitQPage::ImitQPage(ImrController &imr, BenchShared &shared, QWidget *parent)
     connect(m_points, &RadioGroup::ItemIndexChanged, this, &ImitQPage::RGPointClick);
     connect(&m_imr, &ImrController::ModesReset, this, &ImitQPage::ShowIdle);
     connect(&m_imr, &ImrController::ImitFlowStarted, this, [this](double q) {
-        if (m_s.ImrMode == kModeFlow)
+        if (m_imr.ImrMode() == kModeFlow)
             ui->EdtRashQImit->setText(Fmt3(q));
     });
     connect(&m_imr, &ImrController::ImitFlowStopped, this,
@@ -64,22 +64,21 @@ void ImitQPage::btnImitClick()
     const RunGuard run(m_running, {ui->btnImit});
     if (!run)
         return;
-    if (m_s.ImrDev.Adr == 0 || !m_imr.BenchConnected())
+    if (m_imr.Session().ImrDev().Adr == 0 || !m_imr.BenchConnected())
         return;
-    if (!(modelSelected ? modelSelected() : m_s.PribType >= 0)) {
+    if (m_imr.Session().PribType() < 0) {
         Messages::Show(QStringLiteral("Не выбран поверяемый прибор"));
         return;
     }
-    if (m_s.ImrMode != 0 && m_s.ImrMode != kModeFlow) {
+    if (m_imr.ImrMode() != 0 && m_imr.ImrMode() != kModeFlow) {
         Messages::Show(QStringLiteral("Отмените работу других режимов"));
         return;
     }
-    if (m_s.ImrMode == kModeFlow) {
-        m_imr.SelectImrForPage();
+    if (m_imr.ImrMode() == kModeFlow) {
         m_imr.WriteCommandNoWait(2);
         ui->EdtRashQImit->setText(QStringLiteral("0.000"));
         ShowIdle(); // the run guard gives the button back enabled
-        m_s.ImrMode = 0;
+        m_imr.SetImrMode(0);
         return;
     }
     // Read the field first: a bad own value must stop before anything is written.
@@ -90,7 +89,7 @@ void ImitQPage::btnImitClick()
         return;
     ui->btnImit->setText(QStringLiteral("Остановить имитацию"));
     ui->RGPoint->setEnabled(true);
-    if (m_s.PriborDev.Adr == 0)
+    if (m_imr.Session().PriborDev().Adr == 0)
         ui->EdtRashQ1->setText(QStringLiteral("--"));
 }
 
@@ -103,7 +102,6 @@ void ImitQPage::RGPointClick()
         return;
     }
     m_applying = m_points->ItemIndex();
-    m_imr.SelectImrForPage();
     int q = 0;
     if (!SelectedFlow(q))
         return;

@@ -11,19 +11,16 @@ class ImitQPage;
 }
 class ImrController;
 class RadioGroup;
-struct BenchShared;
 
 // Page "Имитация расхода": start and stop of a constant imitated flow rate.
 class ImitQPage : public QWidget
 {
     Q_OBJECT
 public:
-    ImitQPage(ImrController &imr, BenchShared &shared, QWidget *parent = nullptr);
+    explicit ImitQPage(ImrController &imr, QWidget *parent = nullptr);
     ~ImitQPage() override;
 
     // True when a flowmeter model is selected in the configuration page; unset, a
-    // known flowmeter class stands for it.
-    std::function<bool()> modelSelected;
 
     // Where the current output group of the current meter is placed.
     QWidget *IptHost() const;
@@ -42,7 +39,6 @@ private:
 
     std::unique_ptr<Ui::ImitQPage> ui;
     ImrController &m_imr;
-    BenchShared &m_s;
     RadioGroup *m_points;
     bool m_running = false; // a start, stop or point change is waiting on the module
     int m_applying = -1;    // the point whose flow rate is being written

@@ -2,9 +2,9 @@
 
 #include "imr/imitflow.h"
 #include "imr/imrstatus.h"
-#include "link/benchqids.h"
+#include "session/benchqids.h"
+#include "session/benchsession.h"
 #include "link/conventions.h"
-#include "link/imbcommaster.h"
 #include "link/messages.h"
 
 #include <QThread>
@@ -26,32 +26,40 @@ enum ImrCommand {
 };
 
 const QString kCalibPrefix = QStringLiteral("Производится калибровка : ");
+// The result of a request that was not handed over: "Не удается отправить запрос".
+constexpr int kNotSent = 3;
 
 } // namespace
 
-ImrController::ImrController(IMBComMaster *mbcm, BenchShared &shared, QObject *parent)
-    : QObject(parent), m_mbcm(mbcm), m_s(shared)
+ImrController::ImrController(BenchSession &session, QObject *parent) : QObject(parent), m_session(session)
 {
+    m_session.Subscribe(ReadEmulBit, this, [this](int, const QVariant &, int result) { EmulBitRead(result); });
 }
 
-ImrController::~ImrController()
-{
-    m_s.Effects.remove(ReadEmulBit);
-}
-
-void ImrController::InstallEffects()
-{
-    m_s.Effects[ReadEmulBit] = [this](int, const QVariant &, int result) { EmulBitRead(result); };
-}
+ImrController::~ImrController() = default;
 
 bool ImrController::BenchConnected() const
 {
-    return serverConnected ? serverConnected() : m_mbcm->Connected();
+    return m_session.BenchConnected();
 }
 
-void ImrController::SelectImr()
+ModuleLink ImrController::Imr() const
 {
-    m_mbcm->SetDeviceAddres(m_s.ImrDev.Adr);
+    // Sequences tell a failure in their own words; ImrFound tells the missing module.
+    return m_session.Imr().Quiet();
+}
+
+bool ImrController::ImrFound()
+{
+    if (m_session.ImrDev().Adr != 0)
+        return true;
+    Say(m_session.Imr().NotFoundText());
+    return false;
+}
+
+int ImrController::Await(bool handedOver, Mailbox &mailbox)
+{
+    return handedOver ? WaitResult(mailbox) : kNotSent;
 }
 
 void ImrController::Say(const QString &text)
@@ -76,34 +84,32 @@ void ImrController::ShowBit(bool bit)
 
 bool ImrController::WriteCommand(int code)
 {
-    WriteCommandNoWait(code);
-    return WaitResult(m_s.ResImrCmd) == 0;
+    return Await(Imr().WriteHoldRegs(WriteImrCmd, 0, 3, TypedValue(code, dtUInt8)), m_session.Box().ResImrCmd) == 0;
 }
 
 void ImrController::WriteCommandNoWait(int code)
 {
-    m_mbcm->WriteHoldRegs(WriteImrCmd, 0, 3, TypedValue(code, dtUInt8));
+    (void)Imr().WriteHoldRegs(WriteImrCmd, 0, 3, TypedValue(code, dtUInt8));
 }
 
 bool ImrController::ReadImrState()
 {
     if (!BenchConnected())
         return false;
-    if (m_s.ImrDev.Adr == 0) {
+    if (m_session.ImrDev().Adr == 0) {
         Q_EMIT ImrLabelChanged(QStringLiteral("Прибор ИМР не найден"));
         return false;
     }
-    m_s.ImrState = m_s.ImrErrors = m_s.ImrLastCmd = -1;
-    SelectImr();
-    m_mbcm->ReadInputRegs(ReadImrStatus, 0, 1, dtUInt8, 3);
-    if (WaitResult(m_s.ResImrStatus) != 0) {
-        m_s.ImrState = 255;
+    BenchValues &v = m_session.Values();
+    v.ImrState = v.ImrErrors = v.ImrLastCmd = -1;
+    if (Await(Imr().ReadInputRegs(ReadImrStatus, 0, 1, dtUInt8, 3), m_session.Box().ResImrStatus) != 0) {
+        v.ImrState = 255;
         const QString text = QStringLiteral("Не удалось считать состояние ИМР");
         Say(text);
         Q_EMIT ImrLabelChanged(text);
         return false;
     }
-    Q_EMIT ImrLabelChanged(ImrStatusText(m_s.ImrState, m_s.ImrErrors, m_s.ImrLastCmd));
+    Q_EMIT ImrLabelChanged(ImrStatusText(v.ImrState, v.ImrErrors, v.ImrLastCmd));
     return true;
 }
 
@@ -112,7 +118,7 @@ bool ImrController::ImrToIdle()
     if (!ReadImrState())
         return false;
     int command = 0;
-    switch (m_s.ImrState) {
+    switch (m_session.Values().ImrState) {
     case 0:
         return true;
     case 1:
@@ -141,33 +147,32 @@ bool ImrController::ImrToIdle()
     for (int i = 0; i < kIdleReads; ++i) {
         if (!ReadImrState())
             return false;
-        if (m_s.ImrState == 0)
+        if (m_session.Values().ImrState == 0)
             return true;
     }
-    Say(QStringLiteral("ИМР не перешёл в состояние ИДЛЕ: ") + ImrStateText(m_s.ImrState));
+    Say(QStringLiteral("ИМР не перешёл в состояние ИДЛЕ: ") + ImrStateText(m_session.Values().ImrState));
     return false;
 }
 
 bool ImrController::SetEmulBit(bool value)
 {
-    if (m_s.OldBench)
+    if (m_session.OldBench())
         return true;
-    if (m_s.ImrDev.Adr == 0)
+    if (m_session.ImrDev().Adr == 0)
         return false;
-    SelectImr();
-    m_mbcm->ReadHoldBins(ReadEmulBit, 0, 2, 1);
-    const int read = WaitResult(m_s.ResEmulBit);
+    BenchMailboxes &box = m_session.Box();
+    bool &bit = m_session.Values().EmulBit;
+    const int read = Await(Imr().ReadHoldBins(ReadEmulBit, 0, 2, 1), box.ResEmulBit);
     if (read != 0) {
         Say(QStringLiteral("Никак не считать состояние бита:") + ResultText(read));
         return false;
     }
-    ShowBit(m_s.EmulBit);
-    if (m_s.EmulBit == value)
+    ShowBit(bit);
+    if (bit == value)
         return true;
     int result = 0;
     for (int attempt = 0; attempt < 10; ++attempt) {
-        m_mbcm->WriteHoldBins(WriteEmulBit, 0, 2, TypedValue(value, dtBool));
-        result = WaitResult(m_s.ResEmulBit);
+        result = Await(Imr().WriteHoldBins(WriteEmulBit, 0, 2, TypedValue(value, dtBool)), box.ResEmulBit);
         if (result == 0)
             break;
         Status(ResultText(result));
@@ -176,15 +181,20 @@ bool ImrController::SetEmulBit(bool value)
         Say(QStringLiteral("Не прошла запись битовой команды:") + ResultText(result));
         return false;
     }
-    m_s.EmulBit = value;
+    bit = value;
     ShowBit(value);
     return true;
 }
 
+int ImrController::WritePulseCount(int n)
+{
+    return Await(Imr().WriteHoldRegs(BenchQid::WritePulseCount, 0, 16386, TypedValue(n, dtUInt16)), m_session.Box().ResPulseCount);
+}
+
 bool ImrController::WriteImitLength(quint32 ms)
 {
-    m_mbcm->WriteHoldRegs(WriteImitTime, 0, 32772, TypedValue(ms, dtUInt32));
-    const int result = WaitResult(m_s.ResImitTime);
+    const int result =
+        Await(Imr().WriteHoldRegs(WriteImitTime, 0, 32772, TypedValue(ms, dtUInt32)), m_session.Box().ResImitTime);
     if (result == 0)
         return true;
     Say(QStringLiteral("Не удалось записать продолжительность имитации(") + ResultText(result) +
@@ -194,10 +204,8 @@ bool ImrController::WriteImitLength(quint32 ms)
 
 void ImrController::RequestEmulBit()
 {
-    if (m_s.ImrDev.Adr == 0)
-        return;
-    SelectImr();
-    m_mbcm->ReadHoldBins(ReadEmulBit, 0, 2, 1);
+    if (m_session.ImrDev().Adr != 0)
+        (void)Imr().ReadHoldBins(ReadEmulBit, 0, 2, 1);
 }
 
 void ImrController::EmulBitRead(int result)
@@ -205,18 +213,19 @@ void ImrController::EmulBitRead(int result)
     if (result != 0)
         Status(QStringLiteral("error"));
     else
-        ShowBit(m_s.EmulBit);
+        ShowBit(m_session.Values().EmulBit);
 }
 
 bool ImrController::CalibrateDelayLine()
 {
     m_told = false;
     Status(kCalibPrefix);
-    if (m_s.ImrDev.Adr == 0)
+    if (m_session.ImrDev().Adr == 0)
         return false;
-    SelectImr();
-    m_mbcm->WriteHoldRegs(WriteConvCount, 0, 16385, TypedValue(kCalibConversions, dtUInt16));
-    const int conv = WaitResult(m_s.ResConvCount);
+    BenchMailboxes &box = m_session.Box();
+    const BenchValues &v = m_session.Values();
+    const int conv =
+        Await(Imr().WriteHoldRegs(WriteConvCount, 0, 16385, TypedValue(kCalibConversions, dtUInt16)), box.ResConvCount);
     if (conv != 0) {
         Say(QStringLiteral("Калибровка:Не прошла запись числа конверсий:") + ResultText(conv));
         return false;
@@ -235,34 +244,31 @@ bool ImrController::CalibrateDelayLine()
     QThread::msleep(3 * kCalibConversions);
     if (!ReadStateOrTell())
         return false;
-    if (m_s.ImrState != 0 || m_s.ImrErrors != 0 || m_s.ImrLastCmd != 8) {
+    if (v.ImrState != 0 || v.ImrErrors != 0 || v.ImrLastCmd != 8) {
         Say(QStringLiteral("Автомат сработал некорректно"));
         return false;
     }
     Status(kCalibPrefix + QStringLiteral("результаты..."));
-    m_mbcm->ReadInputRegs(ReadCalib, 0, 32772, dtUInt32, 10);
-    const int sums = WaitResult(m_s.ResCalib);
+    const int sums = Await(Imr().ReadInputRegs(ReadCalib, 0, 32772, dtUInt32, 10), box.ResCalib);
     if (sums != 0) {
         Say(QStringLiteral("Калибровка:Ошибка чтения результатов:") + QString::number(sums));
         return false;
     }
     Status(kCalibPrefix + QStringLiteral("частота кварца..."));
-    m_mbcm->ReadHoldRegs(ReadFosc, 0, 32774, dtUInt32, 1);
-    if (WaitResult(m_s.ResFosc) != 0) {
+    if (Await(Imr().ReadHoldRegs(ReadFosc, 0, 32774, dtUInt32, 1), box.ResFosc) != 0) {
         Say(QStringLiteral("Калибровка:Ошибка чтения частоты кварца"));
         return false;
     }
     Status(kCalibPrefix + QStringLiteral("времена..."));
-    m_mbcm->ReadHoldRegs(ReadTimes, 0, 49152, dtFloat32, 2);
-    if (WaitResult(m_s.ResTimes) != 0) {
+    if (Await(Imr().ReadHoldRegs(ReadTimes, 0, 49152, dtFloat32, 2), box.ResTimes) != 0) {
         Say(QStringLiteral("Калибровка:Ошибка чтения времен"));
         return false;
     }
     Status(kCalibPrefix + QStringLiteral("Ok..."));
 
     // The quartz frequency is an unsigned register value.
-    const DelayLineInput in{quint32(m_s.Fosc), m_s.T0, m_s.T1};
-    const DelayLineResult r = ComputeDelayLine(in, m_s.CalibData, FineCorr);
+    const DelayLineInput in{quint32(v.Fosc), v.T0, v.T1};
+    const DelayLineResult r = ComputeDelayLine(in, m_session.Values().CalibData, FineCorr);
     if (!r.valid) {
         Say(QStringLiteral("Калибровка:Недопустимый результат расчёта задержки (Fosc = ") +
             QString::number(in.Fosc) + QLatin1Char(')'));
@@ -270,23 +276,21 @@ bool ImrController::CalibrateDelayLine()
     }
     FineCorr = r.FineCorr;
     LastCalib = r;
-    m_s.DelayStep = r.DelayStep;
+    m_delayStep = r.DelayStep;
     Status(kCalibPrefix + QStringLiteral("расчеты проведены = ") + FmtGeneral(r.DelayStep));
-    Q_EMIT Calibrated();
     return true;
 }
 
 bool ImrController::StartFlowImitation(int q)
 {
-    SelectImr();
     if (!CalibrateDelayLine() || !SetEmulBit(true))
         return false;
-    m_s.VerifyMode = 0;
+    m_verifyMode = false;
     if (!WriteImitLength(0))
         return false;
-    m_s.ImrMode = 1;
+    m_imrMode = 1;
     if (!SetImitFlow(q, false)) {
-        m_s.ImrMode = 0;
+        m_imrMode = 0;
         return false;
     }
     return true;
@@ -294,43 +298,46 @@ bool ImrController::StartFlowImitation(int q)
 
 bool ImrController::SetImitFlow(int q, bool withTime)
 {
-    SelectImr();
+    if (!ImrFound())
+        return false;
     if (q == 0) {
         if (!WriteCommand(cmdStop)) {
             Say(QStringLiteral("Не удалось записать команду STOP"));
             return false;
         }
+        m_session.Calc().SetQEtalon(0);
         Q_EMIT ImitFlowStopped();
         return true;
     }
     ImitFlowInput in;
     in.Q = q;
-    in.verifyMode = m_s.VerifyMode != 0;
-    in.pribType = m_s.PribType;
-    in.autoCircCount = m_s.AutoCircCount;
-    in.delayStep = m_s.DelayStep;
+    in.verifyMode = m_verifyMode;
+    in.pribType = m_session.PribType();
+    in.autoCircCount = m_session.Values().AutoCircCount;
+    in.delayStep = m_delayStep;
     const ImitFlowResult r = ComputeImitFlow(in);
     if (r.status != ImitFlowResult::Ok) {
         Say(ImitFlowRefusalText(r.status));
         return false;
     }
-    m_mbcm->WriteHoldRegs(WritePulseCount, 0, 16386, TypedValue(r.v, dtUInt16));
-    const int written = WaitResult(m_s.ResPulseCount);
+    BenchMailboxes &box = m_session.Box();
+    const int written = WritePulseCount(r.v);
     if (written != 0) {
         Say(QStringLiteral("Не удалось записать количество задержанных импульсов (") + QString::number(r.v) +
             QStringLiteral(") ") + ResultText(written));
         return false;
     }
     Status(QStringLiteral("Записано ") + QString::number(r.v) + QStringLiteral(" импульсов"));
-    m_s.ImitQ = r.ImitQ;
+    m_imitQ = r.ImitQ;
 
     if (withTime) {
-        const int seconds = ImitLengthSeconds(VolumeSet, m_s.ImitQ);
+        const int seconds = ImitLengthSeconds(VolumeSet, m_imitQ);
         TickCount = 0;
         ImitSeconds = seconds;
         Q_EMIT ImitLengthSet(seconds);
-        m_mbcm->WriteHoldRegs(WriteImitTime, 0, 32772, TypedValue(qint64(seconds) * 1000, dtUInt32));
-        const int timeResult = WaitResult(m_s.ResImitTime);
+        const int timeResult = Await(
+            Imr().WriteHoldRegs(WriteImitTime, 0, 32772, TypedValue(qint64(seconds) * 1000, dtUInt32)),
+            box.ResImitTime);
         if (timeResult != 0) {
             Say(QStringLiteral("Запись времени имитации не прошла (") + ResultText(timeResult) +
                 QLatin1Char(')'));
@@ -342,17 +349,17 @@ bool ImrController::SetImitFlow(int q, bool withTime)
         Say(QStringLiteral("Не удалось записать команду START"));
         return false;
     }
-    Q_EMIT ImitFlowStarted(m_s.ImitQ);
+    m_session.Calc().SetQEtalon(m_imitQ);
+    Q_EMIT ImitFlowStarted(m_imitQ);
     return true;
 }
 
 bool ImrController::CountAutoCirculations()
 {
-    if (!BenchConnected() || m_s.ImrDev.Adr == 0)
-        return false;
     m_told = false;
+    if (!BenchConnected() || m_session.ImrDev().Adr == 0)
+        return false;
     Q_EMIT AutoCircTextChanged(QStringLiteral("???"));
-    SelectImr();
     if (!ImrToIdle()) {
         if (!m_told)
             Say(QStringLiteral("Ошибка : попробуйте еще раз"));
@@ -360,35 +367,34 @@ bool ImrController::CountAutoCirculations()
     }
     if (!WriteCommand(cmdCountAutoCirc)) {
         Say(QStringLiteral("Не удалось записать команду подсчёта автоциркуляций: ") +
-            ResultText(m_s.ResImrCmd));
+            ResultText(m_session.Box().ResImrCmd));
         return false;
     }
+    const BenchValues &v = m_session.Values();
     for (int i = 0; i < kIdleReads; ++i) {
         if (!ReadStateOrTell())
             return false;
-        if (m_s.ImrState != 4 || m_s.ImrLastCmd != 10 || m_s.ImrErrors != 0)
+        if (v.ImrState != 4 || v.ImrLastCmd != 10 || v.ImrErrors != 0)
             break;
     }
-    if (m_s.ImrState != 0 || m_s.ImrErrors != 0 || m_s.ImrLastCmd != 11) {
+    if (v.ImrState != 0 || v.ImrErrors != 0 || v.ImrLastCmd != 11) {
         Say(QStringLiteral("Не удалось подсчитать число автоциркуляций"));
         return false;
     }
-    m_mbcm->ReadInputRegs(ReadAutoCirc, 0, 16384, dtUInt16, 1);
-    if (WaitResult(m_s.ResAutoCirc) != 0) {
+    if (Await(Imr().ReadInputRegs(ReadAutoCirc, 0, 16384, dtUInt16, 1), m_session.Box().ResAutoCirc) != 0) {
         Say(QStringLiteral("Не удалось считать из прибора число автоциркуляций"));
         return false;
     }
     // This class counts one circulation more than it shows.
-    const int shown = m_s.PribType == 6 ? m_s.AutoCircCount - 1 : m_s.AutoCircCount;
+    const int shown = m_session.PribType() == 6 ? v.AutoCircCount - 1 : v.AutoCircCount;
     Q_EMIT AutoCircTextChanged(QString::number(shown));
     return true;
 }
 
 bool ImrController::ResetAllModes()
 {
-    m_mbcm->FreeAllTasks();
-    if (m_s.Timer1)
-        m_s.Timer1->stop();
+    m_session.FreeAllBenchTasks();
+    Q_EMIT AllTasksFreed();
     Status(QStringLiteral("Приводим в состояние ИДЛЕ"));
     if (ImrToIdle()) {
         Q_EMIT ModesReset();

@@ -1,33 +1,45 @@
 #pragma once
 
 #include "imr/delayline.h"
-#include "link/benchshared.h"
+#include "session/benchsession.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
 
-class IMBComMaster;
+class BenchSession;
+class ModuleLink;
 
 // The ИМР sequences: status, idle, emulation bit, delay-line calibration and the
-// flow-rate imitation. Results reach it through the shared mailboxes that the
-// bench exchange handler fills; it tells the windows what to show by signals.
+// flow-rate imitation, and the program's own state of the module (its work mode,
+// the imitated flow rate, the delay step). Every request goes to the ИМР through
+// the session; it tells the windows what to show by signals.
 class ImrController : public QObject
 {
     Q_OBJECT
 public:
-    ImrController(IMBComMaster *mbcm, BenchShared &shared, QObject *parent = nullptr);
+    ImrController(BenchSession &session, QObject *parent = nullptr);
     ~ImrController() override;
 
-    // Registers what the bench exchange handler does after storing an ИМР result
-    // (the emulation-bit read shows the bit in the status).
-    void InstallEffects();
-
-    // The bench link flag of the main window; the client's own state when unset.
-    std::function<bool()> serverConnected;
-
+    BenchSession &Session() const { return m_session; }
     bool BenchConnected() const;
+    // True when the ИМР was found; otherwise the operator is told that nothing is sent.
+    bool ImrFound();
+
+    // The program's work mode of the module: 0 idle, 1 flow-rate imitation, 3 volume,
+    // 5 continuous check, 6 delay-line check, 7 volume check.
+    int ImrMode() const { return m_imrMode; }
+    void SetImrMode(int mode) { m_imrMode = mode; }
+    // The imitation runs for the bench's own verification (no emulation bit).
+    bool VerifyMode() const { return m_verifyMode; }
+    void SetVerifyMode(bool on) { m_verifyMode = on; }
+    // The flow rate the written pulse count really imitates, m3/h.
+    double ImitQ() const { return m_imitQ; }
+    // Delay of one delayed pulse, ns; 0 until a calibration succeeds.
+    double DelayStep() const { return m_delayStep; }
+    // A step known beforehand, without a calibration of its own.
+    void SetDelayStep(double ns) { m_delayStep = ns; }
     bool ReadImrState();
     bool ImrToIdle();
     bool SetEmulBit(bool value);
@@ -48,9 +60,14 @@ public:
     // Writes a command code and waits; true when the module took it.
     bool WriteCommand(int code);
     void WriteCommandNoWait(int code);
+    // Waits for the result of a request; one that was not handed over (the ИМР
+    // not found) is reported as not sent without waiting.
+    int Await(bool handedOver, Mailbox &mailbox);
+    // Writes the number of delayed pulses and waits; the result code.
+    int WritePulseCount(int n);
+    void SetImitQ(double q) { m_imitQ = q; }
     // Writes the imitation length (ms, 0 = no limit) and waits; says so on failure.
     bool WriteImitLength(quint32 ms);
-    void SelectImrForPage() { SelectImr(); }
     // Hands over the read of the emulation bit without waiting.
     void RequestEmulBit();
     // Shows the outcome of an emulation-bit read that nobody waited for.
@@ -73,12 +90,12 @@ Q_SIGNALS:
     void ImitFlowStarted(double imitQ);        // imitation (re)started at this flow rate
     void ImitFlowStopped();                    // stopped by SetImitFlow(0)
     void ModesReset();                         // the reset of all modes brought the ИМР to idle
+    void AllTasksFreed();                      // the reset freed every bench task
     void ImitLengthSet(int seconds);
-    void Calibrated();
     void AutoCircTextChanged(const QString &text); // the count field of the configuration page
 
 private:
-    void SelectImr();
+    ModuleLink Imr() const;
     // Every message of a sequence goes here, so a failure is told once.
     void Say(const QString &text);
     // A status read inside a sequence; a failure is told (once) whatever its cause.
@@ -86,7 +103,10 @@ private:
     void Status(const QString &text) { Q_EMIT StatusChanged(text); }
     void ShowBit(bool bit);
 
-    IMBComMaster *m_mbcm;
-    BenchShared &m_s;
+    BenchSession &m_session;
+    int m_imrMode = 0;
+    bool m_verifyMode = false;
+    double m_imitQ = 0;
+    double m_delayStep = 0;
     bool m_told = false; // the running sequence has shown its failure
 };

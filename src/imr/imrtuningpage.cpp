@@ -2,8 +2,8 @@
 
 #include "imr/clicklabel.h"
 #include "imr/imrcontroller.h"
-#include "link/benchqids.h"
-#include "link/benchshared.h"
+#include "session/benchqids.h"
+#include "session/benchsession.h"
 #include "link/conventions.h"
 #include "link/imbcommaster.h"
 #include "link/messages.h"
@@ -28,8 +28,8 @@ void DelayLineGroup::SetDelay(const QString &text)
     ui->Edit10->setText(text);
 }
 
-ImrTuningPage::ImrTuningPage(ImrController &imr, IMBComMaster *mbcm, BenchShared &shared, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::ImrTuningPage>()), m_imr(imr), m_mbcm(mbcm), m_s(shared)
+ImrTuningPage::ImrTuningPage(ImrController &imr, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::ImrTuningPage>()), m_imr(imr), m_session(imr.Session())
 {
     ui->setupUi(this);
     m_rgDa2 = new RadioGroup(ui->RGDa2, this);
@@ -47,6 +47,7 @@ ImrTuningPage::ImrTuningPage(ImrController &imr, IMBComMaster *mbcm, BenchShared
     connect(ui->Button15, &QPushButton::clicked, this, &ImrTuningPage::Button15Click);
     new ClickFilter(ui->Label61, [this] { Label61Click(); });
     new ClickFilter(ui->Label30, [this] { Label30Click(); });
+    Subscribe();
 }
 
 ImrTuningPage::~ImrTuningPage() = default;
@@ -71,11 +72,12 @@ QList<QWidget *> ImrTuningPage::Waiting() const
 
 void ImrTuningPage::ShowCalibration()
 {
-    const double d0 = m_s.CalibData[0].D;
-    const double d1 = m_s.CalibData[1].D;
-    ui->Edit29->setText(Fmt3(m_s.T0));
-    ui->Edit30->setText(Fmt3(m_s.T1));
-    ui->Edit28->setText(Fmt5(double(quint32(m_s.Fosc)) / 1e8));
+    const BenchValues &v = m_session.Values();
+    const double d0 = v.CalibData[0].D;
+    const double d1 = v.CalibData[1].D;
+    ui->Edit29->setText(Fmt3(v.T0));
+    ui->Edit30->setText(Fmt3(v.T1));
+    ui->Edit28->setText(Fmt5(double(quint32(v.Fosc)) / 1e8));
     ui->Edit31->setText(Fmt3(d0));
     ui->Edit32->setText(Fmt3(d1));
     ui->Edit33->setText(Fmt3(std::fabs(d0 + d1) / 2));
@@ -105,7 +107,7 @@ void ImrTuningPage::Button15Click()
         m_imr.SetEmulBit(true);
 }
 
-void ImrTuningPage::InstallEffects()
+void ImrTuningPage::Subscribe()
 {
     using namespace BenchQid;
     const auto written = [this](QWidget *button, const char *what) {
@@ -115,20 +117,20 @@ void ImrTuningPage::InstallEffects()
                 Messages::Show(QString::fromUtf8(what) + ResultText(result));
         };
     };
-    m_s.Effects[WriteFosc] = written(ui->BtnF, "Запись Частоты не прошла! \r");
-    m_s.Effects[WriteT0] = written(ui->btnT0, "Запись T0 не прошла! \r");
-    m_s.Effects[WriteT1] = written(ui->BtnT1, "Запись T1 не прошла! \r");
-    m_s.Effects[ReadDa1] = [this](int, const QVariant &value, int result) {
+    m_session.Subscribe(WriteFosc, this, written(ui->BtnF, "Запись Частоты не прошла! \r"));
+    m_session.Subscribe(WriteT0, this, written(ui->btnT0, "Запись T0 не прошла! \r"));
+    m_session.Subscribe(WriteT1, this, written(ui->BtnT1, "Запись T1 не прошла! \r"));
+    m_session.Subscribe(ReadDa1, this, [this](int, const QVariant &value, int result) {
         ui->lblDa1->setText(result != 0 ? ResultText(result)
                                         : QString::number(value.toList().value(0, value).toUInt()));
-    };
+    });
 }
 
 void ImrTuningPage::WriteField(QWidget *button, int qid, int reg, const QVariant &value)
 {
-    m_imr.SelectImrForPage();
-    m_mbcm->WriteHoldRegs(qid, 0, reg, value);
-    button->setEnabled(false);
+    // Without the ИМР nothing goes out: a write to address 0 would reach every module.
+    if (m_session.Imr().WriteHoldRegs(qid, 0, reg, value))
+        button->setEnabled(false);
 }
 
 void ImrTuningPage::BtnFClick()
@@ -161,7 +163,7 @@ void ImrTuningPage::BtnT1Click()
 
 bool ImrTuningPage::ReadyForTuning()
 {
-    return m_imr.BenchConnected() && m_s.ImrDev.Adr != 0 && m_imr.ImrToIdle();
+    return m_imr.BenchConnected() && m_session.ImrDev().Adr != 0 && m_imr.ImrToIdle();
 }
 
 void ImrTuningPage::BtnStartDa1Click()
@@ -171,7 +173,6 @@ void ImrTuningPage::BtnStartDa1Click()
         return;
     if (!ReadyForTuning())
         return;
-    m_imr.SelectImrForPage();
     if (!m_imr.WriteCommand(8)) {
         Messages::Show(QStringLiteral("Не удалось заслать команду START"));
         return;
@@ -179,19 +180,20 @@ void ImrTuningPage::BtnStartDa1Click()
     // A failed read has told the operator already.
     if (!m_imr.ReadImrState())
         return;
-    if (m_s.ImrState != 6 || m_s.ImrErrors != 0 || m_s.ImrLastCmd != 16) {
+    const BenchValues &v = m_session.Values();
+    if (v.ImrState != 6 || v.ImrErrors != 0 || v.ImrLastCmd != 16) {
         Messages::Show(QStringLiteral("Ошибка ЦТМ."));
         return;
     }
     ui->BtnStartDa1->setEnabled(false);
     ui->BtnStopDa1->setEnabled(true);
-    m_mbcm->FreeTask(BenchQid::ReadDa1);
-    m_mbcm->ReadInputRegs(BenchQid::ReadDa1, 500, 6, dtUInt8, 1);
+    const ModuleLink imr = m_session.Imr();
+    imr.FreeTask(BenchQid::ReadDa1);
+    (void)imr.ReadInputRegs(BenchQid::ReadDa1, 500, 6, dtUInt8, 1);
 }
 
 bool ImrTuningPage::StopTuning()
 {
-    m_imr.SelectImrForPage();
     if (m_imr.WriteCommand(9))
         return true;
     Messages::Show(QStringLiteral("Не удалось заслать команду STOP"));
@@ -205,7 +207,7 @@ void ImrTuningPage::BtnStopDa1Click()
         return;
     ui->BtnStartDa1->setEnabled(true);
     ui->BtnStopDa1->setEnabled(false);
-    m_mbcm->FreeTask(BenchQid::ReadDa1);
+    m_session.Imr().FreeTask(BenchQid::ReadDa1);
 }
 
 void ImrTuningPage::BtnStartDa2Click()
@@ -215,9 +217,9 @@ void ImrTuningPage::BtnStartDa2Click()
         return;
     if (!ReadyForTuning())
         return;
-    m_imr.SelectImrForPage();
-    m_mbcm->WriteHoldBins(BenchQid::WritePolarity, 0, 1, TypedValue(ui->ChbPolar->isChecked(), dtBool));
-    if (WaitResult(m_s.ResPolarity) != 0) {
+    const bool polar = ui->ChbPolar->isChecked();
+    if (m_imr.Await(m_session.Imr().WriteHoldBins(BenchQid::WritePolarity, 0, 1, TypedValue(polar, dtBool)),
+                    m_session.Box().ResPolarity) != 0) {
         Messages::Show(QStringLiteral("Не удалось записать полярность "));
         return;
     }

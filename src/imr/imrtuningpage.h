@@ -10,10 +10,9 @@ namespace Ui
 class ImrTuningPage;
 class DelayLineGroup;
 } // namespace Ui
-class IMBComMaster;
+class BenchSession;
 class ImrController;
 class RadioGroup;
-struct BenchShared;
 
 // The hidden group "Калибровка линии задержки" of the imitation verification page.
 class DelayLineGroup : public QWidget
@@ -36,7 +35,7 @@ class ImrTuningPage : public QWidget
 {
     Q_OBJECT
 public:
-    ImrTuningPage(ImrController &imr, IMBComMaster *mbcm, BenchShared &shared, QWidget *parent = nullptr);
+    explicit ImrTuningPage(ImrController &imr, QWidget *parent = nullptr);
     ~ImrTuningPage() override;
 
     // Its calibration button runs the same calibration; its field copies the mean delay.
@@ -56,15 +55,14 @@ public Q_SLOTS:
     void BtnStartDa2Click();
     void BtnStopDa2Click();
 
-    // What the bench exchange handler does with this page's results.
-    void InstallEffects();
-
 private:
     void ShowCalibration();
     // The DA starts: link, module and idle first.
     bool ReadyForTuning();
     // Command 9 ends either converter's tuning; false (and said) when it failed.
     bool StopTuning();
+    // Owns the results of its writes and of the DA1 reads.
+    void Subscribe();
     // Writes a converted field without waiting; the completion enables the button again.
     void WriteField(QWidget *button, int qid, int reg, const QVariant &value);
     // The buttons whose sequences wait on the module: one runs at a time.
@@ -72,8 +70,7 @@ private:
 
     std::unique_ptr<Ui::ImrTuningPage> ui;
     ImrController &m_imr;
-    IMBComMaster *m_mbcm;
-    BenchShared &m_s;
+    BenchSession &m_session;
     RadioGroup *m_rgDa2 = nullptr;
     // Lives on another page, which may be replaced.
     QPointer<DelayLineGroup> m_group;

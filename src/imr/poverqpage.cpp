@@ -2,8 +2,8 @@
 
 #include "imr/imrcontroller.h"
 #include "imr/verifypoint.h"
-#include "link/benchqids.h"
-#include "link/benchshared.h"
+#include "session/benchqids.h"
+#include "session/benchsession.h"
 #include "link/conventions.h"
 #include "link/imbcommaster.h"
 #include "link/messages.h"
@@ -28,8 +28,8 @@ constexpr int kLastCmdCheckDone = 19;
 const QString kPulsesNotWritten = QStringLiteral("Не удалось записать количество задержанных импульсов");
 } // namespace
 
-PoverQPage::PoverQPage(ImrController &imr, IMBComMaster *mbcm, BenchShared &shared, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::PoverQPage>()), m_imr(imr), m_mbcm(mbcm), m_s(shared)
+PoverQPage::PoverQPage(ImrController &imr, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::PoverQPage>()), m_imr(imr)
 {
     ui->setupUi(this);
     m_points = new RadioGroup(ui->rgPover, this);
@@ -76,19 +76,17 @@ void PoverQPage::EnableChecks(bool on)
 int PoverQPage::Command(int code)
 {
     m_imr.WriteCommandNoWait(code);
-    return WaitResult(m_s.ResImrCmd);
+    return WaitResult(m_imr.Session().Box().ResImrCmd);
 }
 
 bool PoverQPage::SetVerifyPoint(int q)
 {
-    m_imr.SelectImrForPage();
-    const VerifyPointResult r = ComputeVerifyPoint(q, m_s.DelayStep);
-    m_mbcm->WriteHoldRegs(BenchQid::WritePulseCount, 0, 16386, TypedValue(r.n, dtUInt16));
-    if (WaitResult(m_s.ResPulseCount) != 0) {
+    const VerifyPointResult r = ComputeVerifyPoint(q, m_imr.DelayStep());
+    if (m_imr.WritePulseCount(r.n) != 0) {
         Messages::Show(kPulsesNotWritten);
         return false;
     }
-    m_s.ImitQ = r.ImitQ;
+    m_imr.SetImitQ(r.ImitQ);
     ui->edtQReal_Imited->setText(Fmt3(r.ImitQ));
     ui->edtDPN->setText(QString::number(r.n));
     VerifyPulses = r.n;
@@ -99,7 +97,7 @@ void PoverQPage::BtnStartPoverClick()
 {
     if (!m_imr.BenchConnected())
         return;
-    if (m_s.ImrMode != 0) {
+    if (m_imr.ImrMode() != 0) {
         Messages::Show(QStringLiteral("Отмените работу других режимов"));
         return;
     }
@@ -109,10 +107,9 @@ void PoverQPage::BtnStartPoverClick()
         ui->BtnStartPover->setEnabled(true);
         return;
     }
-    m_s.VerifyMode = 1;
+    m_imr.SetVerifyMode(true);
     SetVerifyPoint(SelectedPoint());
     EnableChecks(true);
-    m_imr.SelectImrForPage();
     ui->BtnStartPover->setEnabled(false);
     ui->BtnStopPover->setEnabled(true);
 }
@@ -124,14 +121,13 @@ void PoverQPage::rgPoverClick()
 
 void PoverQPage::RGNeprClick()
 {
-    m_imr.SelectImrForPage();
     if (m_nepr->ItemIndex() == 0) {
         ui->btnPover1->show();
         if (Command(cmdCheckPulsesEnd) != 0) {
             Messages::Show(QStringLiteral("Не прошла команда STOP задержанных импульсов"));
             return;
         }
-        m_s.ImrMode = kModeOnce;
+        m_imr.SetImrMode(kModeOnce);
     } else if (m_nepr->ItemIndex() == 1) {
         ui->btnPover1->hide();
         const int result = Command(cmdCheckPulsesStart);
@@ -141,7 +137,7 @@ void PoverQPage::RGNeprClick()
             return;
         }
         Q_EMIT StatusChanged(QStringLiteral("Идет поверка числа задержанных импульсов."));
-        m_s.ImrMode = kModeContinuous;
+        m_imr.SetImrMode(kModeContinuous);
     }
 }
 
@@ -154,24 +150,23 @@ void PoverQPage::btnPover1Click()
     Q_EMIT StatusChanged(QStringLiteral("Запись количества задержанных импульсов"));
     // The module counts from zero in the one-shot check; a point never written gives 0.
     const int count = qMax(0, VerifyPulses - 1);
-    m_mbcm->WriteHoldRegs(BenchQid::WritePulseCount, 0, 16386, TypedValue(count, dtUInt16));
-    if (WaitResult(m_s.ResPulseCount) != 0) {
+    if (m_imr.WritePulseCount(count) != 0) {
         Messages::Show(kPulsesNotWritten);
         return;
     }
-    m_imr.WriteCommandNoWait(cmdCheckPulsesOnce);
     Q_EMIT StatusChanged(QStringLiteral("Команда : произвести поверку числа зад.имп. "));
-    if (WaitResult(m_s.ResImrCmd) != 0) {
+    if (Command(cmdCheckPulsesOnce) != 0) {
         Messages::Show(QStringLiteral("Не прошла команда поверка числа задержанных импульсов."));
         return;
     }
     if (!m_imr.ReadImrState())
         return;
-    if (m_s.ImrState != 0)
+    const BenchValues &v = m_imr.Session().Values();
+    if (v.ImrState != 0)
         Messages::Show(QStringLiteral("Прибор не вошел в режим поверки задержанных импульсов."));
-    else if (m_s.ImrErrors != 0)
+    else if (v.ImrErrors != 0)
         Messages::Show(QStringLiteral("Прибор ответил ошибкой автомата имитиции."));
-    else if (m_s.ImrLastCmd != kLastCmdCheckDone)
+    else if (v.ImrLastCmd != kLastCmdCheckDone)
         Messages::Show(QStringLiteral("Прибор выдает результат последней операции как-то не так."));
 }
 
@@ -181,14 +176,14 @@ void PoverQPage::RGControlClick()
     if (!m_imr.ImrToIdle())
         return;
     if (Command(cmdCheckLineUndelayed + (m_control->ItemIndex() == 1 ? 1 : 0)) != 0)
-        Messages::Show(QStringLiteral("Не удалось выполнить запись команды:") + ResultText(m_s.ResImrCmd));
+        Messages::Show(QStringLiteral("Не удалось выполнить запись команды:") + ResultText(m_imr.Session().Box().ResImrCmd));
 }
 
 void PoverQPage::BtnStopPoverClick()
 {
     if (!m_imr.ImrToIdle())
         return;
-    m_s.ImrMode = 0;
+    m_imr.SetImrMode(0);
     EnableChecks(false);
     m_quiet = true;
     m_nepr->SetItemIndex(-1);

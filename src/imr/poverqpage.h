@@ -9,9 +9,7 @@ namespace Ui
 class PoverQPage;
 }
 class ImrController;
-class IMBComMaster;
 class RadioGroup;
-struct BenchShared;
 
 // Page "Поверка имитации расхода": the bench checks its own imitation at fixed
 // points with the module's checks of the delayed pulses and of the delay line.
@@ -19,7 +17,7 @@ class PoverQPage : public QWidget
 {
     Q_OBJECT
 public:
-    PoverQPage(ImrController &imr, IMBComMaster *mbcm, BenchShared &shared, QWidget *parent = nullptr);
+    explicit PoverQPage(ImrController &imr, QWidget *parent = nullptr);
     ~PoverQPage() override;
 
     // The hidden delay-line calibration group lives here.
@@ -53,8 +51,6 @@ private:
 
     std::unique_ptr<Ui::PoverQPage> ui;
     ImrController &m_imr;
-    IMBComMaster *m_mbcm;
-    BenchShared &m_s;
     RadioGroup *m_points;
     RadioGroup *m_nepr;
     RadioGroup *m_control;

@@ -4,13 +4,12 @@
 
 #include <functional>
 
-class IMBComMaster;
+class BenchSession;
 class ImitVPage;
 class ImrController;
 class PoverVPage;
 class QTimer;
 class TImVOFrm;
-struct BenchShared;
 
 // The volume accumulation: the module imitates a constant flow rate for as long as
 // the chosen volume takes and stops by its own clock; the elapsed time it reports
@@ -20,25 +19,19 @@ class VolumeImit : public QObject
     Q_OBJECT
 public:
     struct Parts {
-        IMBComMaster *mbcm = nullptr;  // bench link
-        IMBComMaster *mbcm1 = nullptr; // flowmeter link
-        QTimer *timer1 = nullptr;      // 1000 ms, drives the progress of a run
         TImVOFrm *dialog = nullptr;
         ImitVPage *imitV = nullptr;
         PoverVPage *poverV = nullptr;
     };
-    VolumeImit(ImrController &imr, BenchShared &shared, const Parts &parts, QObject *parent = nullptr);
+    VolumeImit(ImrController &imr, const Parts &parts, QObject *parent = nullptr);
     ~VolumeImit() override;
-
-    // Registers the completion of the elapsed-time read.
-    void InstallEffects();
-    // True when a flowmeter model is selected.
-    std::function<bool()> modelSelected;
 
     bool StartVolumeImit();
     // The same run for a volume and flow rate of the caller's, towards the flowmeter.
     bool StartVolumeRun(double volume, int flow);
     bool Running() const;
+    // 1000 ms while a run lasts; drives its progress.
+    QTimer *Timer1() const { return m_timer1; }
 
 public Q_SLOTS:
     void Button5Click();
@@ -50,14 +43,10 @@ public Q_SLOTS:
     void Timer1Timer();
     void edttimeClick();
 
-Q_SIGNALS:
-    // The imitated volume, m3, from every elapsed-time read.
-    void VEtalonRead(double volume);
-
 private:
     bool StartVolumeImit(double volume, int flow);
     void AccTimeRead(int result);
-    void ReadAccTimeOnce();
+    bool ReadAccTimeOnce();
     void ShowElapsed(QWidget *edit);
     void ShowLength(int seconds);
     void ShowImitQ(double imitQ);
@@ -65,6 +54,7 @@ private:
     void EnableStarts(bool start, bool stop);
 
     ImrController &m_imr;
-    BenchShared &m_s;
+    BenchSession &m_session;
     Parts m_p;
+    QTimer *m_timer1;
 };

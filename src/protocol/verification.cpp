@@ -1,6 +1,6 @@
 #include "protocol/verification.h"
 
-#include "calc/calcmath.h"
+#include "session/calcmath.h"
 #include "link/inifile.h"
 
 #include <cmath>

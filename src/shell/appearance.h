@@ -26,9 +26,6 @@ public:
     // The mouse moved over `control` (or over the window itself).
     void FormMouseMove(QWidget *control);
     QWidget *HotControl() const { return m_hot; }
-    bool HasHotFont() const { return m_hotFontSet; }
-    QFont HotFont() const { return m_hotFont; }
-    QColor HotFontColor() const { return m_hotFontColor; }
 
     QMenu *ppmColor() const { return m_menu; }
     void N1Click();

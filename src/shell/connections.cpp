@@ -1,7 +1,6 @@
 #include "shell/connections.h"
 
 #include "bench/tfrminit.h"
-#include "flowmeter/flowmeterlink.h"
 #include "flowmeter/tflowmeterform.h"
 #include "flowmeter/tflowmeterformgs.h"
 #include "link/canalfrm.h"
@@ -13,8 +12,8 @@
 
 Connections::Connections(TMainFrm &main) : QObject(&main), m_main(main)
 {
-    connect(main.MBCM, &IMBComMaster::OnChangeConnected, this, &Connections::MBCMChangeConnected);
-    connect(main.MBCM1, &IMBComMaster::OnChangeConnected, this, &Connections::MBCM1ChangeConnected);
+    connect(&main.Session(), &BenchSession::BenchLinkChanged, this, &Connections::MBCMChangeConnected);
+    connect(&main.Session(), &BenchSession::FlowmeterLinkChanged, this, &Connections::MBCM1ChangeConnected);
 }
 
 TCanalFrm *Connections::Canal() const
@@ -45,25 +44,27 @@ static void Apply(IMBComMaster *client, TCanalFrm *canal, const QString &section
 
 void Connections::BtnConnectClick()
 {
-    if (m_main.FServerConnected) {
-        m_main.MBCM->SetConnected(false);
+    BenchSession &session = m_main.Session();
+    if (session.BenchConnected()) {
+        session.BenchClient()->SetConnected(false);
         for (const char *b : {"BitBtn5", "BtnCount"})
             if (auto *w = m_main.Control<QWidget>(QString::fromLatin1(b)))
                 w->setEnabled(false);
         return;
     }
-    Apply(m_main.MBCM, Canal(), QStringLiteral("QTM"));
+    Apply(session.BenchClient(), Canal(), QStringLiteral("QTM"));
 }
 
 void Connections::BtnConnect1Click()
 {
-    if (m_main.FPRiborConnected) {
+    BenchSession &session = m_main.Session();
+    if (session.FlowmeterConnected()) {
         if (m_main.Windows.FlowMeterForm)
             m_main.Windows.FlowMeterForm->hide();
         if (m_main.Windows.FlowMeterFormGS)
             m_main.Windows.FlowMeterFormGS->HideAll();
-        m_main.MBCM1->FreeAllTasks();
-        m_main.MBCM1->SetConnected(false);
+        session.FreeAllFlowmeterTasks();
+        session.FlowmeterClient()->SetConnected(false);
         for (const char *b : {"BitBtn7", "BtnSetup"})
             if (auto *w = m_main.Control<QWidget>(QString::fromLatin1(b)))
                 w->setEnabled(false);
@@ -71,7 +72,7 @@ void Connections::BtnConnect1Click()
     }
     // Prepare the link first: the address check may end the action.
     if (TakeFlowmeterAddress())
-        Apply(m_main.MBCM1, Canal(), QStringLiteral("PRIBOR"));
+        Apply(session.FlowmeterClient(), Canal(), QStringLiteral("PRIBOR"));
 }
 
 bool Connections::TakeFlowmeterAddress()
@@ -83,8 +84,8 @@ bool Connections::TakeFlowmeterAddress()
         Messages::Show(QStringLiteral("\"%1\" не является правильным адресом прибора (0..255).").arg(text));
         return false;
     }
-    m_main.Shared().PriborDev.Adr = quint8(adr);
-    m_main.MBCM1->SetDeviceAddres(adr);
+    // Every flowmeter request names this address when it is handed over.
+    m_main.Session().PriborDev().Adr = quint8(adr);
     return true;
 }
 
@@ -98,7 +99,6 @@ void Connections::BBParamClick()
 
 void Connections::MBCMChangeConnected(bool connected)
 {
-    m_main.SetServerConnected(connected);
     for (const char *b : {"BitBtn5", "BtnCount"})
         if (auto *w = m_main.Control<QWidget>(QString::fromLatin1(b)))
             w->setEnabled(connected);
@@ -116,7 +116,6 @@ void Connections::MBCMChangeConnected(bool connected)
 
 void Connections::MBCM1ChangeConnected(bool connected)
 {
-    m_main.SetPriborConnected(connected);
     for (const char *b : {"BitBtn7", "BtnSetup"})
         if (auto *w = m_main.Control<QWidget>(QString::fromLatin1(b)))
             w->setEnabled(connected);
@@ -124,8 +123,6 @@ void Connections::MBCM1ChangeConnected(bool connected)
     if (connected) {
         m_main.SetSBText(QStringLiteral("Pribor on"));
         button->setText(QStringLiteral("Отключиться"));
-        if (m_main.Flow())
-            m_main.Flow()->RestartPolling();
     } else {
         m_main.SetSBText(PortName() + QStringLiteral("Pribor off"));
         button->setText(QStringLiteral("Подключиться"));

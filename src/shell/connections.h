@@ -23,7 +23,7 @@ public:
 private:
     TCanalFrm *Canal() const;
     QString PortName() const;
-    // The flowmeter address of the field into PriborDev and MBCM1; says so and
+    // The flowmeter address of the field into PriborDev; says so and
     // gives false when it is not an address.
     bool TakeFlowmeterAddress();
 

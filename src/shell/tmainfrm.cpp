@@ -1,20 +1,25 @@
 #include "shell/tmainfrm.h"
 #include "ui_tmainfrm.h"
 
+#include "auxiliary/taboutbox.h"
+#include "auxiliary/tform11.h"
+#include "auxiliary/tparatfrm.h"
 #include "bench/modulesearch.h"
 #include "bench/mprofrm.h"
+#include "bench/targettask.h"
 #include "bench/tfrminit.h"
+#include "bench/tpropertyfrm.h"
+#include "bench/tsysfrm.h"
 #include "calc/tcalcfrm.h"
 #include "flowmeter/flowmeterlink.h"
+#include "flowmeter/tflowmeterform.h"
+#include "flowmeter/tflowmeterformgs.h"
 #include "imr/imitqpage.h"
 #include "imr/imrcontroller.h"
 #include "imr/imrtuningpage.h"
+#include "imr/timvofrm.h"
 #include "link/serverpriority.h"
 #include "shell/connections.h"
-#include "bench/tsysfrm.h"
-#include "flowmeter/tflowmeterform.h"
-#include "flowmeter/tflowmeterformgs.h"
-#include "link/benchqids.h"
 #include "link/inifile.h"
 #include "link/keyfilters.h"
 #include "link/messages.h"
@@ -28,6 +33,7 @@
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -48,21 +54,11 @@ const char *const kPageOf[] = {nullptr, "TSImitV", "TSImitQ", "TSPoverV", "TSPov
 } // namespace
 
 TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
-    : QMainWindow(parent), MBCM(mbcm), MBCM1(mbcm1), ui(new Ui::TMainFrm), m_router(m_shared)
+    : QMainWindow(parent), ui(new Ui::TMainFrm), m_session(new BenchSession(mbcm, mbcm1, this))
 {
-    MBCM->setParent(this);
-    MBCM1->setParent(this);
-    MBCM->setObjectName(QStringLiteral("MBCM"));
-    MBCM1->setObjectName(QStringLiteral("MBCM1"));
-    m_shared.BindMailboxes(MBCM);
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    m_shared.Timer1 = Timer1;
 
     m_statusPanels[0] = new QLabel(ui->StatusBar);
     m_statusPanels[1] = new QLabel(tr("Состояние:"), ui->StatusBar);
@@ -97,15 +93,14 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     connect(ui->SpeedButton1, &QToolButton::clicked, this, &TMainFrm::SpeedButton1Click);
     connect(ui->BBnTarger, &QPushButton::clicked, this, &TMainFrm::BBnTargerClick);
     connect(ui->BtnPropQTM, &QPushButton::clicked, this, &TMainFrm::BtnPropQTMClick);
-    connect(MBCM, &IMBComMaster::OnExchange, this, &TMainFrm::MBCMExchange);
     for (int i = 0; i < ui->pc->count(); ++i) {
         m_pages.append({ui->pc->widget(i)->objectName(), ui->pc->tabText(i), ui->pc->widget(i)});
         ConnectPageButtons(ui->pc->widget(i));
     }
-    auto *links = new Connections(*this);
-    connect(ui->BBParam, &QPushButton::clicked, links, &Connections::BBParamClick);
-    Hooks.ConnectBench = [links] { links->BtnConnectClick(); };
-    Hooks.ConnectPrib = [links] { links->BtnConnect1Click(); };
+    CreateWindows();
+    m_links = new Connections(*this);
+    connect(ui->BBParam, &QPushButton::clicked, m_links, &Connections::BBParamClick);
+    connect(m_session, &BenchSession::BenchLinkChanged, this, &TMainFrm::ShowServerState);
     WireFlowmeter();
     WireImr();
     WireService();
@@ -116,6 +111,8 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     WireTuning();
     WireProtocol();
     WireMonitor();
+    m_flow->SetPolledFields(Control<QLineEdit>(QStringLiteral("EdtRashQ1")),
+                            Control<QLineEdit>(QStringLiteral("edtnabor")));
 
     FormCreate();
 }
@@ -123,9 +120,22 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
 TMainFrm::~TMainFrm()
 {
     WriteFINI();
-    // These unregister from the shared values, which go before QWidget deletes its children.
-    delete m_imr;
-    delete m_flow;
+    // No result may reach a page while the window takes its children down.
+    m_session->disconnect(this);
+    m_session->BenchClient()->blockSignals(true);
+    m_session->FlowmeterClient()->blockSignals(true);
+}
+
+void TMainFrm::CreateWindows()
+{
+    Windows.SysFrm = new TSysFrm(this);
+    connect(Windows.SysFrm, &TSysFrm::TaskChosen, this, &TMainFrm::ApplyPageSet);
+    Windows.CanalFrm = new TCanalFrm(this);
+    Windows.ImVOFrm = new TImVOFrm(this);
+    Windows.ParATFrm = new TParATFrm(this);
+    Windows.Form11 = new TForm11(this);
+    Windows.PropertyFrm = new TPropertyFrm(this);
+    Windows.FrmInit = new TFrmInit(this);
 }
 
 void TMainFrm::FormCreate()
@@ -133,38 +143,33 @@ void TMainFrm::FormCreate()
     setFixedSize(width(), kNormalHeight);
     HookMouseMove(this);
     FillGrid();
-    m_shared.OldBench = false;
     ui->pc->setCurrentWidget(ui->TsConfig);
     ShowPage(QStringLiteral("TS4"), false);
     ApplyPageSet(0);
-    if (!m_mpro) {
-        m_mpro = new TMProFrm(this);
-        m_mpro->Shared = &m_shared;
-        Windows.MProFrm = m_mpro;
-    }
-    if (!m_search) {
-        m_search = std::make_unique<ModuleSearch>(
-            *MBCM, m_shared, ModuleSearch::Controls{ui->sg, ui->BitBtn5, ui->BtnPropQTM}, m_mpro,
-            [this] { return FServerConnected; });
-        connect(ui->BitBtn5, &QPushButton::clicked, this, [this] { m_search->BitBtn5Click(); });
-        connect(ui->sg, &QTableWidget::cellClicked, this, [this](int row) { m_search->sgClick(row); });
-    }
-    if (!m_calc) {
-        m_calc = new TcalcFrm(this);
-        m_calc->SetFlowmeterLink(MBCM1, [this] { return FPRiborConnected; });
-        m_flow->SetCalc(m_calc);
-        Windows.calcFrm = m_calc;
-    }
+    WireSearch();
+    m_calc = new TcalcFrm(*m_session, this);
+    Windows.calcFrm = m_calc;
     FillModels();
     m_mpro->readINI();
     ReadFINI();
     m_appearance->ReadIniColor();
-    m_shared.ImrDev.Adr = quint8(m_mpro->Imr);
-    m_shared.UsiDev.Adr = quint8(m_mpro->Usi);
-    m_shared.IptDev.Adr = quint8(m_mpro->IPT);
+    m_session->ImrDev().Adr = quint8(m_mpro->Imr);
+    m_session->UsiDev().Adr = quint8(m_mpro->Usi);
+    m_session->IptDev().Adr = quint8(m_mpro->IPT);
     ShowModuleAddresses();
     AssignAccessibleNames(this);
     RaiseServerPriority();
+}
+
+void TMainFrm::WireSearch()
+{
+    m_mpro = new TMProFrm(this);
+    m_mpro->Session = m_session;
+    Windows.MProFrm = m_mpro;
+    m_search = new ModuleSearch(*m_session, ModuleSearch::Controls{ui->sg, ui->BitBtn5, ui->BtnPropQTM}, m_mpro,
+                                this);
+    connect(ui->BitBtn5, &QPushButton::clicked, m_search, &ModuleSearch::BitBtn5Click);
+    connect(ui->sg, &QTableWidget::cellClicked, m_search, &ModuleSearch::sgClick);
 }
 
 void TMainFrm::WireFlowmeter()
@@ -178,9 +183,7 @@ void TMainFrm::WireFlowmeter()
     c.BtnSetup = ui->BtnSetup;
     c.BtnCount1 = ui->BtnCount1;
     c.BtnConnect1 = ui->BtnConnect1;
-    m_flow = new FlowmeterLink(MBCM1, MBCM, m_shared, Pribor, c, Windows.FlowMeterForm, Windows.FlowMeterFormGS,
-                               this, this);
-    connect(MBCM1, &IMBComMaster::OnExchange, m_flow, &FlowmeterLink::MBCM1Exchange);
+    m_flow = new FlowmeterLink(*m_session, c, Windows.FlowMeterForm, Windows.FlowMeterFormGS, this, this);
     connect(ui->cbxprib, &QComboBox::activated, m_flow, &FlowmeterLink::cbxpribChange);
     connect(ui->BitBtn7, &QPushButton::clicked, m_flow, &FlowmeterLink::BitBtn7Click);
     connect(ui->BtnCount1, &QPushButton::clicked, m_flow, &FlowmeterLink::BtnCount1Click);
@@ -191,45 +194,30 @@ void TMainFrm::WireFlowmeter()
             c->ShowForBench();
     });
     InstallIntFilter(ui->edtadrp);
-    Hooks.ApplyModel = [this](int row) { m_flow->SetPribType(row); };
+    // The program is closing: a running calibration ends with its STOP.
+    connect(this, &TMainFrm::FormClosed, m_flow, &FlowmeterLink::StopCalibrations);
 }
 
 void TMainFrm::WireImr()
 {
-    m_imr = new ImrController(MBCM, m_shared, this);
-    m_imr->InstallEffects();
-    m_imr->serverConnected = [this] { return FServerConnected; };
+    m_imr = new ImrController(*m_session, this);
     connect(m_imr, &ImrController::StatusChanged, this, &TMainFrm::SetSBText);
     connect(m_imr, &ImrController::ImrLabelChanged, this, &TMainFrm::SetImrLabel);
     connect(m_imr, &ImrController::AutoCircTextChanged, ui->edtac, &QLineEdit::setText);
-    connect(m_imr, &ImrController::ImitFlowStarted, this, [this](double q) {
-        if (m_calc)
-            m_calc->SetQEtalon(q);
-    });
-    connect(m_imr, &ImrController::ImitFlowStopped, this, [this] {
-        if (m_calc)
-            m_calc->SetQEtalon(0);
-    });
-    Hooks.ImrStatusClick = [this] { m_imr->ReadImrState(); };
     connect(ui->Button19, &QPushButton::clicked, m_imr, [this] { m_imr->ResetAllModes(); });
     connect(ui->BtnCount, &QPushButton::clicked, m_imr, [this] {
-        const RunGuard run(m_imr->Counting, {ui->BtnCount}, [this] { return FServerConnected; });
+        const RunGuard run(m_imr->Counting, {ui->BtnCount}, [this] { return m_session->BenchConnected(); });
         if (run)
             m_imr->CountAutoCirculations();
     });
 
-    auto *imitQ = new ImitQPage(*m_imr, m_shared);
-    imitQ->modelSelected = [this] { return ui->cbxprib->currentIndex() >= 0; };
-    SetPage(QStringLiteral("TSImitQ"), imitQ);
-    auto *tuning = new ImrTuningPage(*m_imr, MBCM, m_shared);
-    tuning->InstallEffects();
+    SetPage(QStringLiteral("TSImitQ"), new ImitQPage(*m_imr));
+    auto *tuning = new ImrTuningPage(*m_imr);
     SetPage(QStringLiteral("TSImr"), tuning);
     // The verification page keeps a hidden copy of the calibration button and its result.
     auto *delayGroup = new DelayLineGroup(ui->TSPoverQ);
     delayGroup->hide();
     tuning->Attach(delayGroup);
-    m_flow->SetPolledFields(Control<QLineEdit>(QStringLiteral("EdtRashQ1")),
-                            Control<QLineEdit>(QStringLiteral("edtnabor")));
 }
 
 void TMainFrm::BtnPropClick()
@@ -323,7 +311,7 @@ void TMainFrm::FillModels()
 
 void TMainFrm::ShowModuleAddresses()
 {
-    const TPQTM *devs[] = {&m_shared.ImrDev, &m_shared.UsiDev, &m_shared.IptDev};
+    const TPQTM *devs[] = {&m_session->ImrDev(), &m_session->UsiDev(), &m_session->IptDev()};
     for (int r = 1; r <= 3; ++r) {
         const int adr = devs[r - 1]->Adr;
         ui->sg->item(r, 1)->setText(adr == 0 ? QStringLiteral("?") : QString::number(adr));
@@ -342,8 +330,8 @@ void TMainFrm::ReadFINI()
         const QRect area = scr ? scr->geometry() : QRect(0, 0, 1024, 768);
         move(PlaceWindow(stored, frameGeometry().size(), area));
     }
-    m_shared.PribType = ui->cbxprib->currentIndex();
-    ApplyModel(m_shared.PribType);
+    m_session->SetPribType(ui->cbxprib->currentIndex());
+    ApplyModel(m_session->PribType());
 }
 
 void TMainFrm::WriteFINI()
@@ -359,13 +347,11 @@ void TMainFrm::WriteFINI()
 
 void TMainFrm::ApplyModel(int row)
 {
-    if (Hooks.ApplyModel)
-        Hooks.ApplyModel(row);
+    m_flow->SetPribType(row);
 }
 
-void TMainFrm::SetServerConnected(bool on)
+void TMainFrm::ShowServerState(bool on)
 {
-    FServerConnected = on;
     m_statusPanels[0]->setText(on ? QStringLiteral("Вкл сервер") : QStringLiteral("Выкл сервер"));
 }
 
@@ -448,8 +434,11 @@ void TMainFrm::ConnectPageButtons(QWidget *page)
 
 void TMainFrm::ApplyPageSet(int task)
 {
-    if (Hooks.ApplyTargetTask)
-        Hooks.ApplyTargetTask(task);
+    TargetPageHost host;
+    host.SetShow = [this](TNames page, bool flag) { SetShow(page, flag); };
+    host.Page = [this](const QString &name) { return Page(name); };
+    host.Find = [this](const QString &name) { return qobject_cast<QWidget *>(FindByName(this, name)); };
+    ApplyTargetTask(task, host);
 }
 
 QObject *TMainFrm::FindByName(QObject *owner, const QString &name)
@@ -521,8 +510,8 @@ bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
         auto *me = static_cast<QMouseEvent *>(event);
         if (me->button() == Qt::LeftButton && watched == ui->Label3)
             Label3Click();
-        else if (me->button() == Qt::LeftButton && watched == ui->Label84 && Hooks.ImrStatusClick)
-            Hooks.ImrStatusClick();
+        else if (me->button() == Qt::LeftButton && watched == ui->Label84)
+            m_imr->ReadImrState();
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -554,7 +543,7 @@ void TMainFrm::StatusBarMouseDown(QMouseEvent *event)
 {
     if (!(event->modifiers() & Qt::ShiftModifier))
         return;
-    m_shared.OldBench = Messages::Ask(QStringLiteral("Вы работаете со старым ЦТМ?"));
+    m_session->SetOldBench(Messages::Ask(QStringLiteral("Вы работаете со старым ЦТМ?")));
 }
 
 void TMainFrm::Label3Click()
@@ -575,20 +564,17 @@ void TMainFrm::SpeedButton3Click()
 
 void TMainFrm::N9Click()
 {
-    if (Hooks.OpenAbout)
-        Hooks.OpenAbout();
+    OpenAboutBox(this, QCoreApplication::applicationFilePath());
 }
 
 void TMainFrm::BtnConnectClick()
 {
-    if (Hooks.ConnectBench)
-        Hooks.ConnectBench();
+    m_links->BtnConnectClick();
 }
 
 void TMainFrm::BtnConnect1Click()
 {
-    if (Hooks.ConnectPrib)
-        Hooks.ConnectPrib();
+    m_links->BtnConnect1Click();
 }
 
 void TMainFrm::BBnTargerClick()
@@ -597,38 +583,13 @@ void TMainFrm::BBnTargerClick()
     if (!dlg)
         return;
     dlg->exec();
-    m_shared.TargetTask = dlg->AimIndex;
+    m_targetTask = dlg->AimIndex;
     ui->Label28->setText(dlg->AimIndex < 0 ? QString() : dlg->AimIndexStr);
-    if (m_shared.TargetTask == -1)
+    if (m_targetTask == -1)
         return;
-    ui->GbPrib->setVisible(m_shared.TargetTask == 0);
-    if (m_shared.TargetTask == 0)
-        ApplyModel(m_shared.PribType);
+    ui->GbPrib->setVisible(m_targetTask == 0);
+    if (m_targetTask == 0)
+        ApplyModel(m_session->PribType());
     else
-        m_shared.AutoCircCount = 255;
-}
-
-void TMainFrm::MBCMExchange(int qid, int mbAddr, int funNumber, const QVariant &value, int result)
-{
-    Q_UNUSED(funNumber);
-    // Store may turn an undecodable success into a failure code.
-    if (qid == BenchQid::WriteUsiCmd || !m_router.Store(qid, value, result))
-        return;
-    switch (qid) {
-    case BenchQid::ReadEmulBit:
-        SetSBText(result != 0 ? QStringLiteral("error")
-                              : (m_shared.EmulBit ? QStringLiteral("true") : QStringLiteral("false")));
-        break;
-    case BenchQid::DeviceName:
-        m_search->IdentificationAnswer(mbAddr, value, result);
-        break;
-    case BenchQid::WriteDefaults:
-        if (Windows.FrmInit)
-            Windows.FrmInit->writing = result != 0 ? 2 : 1;
-        break;
-    default:
-        break;
-    }
-    if (const auto it = m_shared.Effects.constFind(qid); it != m_shared.Effects.constEnd() && *it)
-        (*it)(mbAddr, value, result);
+        m_session->Values().AutoCircCount = 255;
 }

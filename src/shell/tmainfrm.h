@@ -1,9 +1,6 @@
 #pragma once
 
-#include "link/benchshared.h"
-#include "link/imbcommaster.h"
-#include "shell/benchrouter.h"
-#include "shell/mainhooks.h"
+#include "session/benchsession.h"
 #include "shell/programwindows.h"
 
 #include <QMainWindow>
@@ -13,9 +10,14 @@
 #include <memory>
 
 class Appearance;
+class Connections;
 class FlowmeterLink;
+class IMBComMaster;
 class ImrController;
+class IptGroup;
 class ModuleSearch;
+class UsiGroup;
+class VolumeImit;
 class QLabel;
 class TcalcFrm;
 class VerificationControl;
@@ -25,46 +27,40 @@ namespace Ui {
 class TMainFrm;
 }
 
-// The main window: owns both task server clients, the shared bench values and
-// every further window; routes the bench results.
+// The main window: builds the bench session, the pages and every further window,
+// places them and shows what the session reports.
 class TMainFrm : public QMainWindow
 {
     Q_OBJECT
-    Q_PROPERTY(bool ServerConnected READ ServerConnected WRITE SetServerConnected)
-    Q_PROPERTY(bool PriborConnected READ PriborConnected WRITE SetPriborConnected)
+    Q_PROPERTY(bool ServerConnected READ ServerConnected)
+    Q_PROPERTY(bool PriborConnected READ PriborConnected)
 
 public:
     static constexpr int kNormalHeight = 556;
     static constexpr int kTallHeight = 620;
 
-    // Takes ownership of both clients.
+    // Takes ownership of both clients (bench, flowmeter) through its session.
     TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent = nullptr);
     ~TMainFrm() override;
 
-    IMBComMaster *MBCM = nullptr;
-    IMBComMaster *MBCM1 = nullptr;
-    TPribor Pribor;
-    bool FServerConnected = false;
-    bool FPRiborConnected = false;
-
-    BenchShared &Shared() { return m_shared; }
+    BenchSession &Session() const { return *m_session; }
     FlowmeterLink *Flow() const { return m_flow; }
     ImrController *Imr() const { return m_imr; }
+    VolumeImit *Volume() const { return m_volume; }
+    UsiGroup *Usi() const { return m_usi; }
+    IptGroup *Ipt() const { return m_ipt; }
     VerificationControl *Verification() const { return m_verification; }
     TcalcFrm *Calc() const { return m_calc; }
-    TMProFrm *MPro() const { return m_mpro; }
     Appearance *Colors() const { return m_appearance; }
-    ModuleSearch *Search() const { return m_search.get(); }
-    MainHooks Hooks;
+    ModuleSearch *Search() const { return m_search; }
     ProgramWindows Windows;
-    QTimer *Timer1 = nullptr;
     // Last control under the mouse; target of the colour commands.
     QPointer<QWidget> HotControl;
 
-    bool ServerConnected() const { return FServerConnected; }
-    void SetServerConnected(bool on);
-    bool PriborConnected() const { return FPRiborConnected; }
-    void SetPriborConnected(bool on) { FPRiborConnected = on; }
+    bool ServerConnected() const { return m_session->BenchConnected(); }
+    bool PriborConnected() const { return m_session->FlowmeterConnected(); }
+    // The target task confirmed last; -1 when the dialog was cancelled.
+    int TargetTask() const { return m_targetTask; }
 
     // A hidden page is out of the tab widget (so assistive technology cannot reach it)
     // and comes back at its place in the page order.
@@ -94,7 +90,6 @@ Q_SIGNALS:
     void FormClosed();
 
 public Q_SLOTS:
-    void MBCMExchange(int qid, int mbAddr, int funNumber, const QVariant &value, int result);
     void BtnConnectClick();
     void BtnConnect1Click();
     void SpeedButton1Click();
@@ -111,6 +106,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void ShowServerState(bool on);
     void FormCreate();
     void StatusBarMouseDown(QMouseEvent *event);
     void FormMouseMove(QWidget *control);
@@ -130,11 +126,17 @@ private:
     QList<PageSlot> m_pages; // every page in the page order
 
     std::unique_ptr<Ui::TMainFrm> ui;
-    BenchShared m_shared;
-    BenchRouter m_router;
+    BenchSession *m_session;
+    Connections *m_links = nullptr;
     FlowmeterLink *m_flow = nullptr;
     TcalcFrm *m_calc = nullptr;  // children of this window
     TMProFrm *m_mpro = nullptr;
+    VolumeImit *m_volume = nullptr;
+    UsiGroup *m_usi = nullptr;
+    IptGroup *m_ipt = nullptr;
+    int m_targetTask = 0;
+    void CreateWindows();
+    void WireSearch();
     void WireFlowmeter();
     void WireImr();
     void WireService();
@@ -149,7 +151,7 @@ private:
     bool m_parametersAttached = false;
     void WireMonitor();
     ImrController *m_imr = nullptr;
-    std::unique_ptr<ModuleSearch> m_search;
+    ModuleSearch *m_search = nullptr;
     void BtnPropClick();
     QLabel *m_sbPanel = nullptr;
     QLabel *m_statusPanels[3] = {nullptr, nullptr, nullptr};

@@ -1,144 +1,140 @@
 #include "shell/verificationbench.h"
 
-#include "calc/tcalcfrm.h"
+#include "flowmeter/flowmeterlink.h"
 #include "imr/imrcontroller.h"
 #include "imr/volumeimit.h"
+#include "calc/tcalcfrm.h"
 #include "shell/tmainfrm.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
+#include "usi_ipt/iptgroup.h"
+#include "usi_ipt/usigroup.h"
 
 QString MainVerificationBench::NotReady() const
 {
-    const BenchShared &s = m_main.Shared();
-    if (!m_main.FServerConnected)
+    BenchSession &s = m_main.Session();
+    if (!s.BenchConnected())
         return QStringLiteral("Нет связи с ЦТМ");
-    if (!m_main.FPRiborConnected)
+    if (!s.FlowmeterConnected())
         return QStringLiteral("Нет связи с расходомером");
-    if (s.ImrDev.Adr == 0)
+    if (s.ImrDev().Adr == 0)
         return QStringLiteral("Не найден модуль ИМР: нажмите \"Проверка связи\"");
-    if (needCurrent && s.IptDev.Adr == 0)
+    if (needCurrent && s.IptDev().Adr == 0)
         return QStringLiteral("Не найден модуль ИПТ: нажмите \"Проверка связи\"");
-    if (needPulses && s.UsiDev.Adr == 0)
+    if (needPulses && s.UsiDev().Adr == 0)
         return QStringLiteral("Не найден модуль УСИ: нажмите \"Проверка связи\"");
-    if (s.PribType < 0)
+    if (s.PribType() < 0)
         return QStringLiteral("Не выбран поверяемый прибор");
-    if (s.ImrMode != 0)
+    if (m_main.Imr()->ImrMode() != 0)
         return QStringLiteral("Отмените работу других режимов");
     return QString();
 }
 
 bool MainVerificationBench::LinksUp() const
 {
-    return m_main.FServerConnected && m_main.FPRiborConnected;
+    return m_main.Session().BenchConnected() && m_main.Session().FlowmeterConnected();
 }
 
 void MainVerificationBench::StartMeasurements(bool current, bool pulses)
 {
-    // The same check boxes the operator ticks to read currents and counts.
-    for (const auto &[name, wanted] : {std::pair{"ChbTok", current}, std::pair{"ChbCnt1", pulses}})
-        if (auto *box = m_main.Control<QCheckBox>(QString::fromLatin1(name));
-            box && wanted && !box->isChecked())
-            box->click();
+    // The periodic reads the operator starts with "Читать"; a read already running stays.
+    if (current)
+        m_main.Ipt()->SetPolling(true);
+    if (pulses)
+        m_main.Usi()->SetPolling(true);
 }
 
 std::optional<double> MainVerificationBench::StartFlow(double q)
 {
-    BenchShared &s = m_main.Shared();
+    ImrController &imr = *m_main.Imr();
     const int flow = qRound(q);
-    if (s.ImrMode == 1) {
+    if (imr.ImrMode() == 1) {
         // A new point while imitating: only the count changes.
-        if (!m_main.Imr()->SetImitFlow(flow, false))
+        if (!imr.SetImitFlow(flow, false))
             return std::nullopt;
-    } else if (!m_main.Imr()->StartFlowImitation(flow)) {
+    } else if (!imr.StartFlowImitation(flow)) {
         return std::nullopt;
     }
-    return s.ImitQ;
+    return imr.ImitQ();
 }
 
 void MainVerificationBench::StopAll()
 {
-    BenchShared &s = m_main.Shared();
-    if (auto *volume = m_main.findChild<VolumeImit *>(); volume && volume->Running())
-        volume->BtnQStopClick();
-    if (s.ImrMode == 1)
-        m_main.Imr()->SetImitFlow(0, false);
-    if (m_main.FServerConnected && s.ImrDev.Adr != 0)
-        m_main.Imr()->ImrToIdle();
-    s.ImrMode = 0;
+    ImrController &imr = *m_main.Imr();
+    if (m_main.Volume()->Running())
+        m_main.Volume()->BtnQStopClick();
+    if (imr.ImrMode() == 1)
+        imr.SetImitFlow(0, false);
+    if (m_main.Session().BenchConnected() && m_main.Session().ImrDev().Adr != 0)
+        imr.ImrToIdle();
+    imr.SetImrMode(0);
 }
 
 std::optional<int> MainVerificationBench::StartVolume(double volume, double q)
 {
-    auto *run = m_main.findChild<VolumeImit *>();
-    if (!run || !run->StartVolumeRun(volume, qRound(q)))
+    if (!m_main.Volume()->StartVolumeRun(volume, qRound(q)))
         return std::nullopt;
     return m_main.Imr()->ImitSeconds;
 }
 
 bool MainVerificationBench::VolumeRunning() const
 {
-    auto *run = m_main.findChild<VolumeImit *>();
-    return run && run->Running();
+    return m_main.Volume()->Running();
 }
 
 double MainVerificationBench::ImitatedVolume() const
 {
-    const BenchShared &s = m_main.Shared();
-    return double(s.AccTimeMs) * s.ImitQ / 3600.0 / 1000.0;
+    return double(m_main.Session().Values().AccTimeMs) * m_main.Imr()->ImitQ() / 3600.0 / 1000.0;
 }
 
 quint64 MainVerificationBench::FlowReadings() const
 {
-    return m_main.Calc()->Readings(TcalcFrm::kQIzm);
+    return Inputs().Readings(CalcInputs::kQIzm);
 }
 
 double MainVerificationBench::Flow() const
 {
-    return m_main.Calc()->QIzm();
+    return Inputs().QIzm();
 }
 
 quint64 MainVerificationBench::VolumeReadings() const
 {
-    return m_main.Calc()->Readings(TcalcFrm::kVIzm);
+    return Inputs().Readings(CalcInputs::kVIzm);
 }
 
 double MainVerificationBench::FlowmeterVolume() const
 {
-    return m_main.Calc()->VIzm();
+    return Inputs().VIzm();
 }
 
 quint64 MainVerificationBench::CurrentReadings() const
 {
-    return m_main.Calc()->Readings(TcalcFrm::kIIzm);
+    return Inputs().Readings(CalcInputs::kIIzm);
 }
 
 double MainVerificationBench::Current() const
 {
-    return m_main.Calc()->IIzm();
+    return Inputs().IIzm();
 }
 
 quint64 MainVerificationBench::PulseReadings() const
 {
-    return m_main.Calc()->Readings(TcalcFrm::kImpIzm);
+    return Inputs().Readings(CalcInputs::kImpIzm);
 }
 
 double MainVerificationBench::Pulses() const
 {
-    return m_main.Calc()->ImpIzm();
+    return Inputs().ImpIzm();
 }
 
 std::pair<double, double> MainVerificationBench::CurrentTable() const
 {
-    return m_main.Calc()->CurrentEntries();
+    return TcalcFrm::CurrentEntries(Inputs());
 }
 
 QStringList MainVerificationBench::Modules() const
 {
-    const BenchShared &s = m_main.Shared();
+    BenchSession &s = m_main.Session();
     QStringList out;
-    for (const TPQTM *d : {&s.ImrDev, &s.UsiDev, &s.IptDev})
+    for (const TPQTM *d : {&s.ImrDev(), &s.UsiDev(), &s.IptDev()})
         if (d->Adr != 0)
             out << QStringLiteral("%1 (адрес %2)").arg(d->Name).arg(d->Adr);
     return out;
@@ -146,17 +142,15 @@ QStringList MainVerificationBench::Modules() const
 
 double MainVerificationBench::DelayStep() const
 {
-    return m_main.Shared().DelayStep;
+    return m_main.Imr()->DelayStep();
 }
 
 QString MainVerificationBench::Model() const
 {
-    auto *models = m_main.Control<QComboBox>(QStringLiteral("cbxprib"));
-    return models ? models->currentText().trimmed() : QString();
+    return m_main.Flow()->ModelName();
 }
 
 QString MainVerificationBench::Flowmeter() const
 {
-    auto *name = m_main.Control<QLineEdit>(QStringLiteral("Edit4"));
-    return name ? name->text() : QString();
+    return m_main.Flow()->Identification();
 }

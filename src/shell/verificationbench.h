@@ -1,8 +1,8 @@
 #pragma once
 
 #include "protocol/autorun.h"
+#include "shell/tmainfrm.h"
 
-class TMainFrm;
 
 // The bench and the flowmeter of the main window, as an automatic run sees them.
 class MainVerificationBench : public VerificationBench
@@ -37,5 +37,7 @@ public:
     bool needPulses = true;
 
 private:
+    CalcInputs &Inputs() const { return m_main.Session().Calc(); }
+
     TMainFrm &m_main;
 };

@@ -1,16 +1,11 @@
 #include "shell/tmainfrm.h"
 
 #include "auxiliary/protocolpage.h"
-#include "auxiliary/taboutbox.h"
 #include "auxiliary/tform11.h"
 #include "auxiliary/tparatfrm.h"
 
-#include <QCoreApplication>
-
 void TMainFrm::WireAbout()
 {
-    Hooks.OpenAbout = [this] { OpenAboutBox(this, QCoreApplication::applicationFilePath()); };
-
     auto *protocol = new ProtocolPage;
     // The windows are made at start-up; a window built without them makes them on first use.
     protocol->form11 = [this]() -> QWidget * {

@@ -1,13 +1,10 @@
 #include "shell/tmainfrm.h"
 
 #include "flowmeter/flowmeterlink.h"
+#include "usi_ipt/iptgroup.h"
 
-// The flowmeter windows: the link state their handlers test, the current meter's
-// current for the calibration windows, and the STOP of a calibration the closing
-// program interrupts.
+// The current output calibration windows take the current meter's one-shot reads.
 void TMainFrm::WireFlowWin()
 {
-    m_flow->SetLinkState([this] { return FPRiborConnected; }, [this] { return FServerConnected; });
-    Hooks.IptCalibrationCurrent = [this](double mA) { m_flow->TokIpt(mA); };
-    connect(this, &TMainFrm::FormClosed, m_flow, &FlowmeterLink::StopCalibrations);
+    connect(m_ipt, &IptGroup::CalibrationCurrentRead, m_flow, &FlowmeterLink::TokIpt);
 }

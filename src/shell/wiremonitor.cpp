@@ -10,8 +10,8 @@ void TMainFrm::WireMonitor()
 {
     auto *log = new ExchangeLog(this);
     log->setObjectName(QStringLiteral("ExchangeLog"));
-    log->Attach(MBCM, QStringLiteral("ЦТМ"));
-    log->Attach(MBCM1, QStringLiteral("Прибор"));
+    log->Attach(m_session->BenchClient(), QStringLiteral("ЦТМ"));
+    log->Attach(m_session->FlowmeterClient(), QStringLiteral("Прибор"));
     connect(ui->NExchangeMonitor, &QAction::triggered, this, [this, log] {
         if (!Windows.ExchangeMonitorFrm)
             Windows.ExchangeMonitorFrm = new TExchangeMonitorFrm(*log, this);

@@ -2,7 +2,7 @@
 #include "ui_tmainfrm.h"
 
 #include "bench/modulesearch.h"
-#include "bench/targettask.h"
+#include "imr/imrcontroller.h"
 #include "bench/tfrminit.h"
 #include "bench/tpropertyfrm.h"
 #include "imr/poverqpage.h"
@@ -10,15 +10,7 @@
 // The target task, the bench's own verification page and the module service windows.
 void TMainFrm::WireService()
 {
-    Hooks.ApplyTargetTask = [this](int task) {
-        TargetPageHost host;
-        host.SetShow = [this](TNames page, bool flag) { SetShow(page, flag); };
-        host.Page = [this](const QString &name) { return Page(name); };
-        host.Find = [this](const QString &name) { return qobject_cast<QWidget *>(FindByName(this, name)); };
-        ApplyTargetTask(task, host);
-    };
-
-    auto *pover = new PoverQPage(*m_imr, MBCM, m_shared);
+    auto *pover = new PoverQPage(*m_imr);
     // The calibration group was put on the placeholder page, which goes now.
     pover->AdoptDelayLineGroup(
         qobject_cast<QWidget *>(FindByName(Page(QStringLiteral("TSPoverQ")), QStringLiteral("GBDelayLine"))));
@@ -30,7 +22,7 @@ void TMainFrm::WireService()
         TFrmInit *init = Windows.FrmInit;
         if (!init)
             return;
-        init->Bind(MBCM, &m_shared);
+        init->Bind(m_session);
         init->show();
         init->raise();
         init->activateWindow();
@@ -40,10 +32,10 @@ void TMainFrm::WireService()
 void TMainFrm::BtnPropQTMClick()
 {
     TPropertyFrm *prop = Windows.PropertyFrm;
-    TPQTM *selected = m_search ? m_search->Selected() : nullptr;
+    TPQTM *selected = m_search->Selected();
     if (!prop || !selected)
         return;
-    prop->Bind(MBCM, &m_shared);
+    prop->Bind(m_session);
     prop->Prib = selected;
     // Modal, so the module cannot change under the open window.
     prop->setWindowModality(Qt::ApplicationModal);

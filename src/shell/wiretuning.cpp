@@ -3,8 +3,7 @@
 
 void TMainFrm::WireTuning()
 {
-    auto *ipt = new IptTuningPage(MBCM, m_shared);
-    ipt->serverConnected = [this] { return FServerConnected; };
+    auto *ipt = new IptTuningPage(*m_session);
     connect(ipt, &IptTuningPage::StatusChanged, this, &TMainFrm::SetSBText);
     SetPage(QStringLiteral("tsIPT2"), ipt);
 }

@@ -1,7 +1,7 @@
 #include "usi_ipt/iptgroup.h"
 
-#include "link/benchqids.h"
-#include "link/benchshared.h"
+#include "session/benchqids.h"
+#include "session/benchsession.h"
 #include "link/conventions.h"
 #include "link/imbcommaster.h"
 #include "link/radiogroup.h"
@@ -22,8 +22,8 @@ constexpr int kCurrentsAddress = 0xC000;
 constexpr int kPeriodMs = 1000;
 } // namespace
 
-IptGroup::IptGroup(IMBComMaster *mbcm, BenchShared &shared, QWidget *parent)
-    : QGroupBox(parent), ui(std::make_unique<Ui::IptGroup>()), m_mbcm(mbcm), m_s(shared)
+IptGroup::IptGroup(BenchSession &session, QWidget *parent)
+    : QGroupBox(parent), ui(std::make_unique<Ui::IptGroup>()), m_session(session)
 {
     ui->setupUi(this);
     m_channel = new RadioGroup({ui->rbi0, ui->rbi1, ui->rbi2, ui->rbi3}, this);
@@ -35,23 +35,21 @@ IptGroup::IptGroup(IMBComMaster *mbcm, BenchShared &shared, QWidget *parent)
     ui->ChbTok->setToolTip(QStringLiteral("Читать токи ИПТ каждую секунду"));
     ui->ChbTok->setAccessibleDescription(QStringLiteral("Чтение токов ИПТ"));
     connect(ui->ChbTok, &QCheckBox::toggled, this, &IptGroup::ChbTokClick);
+    m_session.Subscribe(ReadIptCur, this, [this](int, const QVariant &v, int r) {
+        if (const double mA = ShowCurrents(v, r); !std::isnan(mA))
+            m_session.Calc().SetIIzm(mA);
+    });
+    m_session.Subscribe(ReadIptCurCal, this, [this](int, const QVariant &v, int r) {
+        if (const double mA = ShowCurrents(v, r); !std::isnan(mA))
+            Q_EMIT CalibrationCurrentRead(mA);
+    });
 }
 
 IptGroup::~IptGroup() = default;
 
-void IptGroup::InstallEffects()
+void IptGroup::SetPolling(bool on)
 {
-    QPointer<IptGroup> self(this);
-    m_s.Effects[ReadIptCur] = [self](int, const QVariant &v, int r) {
-        const double mA = self ? self->ShowCurrents(v, r) : qQNaN();
-        if (!std::isnan(mA))
-            Q_EMIT self->IIzmRead(mA);
-    };
-    m_s.Effects[ReadIptCurCal] = [self](int, const QVariant &v, int r) {
-        const double mA = self ? self->ShowCurrents(v, r) : qQNaN();
-        if (!std::isnan(mA))
-            Q_EMIT self->CalibrationCurrentRead(mA);
-    };
+    ui->ChbTok->setChecked(on);
 }
 
 void IptGroup::Attach(IptCheckPage *page)
@@ -62,14 +60,13 @@ void IptGroup::Attach(IptCheckPage *page)
 
 void IptGroup::Toggle(QCheckBox *box)
 {
-    if (m_s.IptDev.Adr == 0)
+    if (m_session.IptDev().Adr == 0)
         return;
-    if (box->isChecked()) {
-        m_mbcm->SetDeviceAddres(m_s.IptDev.Adr);
-        m_mbcm->ReadInputRegs(ReadIptCur, kPeriodMs, kCurrentsAddress, dtFloat32, 4);
-    } else {
-        m_mbcm->FreeTask(ReadIptCur);
-    }
+    const ModuleLink ipt = m_session.Ipt();
+    if (box->isChecked())
+        (void)ipt.ReadInputRegs(ReadIptCur, kPeriodMs, kCurrentsAddress, dtFloat32, 4);
+    else
+        ipt.FreeTask(ReadIptCur);
 }
 
 void IptGroup::ChbTokClick()

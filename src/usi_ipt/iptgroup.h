@@ -9,11 +9,10 @@ namespace Ui
 {
 class IptGroup;
 }
-class IMBComMaster;
+class BenchSession;
 class IptCheckPage;
 class QCheckBox;
 class RadioGroup;
-struct BenchShared;
 
 // Group "Токовый выход (ИПТ)": the periodic read of the four currents of the
 // current meter and the channel passed on to the calculator and to the current
@@ -23,11 +22,11 @@ class IptGroup : public QGroupBox
 {
     Q_OBJECT
 public:
-    IptGroup(IMBComMaster *mbcm, BenchShared &shared, QWidget *parent = nullptr);
+    explicit IptGroup(BenchSession &session, QWidget *parent = nullptr);
     ~IptGroup() override;
 
-    // Registers the completions of the cyclic and the one-shot current reads.
-    void InstallEffects();
+    // Starts or stops the periodic read of the currents, as "Читать токи ИПТ каждую секунду" does.
+    void SetPolling(bool on);
     void Attach(IptCheckPage *page);
     RadioGroup *Channel() const { return m_channel; }
 
@@ -36,9 +35,8 @@ public Q_SLOTS:
     void CHBTok1Click();
 
 Q_SIGNALS:
-    // The current of the chosen channel, mA: from the cyclic read for the
-    // calculator, from the one-shot read for the calibration windows.
-    void IIzmRead(double mA);
+    // The current of the chosen channel from the one-shot read, mA, for the
+    // current output calibration windows (the cyclic read goes to the calculator).
     void CalibrationCurrentRead(double mA);
 
 protected:
@@ -50,8 +48,7 @@ private:
     double ShowCurrents(const QVariant &value, int result);
 
     std::unique_ptr<Ui::IptGroup> ui;
-    IMBComMaster *m_mbcm;
-    BenchShared &m_s;
+    BenchSession &m_session;
     RadioGroup *m_channel;
     QPointer<IptCheckPage> m_page;
 };

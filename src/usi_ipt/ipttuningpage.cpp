@@ -1,8 +1,8 @@
 #include "usi_ipt/ipttuningpage.h"
 #include "ui_ipttuningpage.h"
 
-#include "link/benchqids.h"
-#include "link/benchshared.h"
+#include "session/benchqids.h"
+#include "session/benchsession.h"
 #include "link/conventions.h"
 #include "link/imbcommaster.h"
 #include "link/messages.h"
@@ -13,8 +13,8 @@
 
 using namespace BenchQid;
 
-IptTuningPage::IptTuningPage(IMBComMaster *mbcm, BenchShared &shared, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::IptTuningPage>()), m_mbcm(mbcm), m_s(shared)
+IptTuningPage::IptTuningPage(BenchSession &session, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::IptTuningPage>()), m_session(session)
 {
     ui->setupUi(this);
     m_canal = new RadioGroup(ui->RgCanal, this);
@@ -27,8 +27,7 @@ IptTuningPage::~IptTuningPage() = default;
 
 bool IptTuningPage::Linked() const
 {
-    const bool up = serverConnected ? serverConnected() : m_mbcm->Connected();
-    return up && m_s.IptDev.Adr != 0;
+    return m_session.BenchConnected() && m_session.IptDev().Adr != 0;
 }
 
 void IptTuningPage::TbMaChange()
@@ -41,11 +40,11 @@ void IptTuningPage::Button1Click()
     // Addressed to the current meter itself, and only when there is one to reach.
     if (!Linked())
         return;
-    m_mbcm->SetDeviceAddres(m_s.IptDev.Adr);
-    m_mbcm->WriteHoldRegs(WriteIptDac, 0, 0x4000,
-                          TypedValue(IptCalibration::DacCode(ui->TbMa->value()), dtUInt16));
+    if (!m_session.Ipt().WriteHoldRegs(WriteIptDac, 0, 0x4000,
+                                       TypedValue(IptCalibration::DacCode(ui->TbMa->value()), dtUInt16)))
+        return;
     ui->Button1->setEnabled(false);
-    const int result = WaitResult(m_s.ResIptDac);
+    const int result = WaitResult(m_session.Box().ResIptDac);
     ui->Button1->setEnabled(true);
     if (result != 0)
         Messages::Show(QStringLiteral("Не записать число в ЦАП AD420"));
@@ -66,11 +65,14 @@ void IptTuningPage::Advance()
 
 bool IptTuningPage::Write(int qid, int reg, const QVariant &value, const char *failure)
 {
-    m_mbcm->WriteHoldRegs(qid, 0, reg, value);
-    Mailbox *box = qid == WriteIptDac     ? &m_s.ResIptDac
-                   : qid == WriteIptCmd   ? &m_s.ResIptCmd
-                   : qid == WriteIptScale ? &m_s.ResIptScale
-                                          : &m_s.ResIptOffset;
+    BenchMailboxes &b = m_session.Box();
+    Mailbox *box = qid == WriteIptDac     ? &b.ResIptDac
+                   : qid == WriteIptCmd   ? &b.ResIptCmd
+                   : qid == WriteIptScale ? &b.ResIptScale
+                                          : &b.ResIptOffset;
+    // Each write names the current meter: nothing run during a wait can re-point it.
+    if (!m_session.Ipt().WriteHoldRegs(qid, 0, reg, value))
+        return false;
     if (WaitResult(*box) == 0)
         return true;
     Messages::Show(QString::fromUtf8(failure));
@@ -86,7 +88,6 @@ bool IptTuningPage::CalibIpt()
     }
     if (!Linked())
         return false;
-    m_mbcm->SetDeviceAddres(m_s.IptDev.Adr);
     double x[2] = {0, 0};
     for (int k = 1; k <= 2; ++k) {
         const quint16 code = k == 1 ? 0 : quint16(IptCalibration::kDacFullScale);
@@ -103,12 +104,13 @@ bool IptTuningPage::CalibIpt()
         Q_EMIT StatusChanged(QString::number(k) + QStringLiteral(": номер канала"));
         QThread::msleep(1000);
         Advance();
-        m_mbcm->ReadInputRegs(ReadIptRaw, 0, 0x8000, dtUInt32, 4);
-        if (WaitResult(m_s.ResIptRaw) != 0) {
+        if (!m_session.Ipt().ReadInputRegs(ReadIptRaw, 0, 0x8000, dtUInt32, 4))
+            return false;
+        if (WaitResult(m_session.Box().ResIptRaw) != 0) {
             Messages::Show(QStringLiteral("Не считать суммы из ИПТ"));
             return false;
         }
-        x[k - 1] = double(m_s.IptRaw[n - 1]);
+        x[k - 1] = double(m_session.Values().IptRaw[n - 1]);
         Advance();
     }
     Q_EMIT StatusChanged(QStringLiteral("Считали суммы"));

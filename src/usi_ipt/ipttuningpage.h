@@ -9,9 +9,8 @@ namespace Ui
 {
 class IptTuningPage;
 }
-class IMBComMaster;
+class BenchSession;
 class RadioGroup;
-struct BenchShared;
 
 // Page "Настройка ИПТ, УСИ": the reference current of the current meter's AD420 and
 // the two-point calibration of one of its channels.
@@ -19,11 +18,8 @@ class IptTuningPage : public QWidget
 {
     Q_OBJECT
 public:
-    IptTuningPage(IMBComMaster *mbcm, BenchShared &shared, QWidget *parent = nullptr);
+    explicit IptTuningPage(BenchSession &session, QWidget *parent = nullptr);
     ~IptTuningPage() override;
-
-    // The bench link flag of the main window.
-    std::function<bool()> serverConnected;
 
 public Q_SLOTS:
     void TbMaChange();
@@ -42,7 +38,6 @@ private:
     void Advance();
 
     std::unique_ptr<Ui::IptTuningPage> ui;
-    IMBComMaster *m_mbcm;
-    BenchShared &m_s;
+    BenchSession &m_session;
     RadioGroup *m_canal = nullptr;
 };

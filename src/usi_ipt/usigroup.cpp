@@ -1,7 +1,7 @@
 #include "usi_ipt/usigroup.h"
 
-#include "link/benchqids.h"
-#include "link/benchshared.h"
+#include "session/benchqids.h"
+#include "session/benchsession.h"
 #include "link/conventions.h"
 #include "link/imbcommaster.h"
 #include "link/radiogroup.h"
@@ -24,8 +24,8 @@ const QColor kPassiveColor(0, 0, 0);
 const QColor kActiveColor(255, 0, 0);
 } // namespace
 
-UsiGroup::UsiGroup(IMBComMaster *mbcm, BenchShared &shared, QWidget *parent)
-    : QGroupBox(parent), ui(std::make_unique<Ui::UsiGroup>()), m_mbcm(mbcm), m_s(shared)
+UsiGroup::UsiGroup(BenchSession &session, QWidget *parent)
+    : QGroupBox(parent), ui(std::make_unique<Ui::UsiGroup>()), m_session(session)
 {
     ui->setupUi(this);
     m_channel = new RadioGroup({ui->rbv0, ui->rbv1, ui->rbv2, ui->rbv3}, this);
@@ -49,22 +49,15 @@ UsiGroup::UsiGroup(IMBComMaster *mbcm, BenchShared &shared, QWidget *parent)
     ui->ChbCnt1->setAccessibleDescription(QStringLiteral("Чтение счетчика импульсов"));
     connect(ui->ChbCnt1, &QCheckBox::toggled, this, &UsiGroup::ChbCnt1Click);
     connect(ui->Button6, &QPushButton::clicked, this, &UsiGroup::Button6Click);
+    m_session.Subscribe(ReadUsiCounts, this, [this](int, const QVariant &v, int r) { CountsRead(v, r); });
+    m_session.Subscribe(ReadUsiModes, this, [this](int, const QVariant &v, int r) { ModesRead(v, r); });
 }
 
 UsiGroup::~UsiGroup() = default;
 
-void UsiGroup::InstallEffects()
+void UsiGroup::SetPolling(bool on)
 {
-    // The shared values outlive the group when the main window goes.
-    QPointer<UsiGroup> self(this);
-    m_s.Effects[ReadUsiCounts] = [self](int, const QVariant &v, int r) {
-        if (self)
-            self->CountsRead(v, r);
-    };
-    m_s.Effects[ReadUsiModes] = [self](int, const QVariant &v, int r) {
-        if (self)
-            self->ModesRead(v, r);
-    };
+    ui->ChbCnt1->setChecked(on);
 }
 
 TPanel *UsiGroup::Panel(int channel) const
@@ -75,23 +68,23 @@ TPanel *UsiGroup::Panel(int channel) const
 
 bool UsiGroup::Usable() const
 {
-    return m_s.UsiDev.Adr != 0 && (serverConnected ? serverConnected() : m_mbcm->Connected());
+    return m_session.UsiDev().Adr != 0 && m_session.BenchConnected();
 }
 
 void UsiGroup::RequestModes()
 {
-    m_mbcm->ReadHoldBins(ReadUsiModes, 0, 0, 4);
+    (void)m_session.Usi().ReadHoldBins(ReadUsiModes, 0, 0, 4);
 }
 
 void UsiGroup::ChbCnt1Click()
 {
     if (!Usable())
         return;
-    m_mbcm->SetDeviceAddres(m_s.UsiDev.Adr);
+    const ModuleLink usi = m_session.Usi();
     if (ui->ChbCnt1->isChecked())
-        m_mbcm->ReadInputRegs(ReadUsiCounts, kPeriodMs, kCountsAddress, dtUInt32, 4);
+        (void)usi.ReadInputRegs(ReadUsiCounts, kPeriodMs, kCountsAddress, dtUInt32, 4);
     else
-        m_mbcm->FreeTask(ReadUsiCounts);
+        usi.FreeTask(ReadUsiCounts);
     RequestModes();
 }
 
@@ -100,8 +93,7 @@ void UsiGroup::WriteCommand(int code)
     // Without a known counter or an open link there is nobody to reset.
     if (!Usable())
         return;
-    m_mbcm->SetDeviceAddres(m_s.UsiDev.Adr);
-    m_mbcm->WriteHoldRegs(WriteUsiCmd, 0, kCommandRegister, TypedValue(code, dtUInt8));
+    (void)m_session.Usi().WriteHoldRegs(WriteUsiCmd, 0, kCommandRegister, TypedValue(code, dtUInt8));
 }
 
 void UsiGroup::Button6Click()
@@ -120,11 +112,11 @@ void UsiGroup::PnlUsi11Click()
     auto *panel = qobject_cast<TPanel *>(sender());
     if (!panel || !Usable())
         return;
-    m_mbcm->SetDeviceAddres(m_s.UsiDev.Adr);
     // A panel in any colour but black shows an active input: switch it to passive.
     const bool passive = (panel->FontColor().rgb() & 0xFFFFFFu) != (kPassiveColor.rgb() & 0xFFFFFFu);
-    m_mbcm->WriteHoldBins(WriteUsiMode, 0, panel->Tag() - 1, TypedValue(passive, dtBool));
-    if (WaitResult(m_s.ResUsiMode) == 0)
+    if (!m_session.Usi().WriteHoldBins(WriteUsiMode, 0, panel->Tag() - 1, TypedValue(passive, dtBool)))
+        return;
+    if (WaitResult(m_session.Box().ResUsiMode) == 0)
         RequestModes();
 }
 
@@ -139,7 +131,7 @@ void UsiGroup::CountsRead(const QVariant &value, int result)
         edits[k]->setText(QString::number(counts.at(k).toULongLong()));
     const int chosen = m_channel->ItemIndex();
     if (chosen >= 0 && chosen < 4)
-        Q_EMIT ImpIzmRead(counts.at(chosen).toDouble());
+        m_session.Calc().SetImpIzm(counts.at(chosen).toDouble());
 }
 
 void UsiGroup::ModesRead(const QVariant &value, int result)

@@ -9,10 +9,9 @@ namespace Ui
 {
 class UsiGroup;
 }
-class IMBComMaster;
+class BenchSession;
 class RadioGroup;
 class TPanel;
-struct BenchShared;
 
 // Group "Счетчик импульсов": the periodic read of the four counts of the pulse
 // counter, their resets, the input mode of each channel and the channel whose
@@ -21,13 +20,11 @@ class UsiGroup : public QGroupBox
 {
     Q_OBJECT
 public:
-    UsiGroup(IMBComMaster *mbcm, BenchShared &shared, QWidget *parent = nullptr);
+    explicit UsiGroup(BenchSession &session, QWidget *parent = nullptr);
     ~UsiGroup() override;
 
-    // Registers the completions of the count and input-mode reads.
-    void InstallEffects();
-    // The bench link flag of the main window.
-    std::function<bool()> serverConnected;
+    // Starts or stops the periodic read of the counts, as "Читать" does.
+    void SetPolling(bool on);
 
     TPanel *Panel(int channel) const; // 1..4
     RadioGroup *CalcChannel() const { return m_channel; }
@@ -37,10 +34,6 @@ public Q_SLOTS:
     void Button6Click();
     void Button7Click();
     void PnlUsi11Click();
-
-Q_SIGNALS:
-    // The count of the channel chosen for the calculator.
-    void ImpIzmRead(double pulses);
 
 protected:
     bool event(QEvent *event) override;
@@ -53,7 +46,6 @@ private:
     void ModesRead(const QVariant &value, int result);
 
     std::unique_ptr<Ui::UsiGroup> ui;
-    IMBComMaster *m_mbcm;
-    BenchShared &m_s;
+    BenchSession &m_session;
     RadioGroup *m_channel;
 };

@@ -37,7 +37,7 @@ private Q_SLOTS:
     void protocolPage()
     {
         MainFixture f;
-        TMainFrm &main = f.Create(true);
+        TMainFrm &main = f.Create();
         auto *page = qobject_cast<ProtocolPage *>(main.Page(QStringLiteral("TS4")));
         QVERIFY(page);
         auto *pc = Find<QTabWidget>(&main, "pc");

@@ -1,6 +1,7 @@
 #include "bench/mprofrm.h"
 #include "bench/typelist.h"
 #include "link/inifile.h"
+#include "support/fakembcommaster.h"
 #include "support/messagerecorder.h"
 
 #include <QCheckBox>
@@ -151,17 +152,17 @@ private Q_SLOTS:
     {
         Put("[QTM Address]\nIMR=1\nUSI=2\nIPT=3\n[List]\nCount=1\nName1=A\nRegAC1=4\nRegQ1=5\nRegV1=6\n");
         m_frm->readINI();
-        BenchShared shared;
-        m_frm->Shared = &shared;
+        BenchSession session(new FakeMBComMaster, new FakeMBComMaster);
+        m_frm->Session = &session;
         QVERIFY(m_frm->writeIni());
         for (const char *key : {"IMR", "USI", "IPT"})
             QCOMPARE(Stored("QTM Address", key), QStringLiteral("0"));
         QCOMPARE(Stored("List", "Name1"), QStringLiteral("A"));
         QCOMPARE(Stored("List", "RegV1"), QStringLiteral("6"));
 
-        shared.ImrDev.Adr = 7;
-        shared.UsiDev.Adr = 8;
-        shared.IptDev.Adr = 9;
+        session.ImrDev().Adr = 7;
+        session.UsiDev().Adr = 8;
+        session.IptDev().Adr = 9;
         QVERIFY(m_frm->writeIni());
         QCOMPARE(Stored("QTM Address", "IMR"), QStringLiteral("7"));
         QCOMPARE(Stored("QTM Address", "USI"), QStringLiteral("8"));

@@ -1,6 +1,7 @@
 #include "bench/modulesearch.h"
+#include "session/benchsession.h"
 #include "bench/mprofrm.h"
-#include "link/benchqids.h"
+#include "session/benchqids.h"
 #include "link/inifile.h"
 #include "support/fakembcommaster.h"
 #include "support/messagerecorder.h"
@@ -31,14 +32,13 @@ class SearchTest : public QObject
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<MessageRecorder> m_messages;
-    std::unique_ptr<FakeMBComMaster> m_mbcm;
-    std::unique_ptr<BenchShared> m_shared;
+    std::unique_ptr<BenchSession> m_session;
+    FakeMBComMaster *m_mbcm = nullptr; // the session's
     std::unique_ptr<QTableWidget> m_sg;
     std::unique_ptr<QPushButton> m_search;
     std::unique_ptr<QPushButton> m_props;
     std::unique_ptr<TMProFrm> m_mpro;
     std::unique_ptr<ModuleSearch> m_ms;
-    bool m_linkOpen = true;
 
     QString Cell(int row, int col) const { return m_sg->item(row, col)->text(); }
     // Answers arrive through the event loop, as from the client.
@@ -55,6 +55,11 @@ class SearchTest : public QObject
     {
         return QTest::qWaitFor([this] { return !m_ms->Running(); }, kDeadline);
     }
+    void SetLink(bool up)
+    {
+        m_mbcm->DeliverConnected(up);
+        QTRY_COMPARE(m_session->BenchConnected(), up);
+    }
     int IniAddress(const char *key) const
     {
         return IniFile(QStringLiteral("QTM.ini"))
@@ -67,8 +72,8 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         qputenv("QTM_CONFIG_DIR", QFile::encodeName(m_dir->path()));
         m_messages = std::make_unique<MessageRecorder>();
-        m_mbcm = std::make_unique<FakeMBComMaster>();
-        m_shared = std::make_unique<BenchShared>();
+        m_mbcm = new FakeMBComMaster;
+        m_session = std::make_unique<BenchSession>(m_mbcm, new FakeMBComMaster);
         m_sg = std::make_unique<QTableWidget>(4, 3);
         for (int r = 0; r < 4; ++r)
             for (int c = 0; c < 3; ++c)
@@ -78,22 +83,16 @@ private Q_SLOTS:
         m_search = std::make_unique<QPushButton>();
         m_props = std::make_unique<QPushButton>();
         m_mpro = std::make_unique<TMProFrm>();
-        m_mpro->Shared = m_shared.get();
-        m_linkOpen = true;
-        connect(m_mbcm.get(), &IMBComMaster::OnExchange, this,
-                [this](int qid, int adr, int, const QVariant &v, int res) {
-                    if (qid == BenchQid::DeviceName)
-                        m_ms->IdentificationAnswer(adr, v, res);
-                });
+        m_mpro->Session = m_session.get();
         m_ms = std::make_unique<ModuleSearch>(
-            *m_mbcm, *m_shared, ModuleSearch::Controls{m_sg.get(), m_search.get(), m_props.get()},
-            m_mpro.get(), [this] { return m_linkOpen; });
+            *m_session, ModuleSearch::Controls{m_sg.get(), m_search.get(), m_props.get()}, m_mpro.get());
+        SetLink(true);
     }
     void cleanup()
     {
         m_ms.reset();
         m_mpro.reset();
-        m_mbcm.reset();
+        m_session.reset();
         m_messages.reset();
         qunsetenv("QTM_CONFIG_DIR");
         m_dir.reset();
@@ -101,17 +100,17 @@ private Q_SLOTS:
 
     void startHandsOverTenRequestsAndClearsTheRegistry()
     {
-        m_shared->ImrDev.Adr = 4;
-        m_shared->UsiDev.Adr = 5;
-        m_shared->IptDev.Adr = 6;
+        m_session->ImrDev().Adr = 4;
+        m_session->UsiDev().Adr = 5;
+        m_session->IptDev().Adr = 6;
         m_sg->item(1, 1)->setText(QStringLiteral("4"));
         m_sg->item(2, 2)->setText(kUsi);
         m_ms->BitBtn5Click();
         QVERIFY(!m_search->isEnabled());
-        QCOMPARE(m_shared->SearchPending, 10);
-        QCOMPARE(m_shared->ImrDev.Adr, 0);
-        QCOMPARE(m_shared->UsiDev.Adr, 0);
-        QCOMPARE(m_shared->IptDev.Adr, 0);
+        QCOMPARE(m_ms->SearchPending(), 10);
+        QCOMPARE(m_session->ImrDev().Adr, 0);
+        QCOMPARE(m_session->UsiDev().Adr, 0);
+        QCOMPARE(m_session->IptDev().Adr, 0);
         QCOMPARE(Cell(2, 2), QString());
         QCOMPARE(Cell(1, 1), QStringLiteral("4")); // kept until an answer replaces it
         const auto tasks = m_mbcm->TasksFor(BenchQid::DeviceName);
@@ -129,7 +128,7 @@ private Q_SLOTS:
         m_ms->BitBtn5Click();
         AnswerRest(1, 4);
         QVERIFY(WaitDone());
-        QCOMPARE(m_shared->SearchPending, 0);
+        QCOMPARE(m_ms->SearchPending(), 0);
         for (int r = 1; r <= 3; ++r)
             QCOMPARE(Cell(r, 2), kNone);
         QCOMPARE(Cell(2, 1), QStringLiteral("7"));
@@ -147,13 +146,13 @@ private Q_SLOTS:
         Answer(2, QStringLiteral("ЦТМ-УСИ"));
         Answer(3, QStringLiteral("ЦТМ-ИПТ"));
         Answer(4, QStringLiteral("ЦТМ-ИМ")); // not a marker
-        QTRY_COMPARE_WITH_TIMEOUT(m_shared->SearchPending, 6, kDeadline);
+        QTRY_COMPARE_WITH_TIMEOUT(m_ms->SearchPending(), 6, kDeadline);
         QVERIFY(!m_search->isEnabled());
         QCOMPARE(Cell(1, 2), kImr);
         QCOMPARE(Cell(2, 2), kUsi);
         QCOMPARE(Cell(3, 2), kIpt);
         QCOMPARE(Cell(1, 1), QStringLiteral("1"));
-        QCOMPARE(m_shared->ImrDev.Name, QStringLiteral("ЦТМ-ИМР ТЕВОР"));
+        QCOMPARE(m_session->ImrDev().Name, QStringLiteral("ЦТМ-ИМР ТЕВОР"));
         QCOMPARE(IniAddress("IMR"), -1); // only at the end
         AnswerRest(5);
         QVERIFY(WaitDone());
@@ -194,13 +193,13 @@ private Q_SLOTS:
         for (int adr = 1; adr < 5; ++adr)
             Answer(adr, QVariant(), 1);
         QVERIFY(WaitDone());
-        QTEST(int(m_shared->ImrDev.Adr), "imr");
-        QTEST(int(m_shared->UsiDev.Adr), "usi");
-        QTEST(int(m_shared->IptDev.Adr), "ipt");
+        QTEST(int(m_session->ImrDev().Adr), "imr");
+        QTEST(int(m_session->UsiDev().Adr), "usi");
+        QTEST(int(m_session->IptDev().Adr), "ipt");
         QFETCH(QString, name);
-        const QString found = m_shared->IptDev.Adr ? m_shared->IptDev.Name : m_shared->ImrDev.Name;
+        const QString found = m_session->IptDev().Adr ? m_session->IptDev().Name : m_session->ImrDev().Name;
         QCOMPARE(found, name);
-        QCOMPARE(Cell(2, 2), m_shared->UsiDev.Adr ? kUsi : kNone);
+        QCOMPARE(Cell(2, 2), m_session->UsiDev().Adr ? kUsi : kNone);
     }
 
     void lastOfTwoSameModulesWins()
@@ -208,8 +207,8 @@ private Q_SLOTS:
         m_ms->BitBtn5Click();
         Answer(5, QStringLiteral("ЦТМ-ИМР"));
         Answer(2, QStringLiteral("ЦТМ-ИМР"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_shared->SearchPending, 8, kDeadline);
-        QCOMPARE(int(m_shared->ImrDev.Adr), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(m_ms->SearchPending(), 8, kDeadline);
+        QCOMPARE(int(m_session->ImrDev().Adr), 2);
         QCOMPARE(Cell(1, 1), QStringLiteral("2"));
     }
 
@@ -220,10 +219,10 @@ private Q_SLOTS:
         Answer(1, QStringLiteral("ЦТМ-ИМР"));
         Answer(0, QStringLiteral("ЦТМ-УСИ"));
         Answer(11, QStringLiteral("ЦТМ-УСИ"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_shared->SearchPending, 9, kDeadline);
+        QTRY_COMPARE_WITH_TIMEOUT(m_ms->SearchPending(), 9, kDeadline);
         QTest::qWait(50);
-        QCOMPARE(m_shared->SearchPending, 9);
-        QCOMPARE(m_shared->UsiDev.Adr, 0);
+        QCOMPARE(m_ms->SearchPending(), 9);
+        QCOMPARE(m_session->UsiDev().Adr, 0);
     }
 
     // A link closed and reopened during a search lets the operator start again
@@ -233,32 +232,32 @@ private Q_SLOTS:
         m_ms->BitBtn5Click();
         for (int adr = 1; adr <= 4; ++adr)
             Answer(adr, QVariant(), 2);
-        QTRY_COMPARE_WITH_TIMEOUT(m_shared->SearchPending, 6, kDeadline);
+        QTRY_COMPARE_WITH_TIMEOUT(m_ms->SearchPending(), 6, kDeadline);
         m_mbcm->ClearTasks();
         m_ms->BitBtn5Click();
         QVERIFY(m_mbcm->freed.contains(BenchQid::DeviceName));
         const auto tasks = m_mbcm->tasks;
         QVERIFY(!tasks.isEmpty());
         QCOMPARE(tasks.first().op, QStringLiteral("FreeTask")); // before the new requests
-        QCOMPARE(m_shared->SearchPending, 10);
+        QCOMPARE(m_ms->SearchPending(), 10);
         // The old search's answers for 5..10 still arrive: they must neither end
         // the new search nor be counted twice.
         AnswerRest(5);
-        QTRY_COMPARE_WITH_TIMEOUT(m_shared->SearchPending, 4, kDeadline);
+        QTRY_COMPARE_WITH_TIMEOUT(m_ms->SearchPending(), 4, kDeadline);
         AnswerRest(5); // the new search's answers for 5..10 are ignored as repeats
         QTest::qWait(50);
-        QCOMPARE(m_shared->SearchPending, 4);
+        QCOMPARE(m_ms->SearchPending(), 4);
         QVERIFY(m_ms->Running());
         QVERIFY(!m_search->isEnabled());
         Answer(1, QStringLiteral("ЦТМ-ИПТ"));
         Answer(2, QVariant(), 2);
         Answer(3, QVariant(), 2);
-        QTRY_COMPARE_WITH_TIMEOUT(m_shared->SearchPending, 1, kDeadline);
+        QTRY_COMPARE_WITH_TIMEOUT(m_ms->SearchPending(), 1, kDeadline);
         QVERIFY(m_ms->Running());
         Answer(4, QVariant(), 2);
         QVERIFY(WaitDone());
-        QCOMPARE(m_shared->SearchPending, 0);
-        QCOMPARE(int(m_shared->IptDev.Adr), 1);
+        QCOMPARE(m_ms->SearchPending(), 0);
+        QCOMPARE(int(m_session->IptDev().Adr), 1);
         QCOMPARE(IniAddress("IPT"), 1);
         QVERIFY(m_search->isEnabled());
     }
@@ -266,7 +265,7 @@ private Q_SLOTS:
     void linkClosedDuringSearchLeavesButtonDisabled()
     {
         m_ms->BitBtn5Click();
-        m_linkOpen = false;
+        SetLink(false);
         AnswerRest(1, 5);
         QVERIFY(WaitDone());
         QCOMPARE(Cell(1, 2), kNone);
@@ -285,26 +284,26 @@ private Q_SLOTS:
 
     void rowClickEnablesPropertiesOnlyForPresentModuleOnOpenLink()
     {
-        m_shared->ImrDev.Adr = 1;
-        m_shared->UsiDev.Adr = 0;
+        m_session->ImrDev().Adr = 1;
+        m_session->UsiDev().Adr = 0;
         m_props->setEnabled(true);
         m_ms->sgClick(2);
         QVERIFY(!m_props->isEnabled());
-        QCOMPARE(m_ms->Selected(), &m_shared->UsiDev);
+        QCOMPARE(m_ms->Selected(), &m_session->UsiDev());
         m_ms->sgClick(1);
         QVERIFY(m_props->isEnabled());
-        QCOMPARE(m_ms->Selected(), &m_shared->ImrDev);
+        QCOMPARE(m_ms->Selected(), &m_session->ImrDev());
         m_ms->sgClick(0);
         QVERIFY(!m_props->isEnabled());
-        QCOMPARE(m_ms->Selected(), &m_shared->ImrDev); // other rows keep the selection
-        m_linkOpen = false;
+        QCOMPARE(m_ms->Selected(), &m_session->ImrDev()); // other rows keep the selection
+        SetLink(false);
         m_ms->sgClick(1);
         QVERIFY(!m_props->isEnabled());
-        m_linkOpen = true;
-        m_shared->IptDev.Adr = 9;
+        SetLink(true);
+        m_session->IptDev().Adr = 9;
         m_ms->sgClick(3);
         QVERIFY(m_props->isEnabled());
-        QCOMPARE(m_ms->Selected(), &m_shared->IptDev);
+        QCOMPARE(m_ms->Selected(), &m_session->IptDev());
     }
 };
 

@@ -1,5 +1,5 @@
 #include "bench/modulesearch.h"
-#include "link/benchqids.h"
+#include "session/benchqids.h"
 #include "shell/mainfixture.h"
 #include "support/messagerecorder.h"
 
@@ -40,13 +40,13 @@ private Q_SLOTS:
         QCOMPARE(sg->item(2, 1)->text(), QStringLiteral("7"));
         QCOMPARE(sg->item(2, 2)->text(), QStringLiteral("ТЕВОР ЦТМ УСИ 31.03.04.00"));
         QCOMPARE(sg->item(1, 2)->text(), QStringLiteral("Не обнаружено"));
-        QCOMPARE(int(main.Shared().UsiDev.Adr), 7);
+        QCOMPARE(int(main.Session().UsiDev().Adr), 7);
         QVERIFY(fx.ReadIni().contains("USI=7"));
 
         sg->setCurrentCell(2, 0);
         emit sg->cellClicked(2, 0);
         QVERIFY(props->isEnabled());
-        QCOMPARE(main.Search()->Selected(), &main.Shared().UsiDev);
+        QCOMPARE(main.Search()->Selected(), &main.Session().UsiDev());
         emit sg->cellClicked(1, 0);
         QVERIFY(!props->isEnabled());
         QVERIFY(messages.shown.isEmpty());

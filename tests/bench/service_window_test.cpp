@@ -48,7 +48,7 @@ class ServiceWindowTest : public QObject
 private slots:
     void init()
     {
-        f.Create(true);
+        f.Create();
         messages.Clear();
     }
     void cleanup() { f.Close(); }
@@ -73,7 +73,7 @@ private slots:
                                    "Настройка модулей ЦТМ"};
         for (int task : {1, 2, 0}) {
             ChooseTask(task);
-            QCOMPARE(Main().Shared().TargetTask, task);
+            QCOMPARE(Main().TargetTask(), task);
             QCOMPARE(label->text(), texts[task]);
             QCOMPARE(prib->isVisibleTo(&Main()), task == 0);
             for (int p = 0; p < 8; ++p)
@@ -86,7 +86,7 @@ private slots:
             case 1:
                 QCOMPARE(usi->parentWidget(), Main().Page(QStringLiteral("TsUSI")));
                 QCOMPARE(usi->y(), 10);
-                QCOMPARE(Main().Shared().AutoCircCount, 255);
+                QCOMPARE(Main().Session().Values().AutoCircCount, 255);
                 break;
             case 2:
                 QCOMPARE(ipt->parentWidget(), Main().Page(QStringLiteral("tsIPT2")));
@@ -113,7 +113,7 @@ private slots:
     void propertiesWriteTheAddressToTheModuleAtItsOldOne()
     {
         TMainFrm &m = Main();
-        m.Shared().UsiDev.Adr = 3;
+        m.Session().UsiDev().Adr = 3;
         m.Search()->sgClick(2);
         f.mbcm->SetComSpeed(19200);
         m.BtnPropQTMClick();
@@ -131,14 +131,14 @@ private slots:
         QCOMPARE(t.address, 0);
         QCOMPARE(t.dataType, int(dtUInt8));
         QCOMPARE(t.value.toInt(), 7);
-        QCOMPARE(m.Shared().UsiDev.Adr, quint8(7));
+        QCOMPARE(m.Session().UsiDev().Adr, quint8(7));
 
         // A refusal is told and the module keeps its address; no number, no request.
         adr->setText(QStringLiteral("9"));
         QTimer::singleShot(0, f.mbcm, [this] { f.mbcm->Deliver(1, {}, 6); });
         prop->Button2Click();
         QCOMPARE(f.mbcm->LastTask(1).device, 7);
-        QCOMPARE(m.Shared().UsiDev.Adr, quint8(7));
+        QCOMPARE(m.Session().UsiDev().Adr, quint8(7));
         adr->setText(QStringLiteral("x"));
         prop->Button2Click();
         QCOMPARE(f.mbcm->TasksFor(1).size(), 2);
@@ -147,7 +147,7 @@ private slots:
         adr->setText(QStringLiteral("5"));
         prop->findChild<QPushButton *>(QStringLiteral("Button1"))->click();
         QVERIFY(!prop->isVisible());
-        QCOMPARE(m.Shared().UsiDev.Adr, quint8(5));
+        QCOMPARE(m.Session().UsiDev().Adr, quint8(5));
     }
 
     void closeWhileTheLinkOpensEndsTheDefaultSettings()

@@ -1,6 +1,7 @@
 #include "calc/tcalcfrm.h"
 #include "link/conventions.h"
 #include "link/inifile.h"
+#include "session/benchsession.h"
 #include "support/fakembcommaster.h"
 
 #include <QApplication>
@@ -57,6 +58,7 @@ private Q_SLOTS:
     void statisticsAfterReset();
     void statisticsBeforeFirstReset();
     void readTableOnlyWhenConnected();
+    void slotAndTableAnswersReachTheInputs();
     void notANumberIsNotShownAsOne();
     void positionIsKeptInSettings();
     void positionOffScreenIsCentred();
@@ -75,6 +77,8 @@ private:
     }
 
     QTemporaryDir dir;
+    FakeMBComMaster *client = nullptr; // the session's flowmeter link
+    std::unique_ptr<BenchSession> session;
     std::unique_ptr<TcalcFrm> w;
 };
 
@@ -88,12 +92,15 @@ void CalcWindowTest::init()
 {
     UseLocale(QStringLiteral("C"));
     QFile::remove(dir.filePath(QStringLiteral("QTM.ini")));
-    w = std::make_unique<TcalcFrm>();
+    client = new FakeMBComMaster;
+    session = std::make_unique<BenchSession>(new FakeMBComMaster, client);
+    w = std::make_unique<TcalcFrm>(*session);
 }
 
 void CalcWindowTest::cleanup()
 {
     w.reset();
+    session.reset();
 }
 
 void CalcWindowTest::initialState()
@@ -367,20 +374,18 @@ void CalcWindowTest::statisticsBeforeFirstReset()
 
 void CalcWindowTest::readTableOnlyWhenConnected()
 {
-    FakeMBComMaster client;
-    bool connected = false;
-    w->SetFlowmeterLink(&client, [&connected] { return connected; });
     QTest::mouseClick(Button("Button1"), Qt::LeftButton);
-    QVERIFY(client.tasks.isEmpty());
+    QVERIFY(client->tasks.isEmpty());
     QCOMPARE(w->StatusText(), QString());
 
     GiveTable(Table(4, 20), 0);
     w->SetQEtalon(150);
-    connected = true;
-    client.SetDeviceAddres(9);
+    client->DeliverConnected(true);
+    QTRY_VERIFY(session->FlowmeterConnected());
+    session->PriborDev().Adr = 9;
     QTest::mouseClick(Button("Button1"), Qt::LeftButton);
-    QCOMPARE(client.tasks.size(), 2);
-    const auto slotTask = client.tasks[0];
+    QCOMPARE(client->tasks.size(), 2);
+    const auto slotTask = client->tasks[0];
     QCOMPARE(slotTask.op, QStringLiteral("ReadHoldRegs"));
     QCOMPARE(slotTask.qid, 41);
     QCOMPARE(slotTask.period, 0);
@@ -388,7 +393,7 @@ void CalcWindowTest::readTableOnlyWhenConnected()
     QCOMPARE(slotTask.dataType, 17);
     QCOMPARE(slotTask.count, 2);
     QCOMPARE(slotTask.device, 9);
-    const auto table = client.tasks[1];
+    const auto table = client->tasks[1];
     QCOMPARE(table.op, QStringLiteral("ReadHoldRegs"));
     QCOMPARE(table.qid, 42);
     QCOMPARE(table.period, 0);
@@ -408,6 +413,36 @@ void CalcWindowTest::readTableOnlyWhenConnected()
 
     w->SetStatusText(QStringLiteral("Значения токов Ок"));
     QCOMPARE(w->StatusText(), QStringLiteral("Значения токов Ок"));
+}
+
+void CalcWindowTest::slotAndTableAnswersReachTheInputs()
+{
+    const CalcInputs &in = session->Calc();
+    QStringList status;
+    connect(&in, &CalcInputs::StatusTextChanged, this, [&status](const QString &t) { status << t; });
+    auto slotTypes = [](int a, int b) {
+        return QVariantList{QVariant::fromValue<quint8>(quint8(a)), QVariant::fromValue<quint8>(quint8(b))};
+    };
+    client->Deliver(41, slotTypes(1, 2));
+    QTRY_COMPARE(status.size(), 1);
+    QCOMPARE(in.Slot(), std::optional<int>(1));
+    client->Deliver(41, slotTypes(2, 2));
+    client->Deliver(41, slotTypes(0, 1)); // no current slot: the slot stays
+    client->Deliver(41, QVariant(), 1);
+    QTRY_COMPARE(status.size(), 4);
+    QCOMPARE(in.Slot(), std::optional<int>(0));
+    QCOMPARE(status.first(), QStringLiteral("Тип доп. слотов: Ок"));
+    QCOMPARE(status.last(), QStringLiteral("Тип доп. слотов: ") + ResultText(1));
+
+    status.clear();
+    client->Deliver(42, Table(4, 20));
+    client->Deliver(42, QVariantList{1.0, 2.0}); // a short table never reaches the calculator
+    client->Deliver(42, QVariant(), 3);
+    QTRY_COMPARE(status.size(), 3);
+    QVERIFY(in.Toki());
+    QCOMPARE(in.Toki()->at(2), 4.0); // the slot 0 entry of 4 mA
+    QCOMPARE(status.first(), QStringLiteral("Значения токов Ок"));
+    QCOMPARE(w->StatusText(), QStringLiteral("Значения токов ") + ResultText(3));
 }
 
 void CalcWindowTest::notANumberIsNotShownAsOne()
@@ -439,7 +474,7 @@ void CalcWindowTest::positionIsKeptInSettings()
         ini.WriteString(QStringLiteral("Other"), QStringLiteral("key"), QStringLiteral("kept"));
         QVERIFY(ini.UpdateFile());
     }
-    w = std::make_unique<TcalcFrm>();
+    w = std::make_unique<TcalcFrm>(*session);
     QCOMPARE(w->pos(), QPoint(50, 60));
     w->move(70, 80);
     w.reset();
@@ -458,7 +493,7 @@ void CalcWindowTest::positionOffScreenIsCentred()
         ini.WriteInteger(QStringLiteral("CalcFrm"), QStringLiteral("top"), 5);
         QVERIFY(ini.UpdateFile());
     }
-    w = std::make_unique<TcalcFrm>();
+    w = std::make_unique<TcalcFrm>(*session);
     QVERIFY(screen.contains(w->frameGeometry().center(), false) ||
             qAbs(w->frameGeometry().center().x() - screen.center().x()) <= 1);
     QVERIFY(w->x() < screen.width());

@@ -2,7 +2,9 @@
 
 #include "link/inifile.h"
 #include "link/tmbcommaster.h"
-#include "shell/startupwindows.h"
+#include "bench/modulesearch.h"
+#include "imr/imrcontroller.h"
+#include "imr/volumeimit.h"
 #include "shell/tmainfrm.h"
 #include "sim/lib/demobench.h"
 #include "support/messagerecorder.h"
@@ -62,7 +64,6 @@ struct BenchRig {
     TMainFrm &Create()
     {
         main = std::make_unique<TMainFrm>(new TMBComMaster, new TMBComMaster);
-        CreateProgramWindows(*main);
         main->show();
         return *main;
     }

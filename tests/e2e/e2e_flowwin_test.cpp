@@ -6,9 +6,9 @@
 #include "flowmeter/tflowmeterformgs.h"
 #include "flowmeter/tgscalibtokform.h"
 #include "flowmeter/tgsform1.h"
-#include "link/benchqids.h"
+#include "session/benchqids.h"
 #include "link/radiogroup.h"
-#include "shell/benchrouter.h"
+#include "session/benchrouter.h"
 #include "sim/lib/flowmeter.h"
 #include "sim/lib/simbench.h"
 
@@ -58,7 +58,7 @@ class E2eFlowWinTest : public QObject
         emit models->activated(model);
         rig->Click("BtnConnect");
         rig->Click("BtnConnect1");
-        if (!QTest::qWaitFor([&] { return main.FServerConnected && main.FPRiborConnected; }, kDeadline))
+        if (!QTest::qWaitFor([&] { return main.ServerConnected() && main.PriborConnected(); }, kDeadline))
             return false;
         rig->Click("BitBtn7");
         return QTest::qWaitFor(
@@ -107,11 +107,11 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(w->RgCanal()->Count(), 3, kDeadline);
         QTest::mouseClick(w->RgCanal()->Button(1), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(Meter().MeasuringChannel(), 1, kDeadline);
-        QCOMPARE(main.Pribor.RegQ, 49594);
+        QCOMPARE(main.Session().Pribor().RegQ, 49594);
         Click(w, "Button6");
         QTRY_COMPARE_WITH_TIMEOUT(w->EdtAc()->text(), QStringLiteral("240"), kDeadline);
         QTRY_COMPARE_WITH_TIMEOUT(In<QLineEdit>(w, "EdtUZS")->text(), QStringLiteral("1480"), kDeadline);
-        QTRY_COMPARE_WITH_TIMEOUT(main.Shared().AutoCircCount, 240, kDeadline);
+        QTRY_COMPARE_WITH_TIMEOUT(main.Session().Values().AutoCircCount, 240, kDeadline);
 
         // Verification started and stopped.
         auto *verify = In<QPushButton>(w, "Button7");

@@ -37,12 +37,12 @@ class E2eImitationTest : public QObject
         models->setCurrentIndex(0);
         emit models->activated(0);
         rig->Click("BtnConnect");
-        if (!QTest::qWaitFor([&] { return main.FServerConnected; }, kDeadline))
+        if (!QTest::qWaitFor([&] { return main.ServerConnected(); }, kDeadline))
             return false;
         auto *search = rig->W<QPushButton>("BitBtn5");
         QTest::mouseClick(search, Qt::LeftButton);
         return QTest::qWaitFor([&] { return search->isEnabled(); }, 3 * kDeadline) &&
-               main.Shared().ImrDev.Adr == rig->sim->ImrAddress();
+               main.Session().ImrDev().Adr == rig->sim->ImrAddress();
     }
     ImitQPage *Page() const
     {
@@ -79,7 +79,7 @@ private Q_SLOTS:
         QVERIFY(Prepare());
         rig->Click("BtnCount");
         QTRY_COMPARE_WITH_TIMEOUT(rig->W<QLineEdit>("edtac")->text(), QStringLiteral("256"), kDeadline);
-        QCOMPARE(rig->main->Shared().AutoCircCount, 256);
+        QCOMPARE(rig->main->Session().Values().AutoCircCount, 256);
         QVERIFY2(rig->messages.shown.isEmpty(), qPrintable(Messages()));
     }
 
@@ -87,14 +87,15 @@ private Q_SLOTS:
     {
         QVERIFY(Prepare());
         QVERIFY2(Start(), qPrintable(Messages()));
-        const BenchShared &s = rig->main->Shared();
-        QCOMPARE(s.ImrMode, 1);
-        QVERIFY(s.DelayStep > 0);
+        BenchSession &s = rig->main->Session();
+        ImrController &imr = *rig->main->Imr();
+        QCOMPARE(imr.ImrMode(), 1);
+        QVERIFY(imr.DelayStep() > 0);
         ImitFlowInput in;
         in.Q = 30;
-        in.pribType = s.PribType;
-        in.autoCircCount = s.AutoCircCount;
-        in.delayStep = s.DelayStep;
+        in.pribType = s.PribType();
+        in.autoCircCount = s.Values().AutoCircCount;
+        in.delayStep = imr.DelayStep();
         const ImitFlowResult expected = ComputeImitFlow(in);
         QCOMPARE(expected.status, ImitFlowResult::Ok);
         QCOMPARE(rig->sim->Bench().Imr().DelayedPulses(), expected.v);
@@ -118,11 +119,11 @@ private Q_SLOTS:
         QVERIFY(WaitState(0));
         QCOMPARE(imit->text(), QStringLiteral("0.000"));
         QCOMPARE(rig->main->Calc()->QEtalon(), 0.0);
-        QCOMPARE(s.ImrMode, 1);
+        QCOMPARE(imr.ImrMode(), 1);
 
         QTest::mouseClick(ImitButton(), Qt::LeftButton);
         QVERIFY(WaitState(0));
-        QCOMPARE(s.ImrMode, 0);
+        QCOMPARE(imr.ImrMode(), 0);
         QCOMPARE(ImitButton()->text(), QStringLiteral("Начать имитацию"));
         QCOMPARE(imit->text(), QStringLiteral("0.000"));
         QVERIFY2(rig->messages.shown.isEmpty(), qPrintable(Messages()));
@@ -143,7 +144,7 @@ private Q_SLOTS:
         o.flowErrorPercent = error;
         QVERIFY(Prepare(o));
         rig->Click("BtnConnect1");
-        QTRY_VERIFY_WITH_TIMEOUT(rig->main->FPRiborConnected, kDeadline);
+        QTRY_VERIFY_WITH_TIMEOUT(rig->main->PriborConnected(), kDeadline);
         QVERIFY2(Start(), qPrintable(Messages()));
         const double etalon = rig->main->Calc()->QEtalon();
         QVERIFY(etalon > 29 && etalon < 32);

@@ -25,7 +25,7 @@ class E2eLinksTest : public QObject
     static bool OpenBench(BenchRig &rig)
     {
         rig.Click("BtnConnect");
-        return QTest::qWaitFor([&] { return rig.main->FServerConnected; }, kDeadline);
+        return QTest::qWaitFor([&] { return rig.main->ServerConnected(); }, kDeadline);
     }
     // Runs one search and waits for its end.
     static bool Search(BenchRig &rig)
@@ -54,22 +54,22 @@ private Q_SLOTS:
 
         rig.Click("BtnConnect");
         QTRY_COMPARE_WITH_TIMEOUT(rig.Caption("BtnConnect"), kClose, kDeadline);
-        QVERIFY(main.FServerConnected);
-        QCOMPARE(main.MBCM->ComPort(), rig.sim->BenchEndpoint());
+        QVERIFY(main.ServerConnected());
+        QCOMPARE(main.Session().BenchClient()->ComPort(), rig.sim->BenchEndpoint());
         QCOMPARE(rig.ServerPanel(), QStringLiteral("Вкл сервер"));
         QCOMPARE(main.SBText(), QStringLiteral("QTM on"));
         QVERIFY(rig.W<QPushButton>("BitBtn5")->isEnabled());
         rig.Click("BtnConnect");
         QVERIFY(!rig.W<QPushButton>("BitBtn5")->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(rig.Caption("BtnConnect"), kOpen, kDeadline);
-        QVERIFY(!main.FServerConnected);
+        QVERIFY(!main.ServerConnected());
         QCOMPARE(rig.ServerPanel(), QStringLiteral("Выкл сервер"));
         QCOMPARE(main.SBText(), rig.sim->BenchEndpoint() + QStringLiteral("QTM off"));
 
         rig.Click("BtnConnect1");
         QTRY_COMPARE_WITH_TIMEOUT(rig.Caption("BtnConnect1"), kClose, kDeadline);
-        QVERIFY(main.FPRiborConnected);
-        QCOMPARE(main.MBCM1->ComPort(), rig.sim->FlowmeterEndpoint());
+        QVERIFY(main.PriborConnected());
+        QCOMPARE(main.Session().FlowmeterClient()->ComPort(), rig.sim->FlowmeterEndpoint());
         QCOMPARE(main.SBText(), QStringLiteral("Pribor on"));
         rig.Click("BtnConnect1");
         QTRY_COMPARE_WITH_TIMEOUT(rig.Caption("BtnConnect1"), kOpen, kDeadline);
@@ -77,17 +77,17 @@ private Q_SLOTS:
         QCOMPARE(rig.ServerPanel(), QStringLiteral("Выкл сервер")); // the flowmeter leaves it
 
         QTest::keyClick(&main, Qt::Key_K, Qt::ControlModifier);
-        QTRY_VERIFY_WITH_TIMEOUT(main.FServerConnected, kDeadline);
+        QTRY_VERIFY_WITH_TIMEOUT(main.ServerConnected(), kDeadline);
         QCOMPARE(rig.Caption("BtnConnect"), kClose);
         QTest::keyClick(&main, Qt::Key_P, Qt::ControlModifier);
-        QTRY_VERIFY_WITH_TIMEOUT(main.FPRiborConnected, kDeadline);
+        QTRY_VERIFY_WITH_TIMEOUT(main.PriborConnected(), kDeadline);
         QCOMPARE(rig.Caption("BtnConnect1"), kClose);
         QTest::keyClick(&main, Qt::Key_K, Qt::ControlModifier);
         QVERIFY(!rig.W<QPushButton>("BtnCount")->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(!main.FServerConnected, kDeadline);
-        QVERIFY(main.FPRiborConnected);
+        QTRY_VERIFY_WITH_TIMEOUT(!main.ServerConnected(), kDeadline);
+        QVERIFY(main.PriborConnected());
         QTest::keyClick(&main, Qt::Key_P, Qt::ControlModifier);
-        QTRY_VERIFY_WITH_TIMEOUT(!main.FPRiborConnected, kDeadline);
+        QTRY_VERIFY_WITH_TIMEOUT(!main.PriborConnected(), kDeadline);
         QCOMPARE(rig.Caption("BtnConnect"), kOpen);
         QCOMPARE(rig.Caption("BtnConnect1"), kOpen);
         QVERIFY2(rig.messages.shown.isEmpty(), qPrintable(rig.messages.shown.join(QLatin1Char('|'))));
@@ -120,9 +120,9 @@ private Q_SLOTS:
 
         QVERIFY(OpenBench(rig));
         QVERIFY(Search(rig));
-        QCOMPARE(int(main.Shared().IptDev.Adr), rig.sim->IptAddress());
+        QCOMPARE(int(main.Session().IptDev().Adr), rig.sim->IptAddress());
         rig.Click("BtnConnect1");
-        QTRY_VERIFY_WITH_TIMEOUT(main.FPRiborConnected, kDeadline);
+        QTRY_VERIFY_WITH_TIMEOUT(main.PriborConnected(), kDeadline);
         // The link test shows the flowmeter's identification.
         auto *name = rig.W<QLineEdit>("Edit4");
         rig.Click("BitBtn7");
@@ -136,16 +136,16 @@ private Q_SLOTS:
         rig.WriteLink(QStringLiteral("QTM"), QStringLiteral("/dev/nonexistent-qtm"));
         rig.WriteLink(QStringLiteral("PRIBOR"), QStringLiteral("/dev/nonexistent-qtm"));
         TMainFrm &main = rig.Create();
-        QSignalSpy bench(main.MBCM, &IMBComMaster::OnChangeConnected);
-        QSignalSpy meter(main.MBCM1, &IMBComMaster::OnChangeConnected);
+        QSignalSpy bench(main.Session().BenchClient(), &IMBComMaster::OnChangeConnected);
+        QSignalSpy meter(main.Session().FlowmeterClient(), &IMBComMaster::OnChangeConnected);
         rig.Click("BtnConnect");
         rig.Click("BtnConnect1");
         QTest::qWait(500);
         for (const QSignalSpy *spy : {&bench, &meter})
             for (const auto &args : *spy)
                 QVERIFY(!args.at(0).toBool());
-        QVERIFY(!main.FServerConnected);
-        QVERIFY(!main.FPRiborConnected);
+        QVERIFY(!main.ServerConnected());
+        QVERIFY(!main.PriborConnected());
         QCOMPARE(rig.Caption("BtnConnect"), kOpen);
         QCOMPARE(rig.Caption("BtnConnect1"), kOpen);
         QVERIFY(!rig.W<QPushButton>("BitBtn5")->isEnabled());
@@ -170,21 +170,21 @@ private Q_SLOTS:
         QCOMPARE(Cell(rig, 1, 2), QStringLiteral("ТЕВОР ЦТМ ИМР 31.02.04.00"));
         QCOMPARE(Cell(rig, 2, 2), QStringLiteral("ТЕВОР ЦТМ УСИ 31.03.04.00"));
         QCOMPARE(Cell(rig, 3, 2), QStringLiteral("ТЕВОР ЦТМ ИПТ 31.04.03.01"));
-        QCOMPARE(int(main.Shared().ImrDev.Adr), 4);
-        QVERIFY(main.Shared().ImrDev.Name.contains(QStringLiteral("ЦТМ-ИМР")));
+        QCOMPARE(int(main.Session().ImrDev().Adr), 4);
+        QVERIFY(main.Session().ImrDev().Name.contains(QStringLiteral("ЦТМ-ИМР")));
         QCOMPARE(rig.IniAddress("IMR"), 4);
         QCOMPARE(rig.IniAddress("USI"), 7);
         QCOMPARE(rig.IniAddress("IPT"), 2);
-        QCOMPARE(main.Shared().SearchPending, 0);
+        QCOMPARE(main.Search()->SearchPending(), 0);
         QVERIFY(rig.messages.shown.isEmpty());
 
         // A second start takes the addresses and the link back from "QTM.ini".
         rig.main.reset();
         TMainFrm &again = rig.Create();
-        QCOMPARE(int(again.Shared().UsiDev.Adr), 7);
+        QCOMPARE(int(again.Session().UsiDev().Adr), 7);
         QCOMPARE(Cell(rig, 2, 1), QStringLiteral("7"));
         QVERIFY(OpenBench(rig));
-        QCOMPARE(again.MBCM->ComPort(), rig.sim->BenchEndpoint());
+        QCOMPARE(again.Session().BenchClient()->ComPort(), rig.sim->BenchEndpoint());
     }
 
     // The link closed in the middle of a search ends it; after reopening, a new
@@ -199,15 +199,15 @@ private Q_SLOTS:
         auto *btn = rig.W<QPushButton>("BitBtn5");
         QTest::mouseClick(btn, Qt::LeftButton);
         rig.Click("BtnConnect");
-        QTRY_VERIFY_WITH_TIMEOUT(!main.FServerConnected, kDeadline);
-        QTRY_COMPARE_WITH_TIMEOUT(main.Shared().SearchPending, 0, kDeadline);
+        QTRY_VERIFY_WITH_TIMEOUT(!main.ServerConnected(), kDeadline);
+        QTRY_COMPARE_WITH_TIMEOUT(main.Search()->SearchPending(), 0, kDeadline);
         QVERIFY(!btn->isEnabled());
         QVERIFY(OpenBench(rig));
         QVERIFY(btn->isEnabled());
         QVERIFY(Search(rig));
-        QCOMPARE(int(main.Shared().ImrDev.Adr), rig.sim->ImrAddress());
-        QCOMPARE(int(main.Shared().UsiDev.Adr), rig.sim->UsiAddress());
-        QCOMPARE(int(main.Shared().IptDev.Adr), rig.sim->IptAddress());
+        QCOMPARE(int(main.Session().ImrDev().Adr), rig.sim->ImrAddress());
+        QCOMPARE(int(main.Session().UsiDev().Adr), rig.sim->UsiAddress());
+        QCOMPARE(int(main.Session().IptDev().Adr), rig.sim->IptAddress());
         QCOMPARE(rig.IniAddress("USI"), rig.sim->UsiAddress());
         QVERIFY2(rig.messages.shown.isEmpty(), qPrintable(rig.messages.shown.join(QLatin1Char('|'))));
     }
@@ -225,7 +225,7 @@ private Q_SLOTS:
         QCOMPARE(Cell(rig, 2, 2), QStringLiteral("Не обнаружено"));
         QCOMPARE(Cell(rig, 1, 2), QStringLiteral("ТЕВОР ЦТМ ИМР 31.02.04.00"));
         QCOMPARE(Cell(rig, 3, 2), QStringLiteral("ТЕВОР ЦТМ ИПТ 31.04.03.01"));
-        QCOMPARE(int(main.Shared().UsiDev.Adr), 0);
+        QCOMPARE(int(main.Session().UsiDev().Adr), 0);
         QCOMPARE(rig.IniAddress("USI"), 0);
         QCOMPARE(rig.IniAddress("IMR"), o.imrAddress);
 

@@ -1,7 +1,7 @@
 #include "benchrig.h"
 
 #include "exchange/exchangelog.h"
-#include "link/benchqids.h"
+#include "session/benchqids.h"
 
 #include <QAction>
 #include <QTableView>
@@ -20,7 +20,7 @@ private Q_SLOTS:
         rig.WriteSimLinks();
         TMainFrm &main = rig.Create();
         rig.Click("BtnConnect");
-        QVERIFY(QTest::qWaitFor([&] { return main.FServerConnected; }, BenchRig::kDeadline));
+        QVERIFY(QTest::qWaitFor([&] { return main.ServerConnected(); }, BenchRig::kDeadline));
 
         auto *search = rig.W<QPushButton>("BitBtn5");
         QTest::mouseClick(search, Qt::LeftButton);

@@ -55,14 +55,14 @@ class E2eProtocolTest : public QObject
         emit models->activated(0);
         rig->Click("BtnConnect");
         rig->Click("BtnConnect1");
-        if (!QTest::qWaitFor([&] { return main.FServerConnected && main.FPRiborConnected; }, kDeadline))
+        if (!QTest::qWaitFor([&] { return main.ServerConnected() && main.PriborConnected(); }, kDeadline))
             return false;
         auto *search = rig->W<QPushButton>("BitBtn5");
         QTest::mouseClick(search, Qt::LeftButton);
         if (!QTest::qWaitFor([&] { return search->isEnabled(); }, 3 * kDeadline))
             return false;
         rig->W<QTabWidget>("pc")->setCurrentWidget(main.Page(QStringLiteral("TS4")));
-        return main.Shared().IptDev.Adr != 0 && main.Shared().UsiDev.Adr != 0;
+        return main.Session().IptDev().Adr != 0 && main.Session().UsiDev().Adr != 0;
     }
     VerificationControl &Control() const { return *rig->main->Verification(); }
 

@@ -46,8 +46,8 @@ class E2eServiceTest : public QObject
         rig->WriteSimLinks();
         TMainFrm &main = rig->Create();
         rig->Click("BtnConnect");
-        return QTest::qWaitFor([&] { return main.FServerConnected; }, kDeadline) && Search() &&
-               main.Shared().ImrDev.Adr == rig->sim->ImrAddress();
+        return QTest::qWaitFor([&] { return main.ServerConnected(); }, kDeadline) && Search() &&
+               main.Session().ImrDev().Adr == rig->sim->ImrAddress();
     }
     void ChooseTask(int task)
     {
@@ -85,7 +85,7 @@ class E2eServiceTest : public QObject
     {
         ChooseTask(1);
         QTest::mouseClick(Page()->findChild<QPushButton *>(QStringLiteral("BtnStartPover")), Qt::LeftButton);
-        return rig->main->Shared().DelayStep > 0 && rig->messages.shown.isEmpty();
+        return rig->main->Imr()->DelayStep() > 0 && rig->messages.shown.isEmpty();
     }
 
 private Q_SLOTS:
@@ -101,30 +101,30 @@ private Q_SLOTS:
         if (QWidget *usi = rig->main->Control<QWidget>(QStringLiteral("GbUsi")))
             QVERIFY(rig->main->Page(QStringLiteral("TsUSI"))->isAncestorOf(usi));
 
-        const BenchShared &s = rig->main->Shared();
+        ImrController &imr = *rig->main->Imr();
         PoverQPage *page = Page();
         const int points[] = {2, 15, 30, 250};
         for (int i = 0; i < 4; ++i) {
             if (i > 0)
                 Pick(page->Points()->Button(i));
-            const VerifyPointResult r = ComputeVerifyPoint(points[i], s.DelayStep);
+            const VerifyPointResult r = ComputeVerifyPoint(points[i], imr.DelayStep());
             QCOMPARE(Imr().DelayedPulses(), r.n);
             QCOMPARE(page->findChild<QLineEdit *>(QStringLiteral("edtQReal_Imited"))->text(), Fmt3(r.ImitQ));
         }
         Pick(page->PulseCheck()->Button(1));
         QVERIFY2(WaitState(8), qPrintable(Messages()));
-        QCOMPARE(s.ImrMode, 5);
+        QCOMPARE(imr.ImrMode(), 5);
         Pick(page->LineCheck()->Button(0));
         QVERIFY(WaitState(7));
         Pick(page->PulseCheck()->Button(0));
-        QCOMPARE(s.ImrMode, 6);
+        QCOMPARE(imr.ImrMode(), 6);
         QTest::mouseClick(page->findChild<QPushButton *>(QStringLiteral("btnPover1")), Qt::LeftButton);
         QVERIFY(WaitState(0));
         QCOMPARE(Imr().LastCommand(), 19);
-        QCOMPARE(Imr().DelayedPulses(), ComputeVerifyPoint(250, s.DelayStep).n - 1);
+        QCOMPARE(Imr().DelayedPulses(), ComputeVerifyPoint(250, imr.DelayStep()).n - 1);
         QTest::mouseClick(page->findChild<QPushButton *>(QStringLiteral("BtnStopPover")), Qt::LeftButton);
         QVERIFY(WaitState(0));
-        QCOMPARE(s.ImrMode, 0);
+        QCOMPARE(imr.ImrMode(), 0);
         QCOMPARE(page->PulseCheck()->ItemIndex(), -1);
         QVERIFY(page->findChild<QPushButton *>(QStringLiteral("BtnStartPover"))->isEnabled());
         QVERIFY2(rig->messages.shown.isEmpty(), qPrintable(Messages()));
@@ -176,12 +176,12 @@ private Q_SLOTS:
         adr->setText(QStringLiteral("7"));
         QTest::mouseClick(prop->findChild<QPushButton *>(QStringLiteral("Button2")), Qt::LeftButton);
         QCOMPARE(rig->sim->Bench().Usi().Address(), 7);
-        QCOMPARE(main.Shared().UsiDev.Adr, quint8(7));
+        QCOMPARE(main.Session().UsiDev().Adr, quint8(7));
         // The module at 7 refuses 8: the operator is told, the module keeps 7.
         adr->setText(QStringLiteral("8"));
         QTest::mouseClick(prop->findChild<QPushButton *>(QStringLiteral("Button2")), Qt::LeftButton);
         QCOMPARE(rig->messages.shown.size(), 1);
-        QCOMPARE(main.Shared().UsiDev.Adr, quint8(7));
+        QCOMPARE(main.Session().UsiDev().Adr, quint8(7));
         adr->setText(QStringLiteral("7"));
         QTest::mouseClick(prop->findChild<QPushButton *>(QStringLiteral("Button1")), Qt::LeftButton);
         QVERIFY(!prop->isVisible());
@@ -195,12 +195,12 @@ private Q_SLOTS:
         QTest::mouseClick(init->findChild<QPushButton *>(QStringLiteral("Button1")), Qt::LeftButton);
         QVERIFY2(init->findChild<QPlainTextEdit *>()->toPlainText().endsWith(QStringLiteral("Завершено.")),
                  qPrintable(init->findChild<QPlainTextEdit *>()->toPlainText()));
-        QTRY_VERIFY_WITH_TIMEOUT(!main.FServerConnected, kDeadline);
+        QTRY_VERIFY_WITH_TIMEOUT(!main.ServerConnected(), kDeadline);
         QCOMPARE(rig->sim->Bench().Usi().Address(), rig->sim->UsiAddress());
         QCOMPARE(rig->sim->Bench().Imr().Address(), rig->sim->ImrAddress());
         QCOMPARE(rig->sim->Bench().Ipt().Address(), rig->sim->IptAddress());
         rig->Click("BtnConnect");
-        QTRY_VERIFY_WITH_TIMEOUT(main.FServerConnected, kDeadline);
+        QTRY_VERIFY_WITH_TIMEOUT(main.ServerConnected(), kDeadline);
         QVERIFY(Search());
         QCOMPARE(Cell(2), QString::number(rig->sim->UsiAddress()));
         QCOMPARE(Cell(1), QString::number(rig->sim->ImrAddress()));

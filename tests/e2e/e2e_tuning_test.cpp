@@ -31,12 +31,12 @@ class E2eTuningTest : public QObject
         rig->WriteSimLinks();
         TMainFrm &main = rig->Create();
         rig->Click("BtnConnect");
-        if (!QTest::qWaitFor([&] { return main.FServerConnected; }, kDeadline))
+        if (!QTest::qWaitFor([&] { return main.ServerConnected(); }, kDeadline))
             return false;
         auto *search = rig->W<QPushButton>("BitBtn5");
         QTest::mouseClick(search, Qt::LeftButton);
         return QTest::qWaitFor([&] { return search->isEnabled(); }, 3 * kDeadline) &&
-               main.Shared().IptDev.Adr == rig->sim->IptAddress();
+               main.Session().IptDev().Adr == rig->sim->IptAddress();
     }
     void Type(const char *edit, const QString &text) { rig->W<QLineEdit>(edit)->setText(text); }
     bool ClickAndWaitEnabled(const char *button)

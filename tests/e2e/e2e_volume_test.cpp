@@ -44,13 +44,13 @@ class E2eVolumeTest : public QObject
         emit models->activated(0);
         rig->Click("BtnConnect");
         rig->Click("BtnConnect1");
-        if (!QTest::qWaitFor([&] { return main.FServerConnected && main.FPRiborConnected; }, kDeadline))
+        if (!QTest::qWaitFor([&] { return main.ServerConnected() && main.PriborConnected(); }, kDeadline))
             return false;
         auto *search = rig->W<QPushButton>("BitBtn5");
         QTest::mouseClick(search, Qt::LeftButton);
         return QTest::qWaitFor([&] { return search->isEnabled(); }, 3 * kDeadline) &&
-               main.Shared().UsiDev.Adr == rig->sim->UsiAddress() &&
-               main.Shared().IptDev.Adr == rig->sim->IptAddress();
+               main.Session().UsiDev().Adr == rig->sim->UsiAddress() &&
+               main.Session().IptDev().Adr == rig->sim->IptAddress();
     }
     // The settings dialog as the operator fills it: point 250, the volume given.
     void Configure(const char *button, const QString &volume)
@@ -76,7 +76,8 @@ private Q_SLOTS:
     void volumeRunAtPoint250()
     {
         QVERIFY(Prepare());
-        const BenchShared &s = rig->main->Shared();
+        BenchSession &s = rig->main->Session();
+        ImrController &imr = *rig->main->Imr();
         TcalcFrm *calc = rig->main->Calc();
 
         // The check page first: a volume of 0 is a one-second run with the emulation bit cleared.
@@ -84,15 +85,15 @@ private Q_SLOTS:
         Configure("Button26", QStringLiteral("0"));
         rig->Click("BtnQ2Start");
         QVERIFY2(rig->messages.shown.isEmpty(), qPrintable(Messages()));
-        QCOMPARE(s.ImrMode, 7);
+        QCOMPARE(imr.ImrMode(), 7);
         QCOMPARE(Text("EdtTime2"), QStringLiteral("1"));
         QCOMPARE(Text("EdtZadQ2"), QStringLiteral("250"));
         QVERIFY(!Module().FeedsFlowmeter());
         QTRY_VERIFY_WITH_TIMEOUT(rig->W<QPushButton>("BtnQ2Start")->isEnabled(), kDeadline);
-        QCOMPARE(s.ImrMode, 0);
+        QCOMPARE(imr.ImrMode(), 0);
         QCOMPARE(Module().ImitationMs(0), 1000u);
-        QCOMPARE(Text("EdtPoverV"), Fmt4(1000 * s.ImitQ / 3.6e6));
-        QVERIFY(s.EmulBit);
+        QCOMPARE(Text("EdtPoverV"), Fmt4(1000 * imr.ImitQ() / 3.6e6));
+        QVERIFY(s.Values().EmulBit);
 
         // The accumulation page: 1 m3 at 250 m3/h, counters reset and read, currents read.
         rig->main->ApplyPageSet(0);
@@ -111,8 +112,8 @@ private Q_SLOTS:
         QCOMPARE(Text("edtZadV"), QStringLiteral("1"));
         rig->Click("BtnQStart");
         QVERIFY2(rig->messages.shown.isEmpty(), qPrintable(Messages()));
-        QCOMPARE(s.ImrMode, 3);
-        const double imitQ = s.ImitQ;
+        QCOMPARE(imr.ImrMode(), 3);
+        const double imitQ = imr.ImitQ();
         QCOMPARE(ImitLengthSeconds(1, imitQ), 15);
         QCOMPARE(Text("edttime"), QStringLiteral("15"));
         QCOMPARE(rig->W<QProgressBar>("PB")->maximum(), 15);
@@ -129,10 +130,10 @@ private Q_SLOTS:
 
         // The module ends the run by its own clock; the program only reads it.
         QTRY_VERIFY_WITH_TIMEOUT(rig->W<QPushButton>("BtnQStart")->isEnabled(), 30000);
-        QCOMPARE(s.ImrMode, 0);
+        QCOMPARE(imr.ImrMode(), 0);
         QCOMPARE(Module().StateCode(), int(ImrModule::Idle));
         QCOMPARE(Module().ImitationMs(0), 15000u);
-        QCOMPARE(s.AccTimeMs, 15000);
+        QCOMPARE(s.Values().AccTimeMs, 15000);
         QCOMPARE(Text("edttime"), QStringLiteral("15"));
         const double v = 15000 * imitQ / 3.6e6;
         QCOMPARE(Text("EdtNaborV"), Fmt4(v));

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "flowmeter/calcsink.h"
 #include "flowmeter/flowmeterlink.h"
 #include "flowmeter/tflowmeterform.h"
 #include "flowmeter/tflowmeterformgs.h"
@@ -12,24 +11,21 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStringList>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QWidget>
 
 #include <memory>
 
-class RecordingCalc : public ICalcSink
+// What reaches the calculator's inputs, in order.
+struct RecordingCalc
 {
-public:
-    void SetQIzm(double q) override { qizm << q; }
-    void SetVIzm(double v) override { vizm << v; }
-    void SetSlot(int s) override { slot << s; }
-    void SetToki(const QVariant &t) override { toki << t; }
-    void SetStatusText(const QString &text) override { status << text; }
-
+    explicit RecordingCalc(CalcInputs &in)
+    {
+        QObject::connect(&in, &CalcInputs::QIzmChanged, &in, [this](double q) { qizm << q; });
+        QObject::connect(&in, &CalcInputs::VIzmChanged, &in, [this](double v) { vizm << v; });
+    }
     QList<double> qizm, vizm;
-    QList<int> slot;
-    QVariantList toki;
-    QStringList status;
 };
 
 // The flowmeter link over stand-alone controls, as the main window would wire it.
@@ -37,17 +33,15 @@ struct FlowmeterFixture {
     // The windows keep their positions in a settings folder of the test's own.
     QTemporaryDir configDir;
     bool configSet = (qputenv("QTM_CONFIG_DIR", QFile::encodeName(configDir.path())), true);
-    bool priborConnected = false;
-    bool serverConnected = false;
-    FakeMBComMaster mbcm1;
-    FakeMBComMaster mbcm;
-    BenchShared shared;
-    TPribor pribor;
+    FakeMBComMaster &mbcm1 = *new FakeMBComMaster;
+    FakeMBComMaster &mbcm = *new FakeMBComMaster;
+    BenchSession session{&mbcm, &mbcm1};
+    TPribor &pribor = session.Pribor();
     QWidget host;
     FlowmeterControls ui;
     QPointer<TFlowMeterForm> form;
     QPointer<TFlowMeterFormGS> formGS;
-    RecordingCalc calc;
+    RecordingCalc calc{session.Calc()};
     std::unique_ptr<FlowmeterLink> link;
 
     FlowmeterFixture()
@@ -69,10 +63,7 @@ struct FlowmeterFixture {
         ui.BtnConnect1 = new QPushButton(QStringLiteral("Подключиться"), &host);
         ui.BtnSetup->setVisible(false);
         ui.BtnConnect1->setEnabled(false);
-        link = std::make_unique<FlowmeterLink>(&mbcm1, &mbcm, shared, pribor, ui, form, formGS, &host);
-        link->SetCalc(&calc);
-        link->SetLinkState([this] { return priborConnected; }, [this] { return serverConnected; });
-        QObject::connect(&mbcm1, &IMBComMaster::OnExchange, link.get(), &FlowmeterLink::MBCM1Exchange);
+        link = std::make_unique<FlowmeterLink>(session, ui, form, formGS, &host);
     }
 
     // The operator picks a model row.
@@ -82,10 +73,19 @@ struct FlowmeterFixture {
         link->cbxpribChange();
     }
 
-    void Connect()
+    // The flowmeter link opens (its polling starts) or closes, as its connection event says.
+    void Connect(bool up = true)
     {
-        mbcm1.SetConnected(true);
+        mbcm1.SetConnected(up);
+        QTRY_COMPARE(session.FlowmeterConnected(), up);
         mbcm1.ClearTasks();
+        mbcm1.freed.clear();
+        mbcm1.freeAllCount = 0;
+    }
+    void ConnectBench(bool up = true)
+    {
+        mbcm.SetConnected(up);
+        QTRY_COMPARE(session.BenchConnected(), up);
     }
 
     // The tasks handed over, as "op qid period address type count", without the bookkeeping.

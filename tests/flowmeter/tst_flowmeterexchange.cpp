@@ -20,8 +20,7 @@ private Q_SLOTS:
     void autoCirculations();
     void uzsStatus();
     void gcMode();
-    void calculatorSlotAndTable();
-    void otherQidsGoToTheirCompletion();
+    void otherQidsGoToTheirOwner();
     void polledFieldsFollowAReplacedPage();
     void sentAndPostedMessages();
 };
@@ -108,13 +107,13 @@ void TestFlowmeterExchange::autoCirculations()
     f.mbcm1.Deliver(3, QVariant::fromValue<quint16>(256));
     QTRY_COMPARE_WITH_TIMEOUT(f.ui.edtac->text(), QStringLiteral("255"), 5000);
     QCOMPARE(f.formGS->EdtAc()->text(), QStringLiteral("256"));
-    QCOMPARE(f.shared.AutoCircCount, 256);
+    QCOMPARE(f.session.Values().AutoCircCount, 256);
 
     f.Choose(1);
     f.formGS->EdtAc()->clear();
     f.mbcm1.Deliver(3, QVariant::fromValue<quint16>(300));
     QTRY_COMPARE_WITH_TIMEOUT(f.ui.edtac->text(), QStringLiteral("300"), 5000);
-    QCOMPARE(f.shared.AutoCircCount, 300);
+    QCOMPARE(f.session.Values().AutoCircCount, 300);
     QCOMPARE(f.formGS->EdtAc()->text(), QString());
 }
 
@@ -158,47 +157,27 @@ void TestFlowmeterExchange::gcMode()
     QCOMPARE(f.formGS->CurRegim(), 0);
 }
 
-void TestFlowmeterExchange::calculatorSlotAndTable()
-{
-    FlowmeterFixture f;
-    auto slotTypes = [](int a, int b) {
-        return QVariantList{QVariant::fromValue<quint8>(quint8(a)), QVariant::fromValue<quint8>(quint8(b))};
-    };
-    f.mbcm1.Deliver(41, slotTypes(2, 2));
-    f.mbcm1.Deliver(41, slotTypes(1, 2));
-    f.mbcm1.Deliver(41, slotTypes(0, 1)); // no current slot: Slot untouched
-    f.mbcm1.Deliver(41, QVariant(), 1);
-    QTRY_COMPARE_WITH_TIMEOUT(f.calc.status.size(), 4, 5000);
-    QCOMPARE(f.calc.slot, (QList<int>{0, 1}));
-    QCOMPARE(f.calc.status.first(), QStringLiteral("Тип доп. слотов: Ок"));
-    QCOMPARE(f.calc.status.last(), QStringLiteral("Тип доп. слотов: ") + ResultText(1));
-
-    f.calc.status.clear();
-    QVariantList table;
-    for (int i = 0; i < 8; ++i)
-        table << QVariant::fromValue(float(i) + 0.5f);
-    f.mbcm1.Deliver(42, table);
-    f.mbcm1.Deliver(42, QVariantList{1.0, 2.0}); // a short table never reaches the calculator
-    f.mbcm1.Deliver(42, QVariant(), 3);
-    QTRY_COMPARE_WITH_TIMEOUT(f.calc.status.size(), 3, 5000);
-    QCOMPARE(f.calc.toki.size(), 1);
-    QCOMPARE(f.calc.toki.first().toList().size(), 8);
-    QCOMPARE(f.calc.status.first(), QStringLiteral("Значения токов Ок"));
-    QCOMPARE(f.calc.status.last(), QStringLiteral("Значения токов ") + ResultText(3));
-}
-
-void TestFlowmeterExchange::otherQidsGoToTheirCompletion()
+void TestFlowmeterExchange::otherQidsGoToTheirOwner()
 {
     FlowmeterFixture f;
     QList<int> seen;
-    f.link->SetCompletion(26, [&](int mbAddr, const QVariant &value, int result) {
-        seen << mbAddr << value.toInt() << result;
-    });
-    f.mbcm1.Deliver(-5, QVariant(), 0);  // the coil write is not handled
-    f.mbcm1.Deliver(999, QVariant(), 0); // nor an unknown task
-    f.mbcm1.DeliverFrom(26, 4, 3, 0);
-    QTRY_COMPARE_WITH_TIMEOUT(seen, (QList<int>{4, 3, 0}), 5000);
-    QVERIFY(f.calc.status.isEmpty());
+    {
+        QObject owner;
+        QVERIFY(f.session.SubscribeFlowmeter(26, &owner, [&](int mbAddr, const QVariant &value, int result) {
+            seen << mbAddr << value.toInt() << result;
+        }));
+        // One QID, one owner: the link's own reads cannot be taken over.
+        QVERIFY(!f.session.SubscribeFlowmeter(4, &owner, [&](int, const QVariant &, int) { seen << -1; }));
+        f.mbcm1.Deliver(-5, QVariant(), 0);  // the coil write is not handled
+        f.mbcm1.Deliver(999, QVariant(), 0); // nor an unknown task
+        f.mbcm1.DeliverFrom(26, 4, 3, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(seen, (QList<int>{4, 3, 0}), 5000);
+    }
+    // An owner that is gone receives nothing more.
+    f.mbcm1.DeliverFrom(26, 4, 5, 0);
+    f.mbcm1.Deliver(4, 1.0);
+    QTRY_COMPARE_WITH_TIMEOUT(f.calc.qizm.size(), 1, 5000);
+    QCOMPARE(seen, (QList<int>{4, 3, 0}));
 }
 
 void TestFlowmeterExchange::polledFieldsFollowAReplacedPage()

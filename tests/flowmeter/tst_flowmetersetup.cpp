@@ -64,11 +64,11 @@ void TestFlowmeterSetup::rows()
     QFETCH(int, regV);
     QCOMPARE(f.pribor.RegQ, regQ);
     QCOMPARE(f.pribor.RegV, regV);
-    QTEST(f.shared.PribType, "pribType");
+    QTEST(f.session.PribType(), "pribType");
     QTEST(f.mbcm.InterByte(), "interByte");
     QCOMPARE(f.mbcm1.InterByte(), 33);
     QTEST(f.ui.edtac->text(), "ac");
-    QTEST(f.shared.AutoCircCount, "autoCirc");
+    QTEST(f.session.Values().AutoCircCount, "autoCirc");
     QTEST(f.ui.BtnSetup->isVisibleTo(&f.host), "setupVisible");
     QVERIFY(f.ui.BtnConnect1->isEnabled());
     QCOMPARE(f.ui.BtnCount1->isEnabled(), f.pribor.RegAc != -1);
@@ -120,8 +120,8 @@ void TestFlowmeterSetup::windowsCreatedOnceAndBound()
     TFlowMeterForm *first = f.form;
     f.Choose(5);
     QCOMPARE(f.form.data(), first);
-    QCOMPARE(f.form->MBCM, &f.mbcm1);
-    QCOMPARE(f.formGS->MBCM, &f.mbcm1);
+    QCOMPARE(f.form->Flowmeter().Client(), &f.mbcm1);
+    QCOMPARE(f.formGS->Flowmeter().Client(), &f.mbcm1);
     // The windows share the working descriptor, not a copy.
     QCOMPARE(f.form->Pribor, &f.pribor);
     QCOMPARE(f.formGS->Pribor, &f.pribor);
@@ -136,7 +136,7 @@ void TestFlowmeterSetup::noRowChangesNoRegister()
     f.link->SetPribType(-1);
     QVERIFY(f.form && f.formGS);
     QCOMPARE(f.pribor.RegQ, 77);
-    QCOMPARE(f.shared.PribType, -1);
+    QCOMPARE(f.session.PribType(), -1);
     QCOMPARE(f.ui.edtac->text(), QStringLiteral("???"));
     QVERIFY(f.mbcm1.tasks.isEmpty());
     QVERIFY(!f.ui.BtnSetup->isVisibleTo(&f.host));
@@ -191,16 +191,18 @@ void TestFlowmeterSetup::pollingPerType()
     QFETCH(int, pribType);
     QFETCH(int, regQ);
     QFETCH(int, regV);
-    f.shared.PribType = pribType;
+    f.session.SetPribType(pribType);
     f.pribor.RegQ = regQ;
     f.pribor.RegV = regV;
-    f.shared.PriborDev.Adr = 9;
+    f.session.PriborDev().Adr = 9;
     f.mbcm1.SetDeviceAddres(3);
     f.link->RestartPolling();
     QTEST(f.Handed(), "tasks");
     QCOMPARE(f.mbcm1.DeviceAddres(), 9);
+    // Every request names the flowmeter's address itself.
     for (const FakeMBComMaster::Task &t : f.mbcm1.tasks)
-        QCOMPARE(t.device, 9);
+        if (t.op != QStringLiteral("FreeAllTasks"))
+            QCOMPARE(t.device, 9);
     QCOMPARE(f.mbcm1.LastTask(-5).value, QVariant(false));
 }
 
@@ -236,7 +238,7 @@ void TestFlowmeterSetup::linkTest()
     f.ui.edtadrp->setText(QStringLiteral("263")); // low 8 bits: 7
     f.link->BitBtn7Click();
     QCOMPARE(f.ui.Edit4->text(), QString());
-    QCOMPARE(int(f.shared.PriborDev.Adr), 7);
+    QCOMPARE(int(f.session.PriborDev().Adr), 7);
     QCOMPARE(f.mbcm1.DeviceAddres(), 7);
     QCOMPARE(f.mbcm.DeviceAddres(), 4);
     QCOMPARE(f.Handed(), QStringList{"GetDeviceName 1 0 0 0 0"});
@@ -247,7 +249,7 @@ void TestFlowmeterSetup::linkTest()
     QTRY_VERIFY_WITH_TIMEOUT(f.ui.BitBtn7->isEnabled(), 5000);
     QVERIFY(f.ui.BtnSetup->isEnabled());
     QCOMPARE(f.ui.Edit4->text(), QStringLiteral("Расходомер ЛКТВ-210Н"));
-    QCOMPARE(int(f.shared.PriborDev.Adr), 12);
+    QCOMPARE(int(f.session.PriborDev().Adr), 12);
 
     // A failure keeps the typed address.
     f.ui.edtadrp->setText(QStringLiteral(" 5"));
@@ -255,7 +257,7 @@ void TestFlowmeterSetup::linkTest()
     f.mbcm1.DeliverFrom(1, 0, QVariant(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(f.ui.BitBtn7->isEnabled(), 5000);
     QCOMPARE(f.ui.Edit4->text(), QStringLiteral("Прибор не отвечает"));
-    QCOMPARE(int(f.shared.PriborDev.Adr), 5);
+    QCOMPARE(int(f.session.PriborDev().Adr), 5);
 }
 
 void TestFlowmeterSetup::linkTestRejectsNonInteger()
@@ -263,7 +265,7 @@ void TestFlowmeterSetup::linkTestRejectsNonInteger()
     FlowmeterFixture f;
     f.Connect();
     MessageRecorder rec;
-    f.shared.PriborDev.Adr = 3;
+    f.session.PriborDev().Adr = 3;
     for (const char *bad : {"", "abc", "1,5", "12x"}) {
         f.ui.Edit4->setText(QStringLiteral("старое"));
         f.ui.edtadrp->setText(QString::fromUtf8(bad));
@@ -273,7 +275,7 @@ void TestFlowmeterSetup::linkTestRejectsNonInteger()
     QCOMPARE(rec.shown.size(), 4);
     QCOMPARE(rec.shown.at(1), QStringLiteral("\"abc\" не является целым числом"));
     QVERIFY(f.mbcm1.tasks.isEmpty());
-    QCOMPARE(int(f.shared.PriborDev.Adr), 3);
+    QCOMPARE(int(f.session.PriborDev().Adr), 3);
     QVERIFY(f.ui.BitBtn7->isEnabled());
 }
 

@@ -3,7 +3,7 @@
 #include "flowmeter/currentcalibration.h"
 #include "flowmeter/tgscalibtokform.h"
 #include "flowmeter/tgsform1.h"
-#include "link/benchqids.h"
+#include "session/benchqids.h"
 #include "link/conventions.h"
 #include "link/radiogroup.h"
 #include "support/messagerecorder.h"
@@ -56,7 +56,6 @@ void TestFlowWindows::twoChannelWindow()
 {
     FlowmeterFixture f;
     f.Connect();
-    f.priborConnected = true;
     f.Choose(2);
     TFlowMeterForm *w = f.form;
     w->show();
@@ -110,7 +109,6 @@ void TestFlowWindows::gsChannels()
 {
     FlowmeterFixture f;
     f.Connect();
-    f.priborConnected = true;
     f.Choose(6);
     TFlowMeterFormGS *w = f.formGS;
     MessageRecorder messages;
@@ -149,7 +147,7 @@ void TestFlowWindows::gsChannels()
              (QStringList{"FreeAllTasks 0 0 0 0 0", "ReadInputRegs 2 1000 49604 4 1",
                           "ReadInputRegs 4 1000 49596 4 1", "ReadInputRegs 19 1000 29 17 1"}));
     QCOMPARE(Writes(f.mbcm1), QStringLiteral("18@75=2"));
-    QCOMPARE(f.shared.AutoCircCount, 224);
+    QCOMPARE(f.session.Values().AutoCircCount, 224);
     QCOMPARE(Child<QLineEdit>(w, "EdtMed")->text(), QStringLiteral("7"));
 
     // "Сброс объёма" on channel 2 writes 1 to 84.
@@ -192,9 +190,8 @@ void TestFlowWindows::calibration()
 {
     FlowmeterFixture f;
     f.Connect();
-    f.priborConnected = true;
-    f.serverConnected = true;
-    f.shared.IptDev.Adr = 3;
+    f.ConnectBench();
+    f.session.IptDev().Adr = 3;
     f.mbcm.SetConnected(true);
     f.Choose(6);
     MessageRecorder messages;
@@ -210,7 +207,7 @@ void TestFlowWindows::calibration()
     std::function<void(int readNo)> onRead;
     int reads = 0, point = 0, answered1 = 0, answered0 = 0;
     QObject::connect(&f.mbcm, &IMBComMaster::OnExchange, [&](int, int, int, const QVariant &v, int result) {
-        f.shared.ResIptCurCal = result;
+        f.session.Box().ResIptCurCal = result;
         if (result == 0)
             f.link->TokIpt(v.toList().at(1).toDouble()); // the main window's channel 2
     });

@@ -1,5 +1,7 @@
 #include "scriptedimr.h"
 
+#include "session/benchsession.h"
+
 #include "imr/imitqpage.h"
 #include "imr/imrcontroller.h"
 #include "imr/imrtuningpage.h"
@@ -40,8 +42,8 @@ class ImrSequencesTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<BenchShared> s;
-    std::unique_ptr<ScriptedImr> bench;
+    std::unique_ptr<BenchSession> session;
+    ScriptedImr *bench = nullptr; // the session's
     std::unique_ptr<ImrController> imr;
     std::unique_ptr<MessageRecorder> messages;
     QStringList status;
@@ -61,35 +63,36 @@ private slots:
     void init()
     {
         QLocale::setDefault(QLocale::c());
-        s = std::make_unique<BenchShared>();
-        s->ImrDev.Adr = 5;
-        s->AutoCircCount = 256;
-        s->PribType = 0;
-        bench = std::make_unique<ScriptedImr>(*s);
-        imr = std::make_unique<ImrController>(bench.get(), *s);
+        bench = new ScriptedImr;
+        session = std::make_unique<BenchSession>(bench, new FakeMBComMaster);
+        session->ImrDev().Adr = 5;
+        session->Values().AutoCircCount = 256;
+        session->SetPribType(0);
+        imr = std::make_unique<ImrController>(*session);
         messages = std::make_unique<MessageRecorder>();
         status.clear();
         labels.clear();
         connect(imr.get(), &ImrController::StatusChanged, this, [this](const QString &t) { status << t; });
         connect(imr.get(), &ImrController::ImrLabelChanged, this, [this](const QString &t) { labels << t; });
-        QTRY_VERIFY_WITH_TIMEOUT(bench->Connected(), 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(session->BenchConnected(), 1000);
         bench->ClearTasks();
     }
     void cleanup()
     {
         messages.reset();
         imr.reset();
-        bench.reset();
-        s.reset();
+        session.reset();
     }
 
     void readStateWithoutLinkOrModule()
     {
-        imr->serverConnected = [] { return false; };
+        bench->DeliverConnected(false);
+        QTRY_VERIFY(!session->BenchConnected());
         QVERIFY(!imr->ReadImrState());
         QVERIFY(bench->tasks.isEmpty());
-        imr->serverConnected = nullptr;
-        s->ImrDev.Adr = 0;
+        bench->DeliverConnected(true);
+        QTRY_VERIFY(session->BenchConnected());
+        session->ImrDev().Adr = 0;
         QVERIFY(!imr->ReadImrState());
         QVERIFY(bench->tasks.isEmpty());
         QCOMPARE(labels, QStringList{QStringLiteral("Прибор ИМР не найден")});
@@ -104,12 +107,12 @@ private slots:
         QCOMPARE(t.dataType, 17);
         QCOMPARE(t.count, 3);
         QCOMPARE(t.device, 5);
-        QCOMPARE(s->ImrState, 2);
+        QCOMPARE(session->Values().ImrState, 2);
         QVERIFY(labels.last().startsWith(QStringLiteral("состояние \"ИМИТАЦИЯ ЗАПУЩЕНА\"\rOk\r")));
 
         bench->script[300002] << ScriptedImr::Reply{{}, 1};
         QVERIFY(!imr->ReadImrState());
-        QCOMPARE(s->ImrState, 255);
+        QCOMPARE(session->Values().ImrState, 255);
         QCOMPARE(messages->shown, QStringList{kNoStatus});
         QCOMPARE(labels.last(), kNoStatus);
     }
@@ -181,12 +184,12 @@ private slots:
         bench->script[-11] << ScriptedImr::Reply{QVariantList{false}, 0};
         for (int i = 0; i < 9; ++i)
             bench->script[11] << ScriptedImr::Reply{{}, 1};
-        s->EmulBit = true; // the read must win over what we thought
+        session->Values().EmulBit = true; // the read must win over what we thought
         QVERIFY(imr->SetEmulBit(true));
         QCOMPARE(bench->TasksFor(11).size(), 10);
         QCOMPARE(bench->LastTask(11).dataType, 11);
         QCOMPARE(bench->LastTask(11).address, 2);
-        QVERIFY(s->EmulBit);
+        QVERIFY(session->Values().EmulBit);
         QVERIFY(messages->shown.isEmpty());
 
         // ten failures
@@ -195,7 +198,7 @@ private slots:
         bench->steady[11] = {{}, 4};
         QVERIFY(!imr->SetEmulBit(false));
         QCOMPARE(bench->TasksFor(11).size(), 10);
-        QVERIFY(s->EmulBit);
+        QVERIFY(session->Values().EmulBit);
         QCOMPARE(messages->shown.size(), 1);
         QVERIFY(messages->shown.first().startsWith(QStringLiteral("Не прошла запись битовой команды:")));
 
@@ -207,7 +210,7 @@ private slots:
 
         // old bench: nothing at all
         bench->ClearTasks();
-        s->OldBench = true;
+        session->SetOldBench(true);
         QVERIFY(imr->SetEmulBit(false));
         QVERIFY(bench->tasks.isEmpty());
     }
@@ -225,9 +228,9 @@ private slots:
         QCOMPARE(bench->LastTask(332773).address, 32772);
         QCOMPARE(bench->LastTask(432775).address, 32774);
         QCOMPARE(bench->LastTask(449153).dataType, 4);
-        QCOMPARE(s->DelayStep, s->CalibData[0].D);
-        QVERIFY(qFuzzyCompare(s->DelayStep, 97.2));
-        QVERIFY(s->CalibData[1].unstable);
+        QCOMPARE(imr->DelayStep(), session->Values().CalibData[0].D);
+        QVERIFY(qFuzzyCompare(imr->DelayStep(), 97.2));
+        QVERIFY(session->Values().CalibData[1].unstable);
         QCOMPARE(status.last(), QStringLiteral("Производится калибровка : расчеты проведены = 97.2"));
         QVERIFY(qFuzzyCompare(imr->FineCorr, 10.0));
     }
@@ -248,23 +251,23 @@ private slots:
 
         // a zero quartz frequency gives no delay: refused, the old step kept
         messages->Clear();
-        s->DelayStep = 600;
+        imr->SetDelayStep(600);
         ScriptCalibration(0);
         QVERIFY(!imr->CalibrateDelayLine());
-        QCOMPARE(s->DelayStep, 600.0);
+        QCOMPARE(imr->DelayStep(), 600.0);
         QCOMPARE(messages->shown.size(), 1);
 
         // no module: nothing written
         bench->ClearTasks();
-        s->ImrDev.Adr = 0;
+        session->ImrDev().Adr = 0;
         QVERIFY(!imr->CalibrateDelayLine());
         QVERIFY(bench->tasks.isEmpty());
     }
 
     void imitFlow()
     {
-        s->DelayStep = 600;
-        s->ImrMode = 1;
+        imr->SetDelayStep(600);
+        imr->SetImrMode(1);
         QSignalSpy started(imr.get(), &ImrController::ImitFlowStarted);
         QVERIFY(imr->SetImitFlow(30, false));
         const ScriptedImr::Task t = bench->LastTask(416387);
@@ -274,30 +277,30 @@ private slots:
         QCOMPARE(bench->Commands(), QList<int>{1});
         QCOMPARE(status.last(), QStringLiteral("Записано 26 импульсов"));
         QCOMPARE(started.size(), 1);
-        QVERIFY(qFuzzyCompare(s->ImitQ, 27.0 / 256 * 0.4913328 * 600));
+        QVERIFY(qFuzzyCompare(imr->ImitQ(), 27.0 / 256 * 0.4913328 * 600));
         QVERIFY(bench->TasksFor(432773).isEmpty());
 
         // class 3 writes the offset count, computes from the plain one
         bench->ClearTasks();
-        s->PribType = 3;
-        s->AutoCircCount = 0;
+        session->SetPribType(3);
+        session->Values().AutoCircCount = 0;
         QVERIFY(imr->SetImitFlow(30, false));
         QCOMPARE(bench->LastTask(416387).value.toInt(), 42);
 
         // stop: only the command, ImitQ kept
         bench->ClearTasks();
-        const double before = s->ImitQ;
+        const double before = imr->ImitQ();
         QSignalSpy stopped(imr.get(), &ImrController::ImitFlowStopped);
         QVERIFY(imr->SetImitFlow(0, false));
         QCOMPARE(bench->Commands(), QList<int>{2});
         QCOMPARE(bench->tasks.size(), 1);
-        QCOMPARE(s->ImitQ, before);
+        QCOMPARE(imr->ImitQ(), before);
         QCOMPARE(stopped.size(), 1);
     }
 
     void imitFlowWithLength()
     {
-        s->DelayStep = 600;
+        imr->SetDelayStep(600);
         imr->VolumeSet = 1;
         QSignalSpy length(imr.get(), &ImrController::ImitLengthSet);
         QVERIFY(imr->SetImitFlow(30, true));
@@ -312,16 +315,16 @@ private slots:
 
     void imitFlowFailures()
     {
-        s->DelayStep = 600;
+        imr->SetDelayStep(600);
         // no autocirculations yet: refused before anything is written
-        s->PribType = 1;
-        s->AutoCircCount = 0;
+        session->SetPribType(1);
+        session->Values().AutoCircCount = 0;
         QVERIFY(!imr->SetImitFlow(30, false));
         QVERIFY(bench->tasks.isEmpty());
         QCOMPARE(messages->shown.size(), 1);
 
         messages->Clear();
-        s->AutoCircCount = 256;
+        session->Values().AutoCircCount = 256;
         bench->script[416387] << ScriptedImr::Reply{{}, 1};
         QVERIFY(!imr->SetImitFlow(30, false));
         QCOMPARE(messages->shown,
@@ -345,14 +348,14 @@ private slots:
         QStringList shown;
         connect(imr.get(), &ImrController::AutoCircTextChanged, this,
                 [&shown](const QString &t) { shown << t; });
-        s->PribType = 6;
+        session->SetPribType(6);
         bench->QueueStatus({{0, 0, 0}, {4, 0, 10}, {4, 0, 10}, {0, 0, 11}});
         bench->script[316385] << ScriptedImr::Reply{QVariant::fromValue(quint16(257)), 0};
         QVERIFY(imr->CountAutoCirculations());
         QCOMPARE(bench->Commands(), QList<int>{4});
         QCOMPARE(bench->LastTask(316385).address, 16384);
         QCOMPARE(bench->LastTask(316385).dataType, 18);
-        QCOMPARE(s->AutoCircCount, 257);
+        QCOMPARE(session->Values().AutoCircCount, 257);
         QCOMPARE(shown, (QStringList{QStringLiteral("???"), QStringLiteral("256")}));
 
         // counting that ends in an error
@@ -374,13 +377,13 @@ private slots:
 
     void resetAllModes()
     {
-        s->ImrMode = 1;
+        imr->SetImrMode(1);
         bench->QueueStatus({{2, 0, 2}, {0, 0, 5}});
         QVERIFY(imr->ResetAllModes());
         QCOMPARE(bench->CountOp(QStringLiteral("FreeAllTasks")), 1);
         QCOMPARE(bench->Commands(), QList<int>{2});
         QCOMPARE(status.first(), QStringLiteral("Приводим в состояние ИДЛЕ"));
-        QCOMPARE(s->ImrMode, 1);
+        QCOMPARE(imr->ImrMode(), 1);
 
         bench->script[300002] << ScriptedImr::Reply{{}, 1};
         QVERIFY(!imr->ResetAllModes());
@@ -391,26 +394,27 @@ private slots:
     {
         imr->EmulBitRead(1);
         QCOMPARE(status.last(), QStringLiteral("error"));
-        s->EmulBit = true;
+        session->Values().EmulBit = true;
         imr->EmulBitRead(0);
         QCOMPARE(status.last(), QStringLiteral("true"));
-        s->ImrDev.Adr = 0;
+        session->ImrDev().Adr = 0;
         imr->RequestEmulBit();
         QVERIFY(bench->tasks.isEmpty());
 
-        imr->InstallEffects();
-        QVERIFY(s->Effects.contains(-11));
-        s->Effects.value(-11)(5, QVariant(), 3);
-        QCOMPARE(status.last(), QStringLiteral("error"));
+        // A read nobody waits for reaches the controller through the session.
+        bench->Deliver(-11, QVariant(), 3);
+        QTRY_COMPARE(status.last(), QStringLiteral("error"));
+        QCOMPARE(session->Box().ResEmulBit.value(), 3);
+        // A controller that is gone owns nothing: the next result runs into no one.
         imr.reset();
-        QVERIFY(!s->Effects.contains(-11));
+        bench->Deliver(-11, QVariantList{true}, 0);
+        QTRY_COMPARE(session->Box().ResEmulBit.value(), 0);
     }
 
     void imitPageStartAndStop()
     {
-        ImitQPage page(*imr, *s);
+        ImitQPage page(*imr);
         page.show();
-        page.modelSelected = [] { return true; };
         auto *btn = page.findChild<QPushButton *>(QStringLiteral("btnImit"));
         auto *points = page.findChild<QGroupBox *>(QStringLiteral("RGPoint"));
         auto *imit = page.findChild<QLineEdit *>(QStringLiteral("EdtRashQImit"));
@@ -425,13 +429,13 @@ private slots:
         bench->script[-11] << ScriptedImr::Reply{QVariantList{true}, 0};
         QTest::mouseClick(btn, Qt::LeftButton);
         QVERIFY(messages->shown.isEmpty());
-        QCOMPARE(s->ImrMode, 1);
+        QCOMPARE(imr->ImrMode(), 1);
         QCOMPARE(btn->text(), QStringLiteral("Остановить имитацию"));
         QVERIFY(points->isEnabled());
         QCOMPARE(bench->LastTask(432773).value.toLongLong(), 0);
         // the delay step is the calibrated 97.2 ns here
         QCOMPARE(bench->LastTask(416387).value.toInt(), 160);
-        QCOMPARE(imit->text(), Fmt3(s->ImitQ));
+        QCOMPARE(imit->text(), Fmt3(imr->ImitQ()));
         QCOMPARE(fromMeter->text(), QStringLiteral("--"));
 
         // a point change rewrites the count and restarts, without idling
@@ -443,7 +447,7 @@ private slots:
         bench->ClearTasks();
         QTest::mouseClick(btn, Qt::LeftButton);
         QCOMPARE(bench->Commands(), QList<int>{2});
-        QCOMPARE(s->ImrMode, 0);
+        QCOMPARE(imr->ImrMode(), 0);
         QCOMPARE(imit->text(), QStringLiteral("0.000"));
         QCOMPARE(btn->text(), QStringLiteral("Начать имитацию"));
         QVERIFY(!points->isEnabled());
@@ -451,23 +455,22 @@ private slots:
 
     void imitPageRefusals()
     {
-        ImitQPage page(*imr, *s);
+        ImitQPage page(*imr);
         auto *btn = page.findChild<QPushButton *>(QStringLiteral("btnImit"));
         auto *own = page.findChild<QLineEdit *>(QStringLiteral("Edit1"));
-        s->PribType = -1;
+        session->SetPribType(-1);
         QTest::mouseClick(btn, Qt::LeftButton);
         QCOMPARE(messages->shown, QStringList{QStringLiteral("Не выбран поверяемый прибор")});
-        s->PribType = 0;
+        session->SetPribType(0);
 
         messages->Clear();
-        page.modelSelected = [] { return true; };
-        s->ImrMode = 3;
+        imr->SetImrMode(3);
         QTest::mouseClick(btn, Qt::LeftButton);
         QCOMPARE(messages->shown, QStringList{QStringLiteral("Отмените работу других режимов")});
 
         // an own value that is not an integer: nothing written
         messages->Clear();
-        s->ImrMode = 0;
+        imr->SetImrMode(0);
         page.Points()->SetItemIndex(5);
         own->setText(QStringLiteral("12,5"));
         QTest::mouseClick(btn, Qt::LeftButton);
@@ -479,14 +482,14 @@ private slots:
         own->setText(QStringLiteral("40"));
         bench->script[416386] << ScriptedImr::Reply{{}, 1};
         QTest::mouseClick(btn, Qt::LeftButton);
-        QCOMPARE(s->ImrMode, 0);
+        QCOMPARE(imr->ImrMode(), 0);
         QVERIFY(messages->shown.first().startsWith(
             QStringLiteral("Калибровка:Не прошла запись числа конверсий:")));
 
         // without module or link: nothing at all
         messages->Clear();
         bench->ClearTasks();
-        s->ImrDev.Adr = 0;
+        session->ImrDev().Adr = 0;
         QTest::mouseClick(btn, Qt::LeftButton);
         QVERIFY(bench->tasks.isEmpty());
         QVERIFY(messages->shown.isEmpty());
@@ -494,9 +497,8 @@ private slots:
 
     void imitPageSurvivesDoubleClickToggleAndReset()
     {
-        ImitQPage page(*imr, *s);
+        ImitQPage page(*imr);
         page.show();
-        page.modelSelected = [] { return true; };
         auto *btn = page.findChild<QPushButton *>(QStringLiteral("btnImit"));
         auto *points = page.findChild<QGroupBox *>(QStringLiteral("RGPoint"));
 
@@ -518,7 +520,7 @@ private slots:
         QVERIFY(btn->isEnabled());
         QCOMPARE(bench->TasksFor(416386).size(), 1);
         QCOMPARE(bench->Commands(), (QList<int>{3, 1}));
-        QCOMPARE(s->ImrMode, 1);
+        QCOMPARE(imr->ImrMode(), 1);
         QCOMPARE(btn->text(), QStringLiteral("Остановить имитацию"));
 
         // A point chosen through assistive technology is toggled, not clicked: it acts.
@@ -538,12 +540,12 @@ private slots:
         QVERIFY(imr->ResetAllModes());
         QCOMPARE(btn->text(), QStringLiteral("Начать имитацию"));
         QVERIFY(!points->isEnabled());
-        QCOMPARE(s->ImrMode, 1);
+        QCOMPARE(imr->ImrMode(), 1);
         bench->ClearTasks();
         QTest::mouseClick(btn, Qt::LeftButton);
         QCOMPARE(bench->Commands(), QList<int>{2});
         QVERIFY(bench->TasksFor(416387).isEmpty());
-        QCOMPARE(s->ImrMode, 0);
+        QCOMPARE(imr->ImrMode(), 0);
         QVERIFY(messages->shown.isEmpty());
     }
 
@@ -590,7 +592,7 @@ private slots:
         QFETCH(QString, t1);
         QFETCH(QString, d0);
         QLocale::setDefault(QLocale(locale));
-        ImrTuningPage page(*imr, bench.get(), *s);
+        ImrTuningPage page(*imr);
         DelayLineGroup group;
         page.Attach(&group);
         QCOMPARE(page.objectName(), QStringLiteral("TSImr"));
@@ -601,7 +603,7 @@ private slots:
         QCOMPARE(page.findChild<QLineEdit *>(QStringLiteral("Edit30"))->text(), t1);
         QCOMPARE(page.findChild<QLineEdit *>(QStringLiteral("Edit31"))->text(), d0);
         const QString mean = page.findChild<QLineEdit *>(QStringLiteral("Edit33"))->text();
-        QCOMPARE(mean, Fmt3(std::fabs(s->CalibData[0].D + s->CalibData[1].D) / 2));
+        QCOMPARE(mean, Fmt3(std::fabs(session->Values().CalibData[0].D + session->Values().CalibData[1].D) / 2));
         QCOMPARE(group.findChild<QLineEdit *>(QStringLiteral("Edit10"))->text(), mean);
 
         // the other group's button runs the same calibration, and not a second one inside it
@@ -620,7 +622,7 @@ private slots:
 
     void tuningPageEmulationPanel()
     {
-        ImrTuningPage page(*imr, bench.get(), *s);
+        ImrTuningPage page(*imr);
         page.show();
         auto *panel = page.findChild<QFrame *>(QStringLiteral("Panel1"));
         QVERIFY(!panel->isVisible());

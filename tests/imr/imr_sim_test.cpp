@@ -4,7 +4,7 @@
 #include "link/conventions.h"
 #include "link/radiogroup.h"
 #include "link/tmbcommaster.h"
-#include "shell/benchrouter.h"
+#include "session/benchsession.h"
 #include "sim/lib/demobench.h"
 #include "sim/lib/imrmodule.h"
 #include "sim/lib/simbench.h"
@@ -25,9 +25,8 @@ class ImrSimTest : public QObject
     Q_OBJECT
 
     std::unique_ptr<DemoBench> sim;
-    std::unique_ptr<BenchShared> s;
-    std::unique_ptr<TMBComMaster> mbcm;
-    std::unique_ptr<BenchRouter> router;
+    std::unique_ptr<BenchSession> session;
+    TMBComMaster *mbcm = nullptr; // the session's
     std::unique_ptr<ImrController> imr;
     std::unique_ptr<MessageRecorder> messages;
 
@@ -39,20 +38,15 @@ class ImrSimTest : public QObject
         sim = std::make_unique<DemoBench>(o);
         QString error;
         QVERIFY2(sim->Start(&error), qPrintable(error));
-        s = std::make_unique<BenchShared>();
-        s->ImrDev.Adr = quint8(sim->ImrAddress());
-        s->AutoCircCount = 256;
-        s->PribType = 0;
-        mbcm = std::make_unique<TMBComMaster>();
-        router = std::make_unique<BenchRouter>(*s);
-        connect(mbcm.get(), &IMBComMaster::OnExchange, this,
-                [this](int qid, int, int, const QVariant &value, int result) {
-                    router->Store(qid, value, result);
-                });
+        mbcm = new TMBComMaster;
+        session = std::make_unique<BenchSession>(mbcm, new TMBComMaster);
+        session->ImrDev().Adr = quint8(sim->ImrAddress());
+        session->Values().AutoCircCount = 256;
+        session->SetPribType(0);
         mbcm->SetComPort(sim->BenchEndpoint());
         mbcm->SetConnected(true);
-        QTRY_VERIFY_WITH_TIMEOUT(mbcm->Connected(), 5000);
-        imr = std::make_unique<ImrController>(mbcm.get(), *s);
+        QTRY_VERIFY_WITH_TIMEOUT(session->BenchConnected(), 5000);
+        imr = std::make_unique<ImrController>(*session);
         messages = std::make_unique<MessageRecorder>();
     }
 
@@ -64,9 +58,8 @@ private slots:
         imr.reset();
         if (mbcm)
             mbcm->SetConnected(false);
-        mbcm.reset();
-        router.reset();
-        s.reset();
+        session.reset();
+        mbcm = nullptr;
         sim.reset();
     }
 
@@ -82,22 +75,21 @@ private slots:
         Open(delay);
         QVERIFY(imr->CalibrateDelayLine());
         QVERIFY(messages->shown.isEmpty());
-        QCOMPARE(Fmt3(s->DelayStep), Fmt3(delay));
-        QCOMPARE(s->ImrLastCmd, 8);
+        QCOMPARE(Fmt3(imr->DelayStep()), Fmt3(delay));
+        QCOMPARE(session->Values().ImrLastCmd, 8);
     }
 
     void imitationAtEachPoint()
     {
         Open(600);
-        ImitQPage page(*imr, *s);
+        ImitQPage page(*imr);
         page.show();
-        page.modelSelected = [] { return true; };
         auto *btn = page.findChild<QPushButton *>(QStringLiteral("btnImit"));
         auto *imit = page.findChild<QLineEdit *>(QStringLiteral("EdtRashQImit"));
         page.Points()->SetItemIndex(2);
         QTest::mouseClick(btn, Qt::LeftButton);
         QVERIFY2(messages->shown.isEmpty(), qPrintable(messages->shown.join(QLatin1Char('|'))));
-        QCOMPARE(s->ImrMode, 1);
+        QCOMPARE(imr->ImrMode(), 1);
         ImrModule &module = sim->Bench().Imr();
         QCOMPARE(module.DelayedPulses(), 26);
         QCOMPARE(imit->text(), QStringLiteral("31.092"));
@@ -109,7 +101,7 @@ private slots:
             ImitFlowInput in;
             in.Q = points[i];
             in.autoCircCount = 256;
-            in.delayStep = s->DelayStep;
+            in.delayStep = imr->DelayStep();
             const ImitFlowResult expected = ComputeImitFlow(in);
             QCOMPARE(module.DelayedPulses(), expected.v);
             QCOMPARE(imit->text(), Fmt3(expected.ImitQ));
@@ -129,7 +121,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT((sim->Bench().Advance(), module.StateCode()), 2, 5000);
 
         QTest::mouseClick(btn, Qt::LeftButton);
-        QCOMPARE(s->ImrMode, 0);
+        QCOMPARE(imr->ImrMode(), 0);
         QTRY_COMPARE_WITH_TIMEOUT((sim->Bench().Advance(), module.StateCode()), 0, 5000);
         QVERIFY(imr->ImrToIdle());
     }
@@ -142,7 +134,7 @@ private slots:
                 [&shown](const QString &t) { shown = t; });
         QVERIFY(imr->CountAutoCirculations());
         QCOMPARE(shown, QStringLiteral("256"));
-        QCOMPARE(s->AutoCircCount, 256);
+        QCOMPARE(session->Values().AutoCircCount, 256);
     }
 };
 

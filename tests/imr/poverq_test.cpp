@@ -1,6 +1,7 @@
 #include "scriptedimr.h"
 
 #include "imr/imrcontroller.h"
+#include "session/benchsession.h"
 #include "imr/poverqpage.h"
 #include "link/radiogroup.h"
 #include "support/messagerecorder.h"
@@ -19,8 +20,8 @@ class PoverQTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<BenchShared> s;
-    std::unique_ptr<ScriptedImr> bench;
+    std::unique_ptr<BenchSession> session;
+    ScriptedImr *bench = nullptr; // the session's
     std::unique_ptr<ImrController> imr;
     std::unique_ptr<PoverQPage> page;
     std::unique_ptr<MessageRecorder> messages;
@@ -35,21 +36,20 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
     void init()
     {
-        s = std::make_unique<BenchShared>();
-        s->ImrDev.Adr = 1;
-        s->DelayStep = 600;
-        bench = std::make_unique<ScriptedImr>(*s);
-        imr = std::make_unique<ImrController>(bench.get(), *s);
-        imr->serverConnected = [] { return true; };
-        page = std::make_unique<PoverQPage>(*imr, bench.get(), *s);
+        bench = new ScriptedImr;
+        session = std::make_unique<BenchSession>(bench, new FakeMBComMaster);
+        session->ImrDev().Adr = 1;
+        imr = std::make_unique<ImrController>(*session);
+        imr->SetDelayStep(600);
+        QTRY_VERIFY(session->BenchConnected());
+        page = std::make_unique<PoverQPage>(*imr);
         messages = std::make_unique<MessageRecorder>();
     }
     void cleanup()
     {
         page.reset();
         imr.reset();
-        bench.reset();
-        s.reset();
+        session.reset();
         messages.reset();
     }
 
@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(W<QLineEdit>("edtQReal_Imited")->text(), shown);
         QCOMPARE(W<QLineEdit>("edtDPN")->text(), QString::number(n));
         QCOMPARE(page->VerifyPulses, n);
-        QCOMPARE(QString::number(s->ImitQ, 'f', 3), QString::number(n * 491.3328 * 600 / 256 / 1000, 'f', 3));
+        QCOMPARE(QString::number(imr->ImitQ(), 'f', 3), QString::number(n * 491.3328 * 600 / 256 / 1000, 'f', 3));
 
         // A refused write leaves the point shown before.
         bench->script[416387] << ScriptedImr::Reply{{}, 4};
@@ -106,7 +106,7 @@ private slots:
         QVERIFY(page->SetVerifyPoint(250));
         W<QGroupBox>("RGNepr")->setEnabled(true);
         QTest::mouseClick(page->PulseCheck()->Button(0), Qt::LeftButton);
-        QCOMPARE(s->ImrMode, 6);
+        QCOMPARE(imr->ImrMode(), 6);
         auto *check = W<QPushButton>("btnPover1");
         QVERIFY(check->isVisibleTo(page.get()));
 
@@ -118,7 +118,7 @@ private slots:
         // "Непрерывно" hides the one-shot button and starts the continuous check.
         QTest::mouseClick(page->PulseCheck()->Button(1), Qt::LeftButton);
         QCOMPARE(bench->Commands().last(), 11);
-        QCOMPARE(s->ImrMode, 5);
+        QCOMPARE(imr->ImrMode(), 5);
         QVERIFY(!check->isVisibleTo(page.get()));
     }
 };

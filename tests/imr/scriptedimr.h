@@ -1,15 +1,13 @@
 #pragma once
 
-#include "link/benchshared.h"
-#include "shell/benchrouter.h"
 #include "support/fakembcommaster.h"
 
 #include <QHash>
 #include <QList>
 #include <QVariant>
 
-// A fake bench client that answers every ИМР task at once from a script and stores
-// the results through the bench router, as the main window does.
+// A fake bench client that answers every ИМР task at once from a script; a
+// session built on it routes the answers as it routes the real client's.
 class ScriptedImr : public FakeMBComMaster
 {
     Q_OBJECT
@@ -19,14 +17,7 @@ public:
         int result = 0;
     };
 
-    explicit ScriptedImr(BenchShared &shared) : m_router(shared)
-    {
-        SetConnected(true);
-        connect(this, &IMBComMaster::OnExchange, this,
-                [this](int qid, int, int, const QVariant &value, int result) {
-                    m_router.Store(qid, value, result);
-                });
-    }
+    ScriptedImr() { SetConnected(true); }
 
     // Replies to qid in order; after they run out, `steady[qid]` (or success).
     QHash<int, QList<Reply>> script;
@@ -81,6 +72,4 @@ private:
         const Reply r = !queue.isEmpty() ? queue.takeFirst() : steady.value(qid, Reply{});
         Deliver(qid, r.value, r.result);
     }
-
-    BenchRouter m_router;
 };

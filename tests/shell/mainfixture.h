@@ -1,6 +1,5 @@
 #pragma once
 
-#include "shell/startupwindows.h"
 #include "shell/tmainfrm.h"
 #include "support/fakembcommaster.h"
 
@@ -24,13 +23,11 @@ struct MainFixture
         qunsetenv("QTM_CONFIG_DIR");
     }
 
-    TMainFrm &Create(bool allWindows = false)
+    TMainFrm &Create()
     {
         mbcm = new FakeMBComMaster;
         mbcm1 = new FakeMBComMaster;
         main = std::make_unique<TMainFrm>(mbcm, mbcm1);
-        if (allWindows)
-            CreateProgramWindows(*main);
         return *main;
     }
     // Destroying the window writes its settings.

@@ -1,7 +1,8 @@
 #include "mainfixture.h"
 
 #include "bench/tfrminit.h"
-#include "link/benchqids.h"
+#include "session/benchqids.h"
+#include "session/benchsession.h"
 #include "link/windowplacement.h"
 
 #include <QtTest>
@@ -12,22 +13,22 @@ class TestBenchRouting : public QObject
 {
     Q_OBJECT
 
-    using Box = Mailbox BenchShared::*;
+    using Box = Mailbox BenchMailboxes::*;
     struct Route { int qid; Box box; };
     static QList<Route> Routes()
     {
-        return {{WriteModuleAddress, &BenchShared::ResAdr}, {WriteModuleSpeed, &BenchShared::ResSpeed},
-                {WriteModuleRts, &BenchShared::ResRts}, {WriteEmulBit, &BenchShared::ResEmulBit},
-                {ReadEmulBit, &BenchShared::ResEmulBit}, {WritePolarity, &BenchShared::ResPolarity},
-                {ReadImrStatus, &BenchShared::ResImrStatus}, {ReadAutoCirc, &BenchShared::ResAutoCirc},
-                {ReadAccTime, &BenchShared::ResAccTime}, {ReadCalib, &BenchShared::ResCalib},
-                {WriteImrCmd, &BenchShared::ResImrCmd}, {WriteConvCount, &BenchShared::ResConvCount},
-                {WritePulseCount, &BenchShared::ResPulseCount}, {WriteImitTime, &BenchShared::ResImitTime},
-                {ReadFosc, &BenchShared::ResFosc}, {ReadTimes, &BenchShared::ResTimes},
-                {WriteUsiMode, &BenchShared::ResUsiMode}, {ReadIptRaw, &BenchShared::ResIptRaw},
-                {ReadIptCur, &BenchShared::ResIptCur}, {ReadIptCurCal, &BenchShared::ResIptCurCal},
-                {WriteIptCmd, &BenchShared::ResIptCmd}, {WriteIptDac, &BenchShared::ResIptDac},
-                {WriteIptScale, &BenchShared::ResIptScale}, {WriteIptOffset, &BenchShared::ResIptOffset}};
+        return {{WriteModuleAddress, &BenchMailboxes::ResAdr}, {WriteModuleSpeed, &BenchMailboxes::ResSpeed},
+                {WriteModuleRts, &BenchMailboxes::ResRts}, {WriteEmulBit, &BenchMailboxes::ResEmulBit},
+                {ReadEmulBit, &BenchMailboxes::ResEmulBit}, {WritePolarity, &BenchMailboxes::ResPolarity},
+                {ReadImrStatus, &BenchMailboxes::ResImrStatus}, {ReadAutoCirc, &BenchMailboxes::ResAutoCirc},
+                {ReadAccTime, &BenchMailboxes::ResAccTime}, {ReadCalib, &BenchMailboxes::ResCalib},
+                {WriteImrCmd, &BenchMailboxes::ResImrCmd}, {WriteConvCount, &BenchMailboxes::ResConvCount},
+                {WritePulseCount, &BenchMailboxes::ResPulseCount}, {WriteImitTime, &BenchMailboxes::ResImitTime},
+                {ReadFosc, &BenchMailboxes::ResFosc}, {ReadTimes, &BenchMailboxes::ResTimes},
+                {WriteUsiMode, &BenchMailboxes::ResUsiMode}, {ReadIptRaw, &BenchMailboxes::ResIptRaw},
+                {ReadIptCur, &BenchMailboxes::ResIptCur}, {ReadIptCurCal, &BenchMailboxes::ResIptCurCal},
+                {WriteIptCmd, &BenchMailboxes::ResIptCmd}, {WriteIptDac, &BenchMailboxes::ResIptDac},
+                {WriteIptScale, &BenchMailboxes::ResIptScale}, {WriteIptOffset, &BenchMailboxes::ResIptOffset}};
     }
     static QVariantList Longs(std::initializer_list<qint64> v)
     {
@@ -42,14 +43,14 @@ private Q_SLOTS:
     {
         MainFixture f;
         TMainFrm &w = f.Create();
-        BenchShared &s = w.Shared();
+        BenchMailboxes &b = w.Session().Box();
         const auto routes = Routes();
         for (const Route &r : routes) {
             for (const Route &other : routes)
-                s.*(other.box) = -1;
-            w.MBCMExchange(r.qid, 1, 3, QVariant(), 7);
+                b.*(other.box) = -1;
+            Q_EMIT f.mbcm->OnExchange(r.qid, 1, 3, QVariant(), 7);
             for (const Route &other : routes)
-                QCOMPARE((s.*(other.box)).value(), other.box == r.box ? 7 : -1);
+                QCOMPARE((b.*(other.box)).value(), other.box == r.box ? 7 : -1);
         }
     }
 
@@ -57,14 +58,19 @@ private Q_SLOTS:
     {
         MainFixture f;
         TMainFrm &w = f.Create();
-        BenchShared &s = w.Shared();
+        BenchMailboxes &b = w.Session().Box();
+        BenchValues &v = w.Session().Values();
         int seen = -100;
         QVariant value;
-        s.Effects[ReadAutoCirc] = [&](int, const QVariant &v, int) { seen = s.ResAutoCirc; value = v; };
-        s.ResAutoCirc = -1;
-        w.MBCMExchange(ReadAutoCirc, 1, 4, QVariant::fromValue(quint16(40)), 0);
+        QObject owner;
+        QVERIFY(w.Session().Subscribe(ReadAutoCirc, &owner, [&](int, const QVariant &x, int) {
+            seen = b.ResAutoCirc;
+            value = x;
+        }));
+        b.ResAutoCirc = -1;
+        Q_EMIT f.mbcm->OnExchange(ReadAutoCirc, 1, 4, QVariant::fromValue(quint16(40)), 0);
         QCOMPARE(seen, 0);
-        QCOMPARE(s.AutoCircCount, 40);
+        QCOMPARE(v.AutoCircCount, 40);
         QCOMPARE(value.toInt(), 40);
     }
 
@@ -72,57 +78,59 @@ private Q_SLOTS:
     {
         MainFixture f;
         TMainFrm &w = f.Create();
-        BenchShared &s = w.Shared();
-        w.MBCMExchange(ReadImrStatus, 1, 4, QVariantList{quint8(3), quint8(2), quint8(9)}, 0);
-        QCOMPARE(s.ImrState, 3);
-        QCOMPARE(s.ImrErrors, 2);
-        QCOMPARE(s.ImrLastCmd, 9);
-        w.MBCMExchange(ReadAccTime, 1, 4, QVariant::fromValue(quint32(123456)), 0);
-        QCOMPARE(s.AccTimeMs, 123456);
-        w.MBCMExchange(ReadCalib, 1, 4, Longs({1, 2, 3, 4, 4000000000LL, 6, 7, 8, 9, 10}), 0);
-        QCOMPARE(s.CalibData[0].S0, 1u);
-        QCOMPARE(s.CalibData[0].S4, 4000000000u);
-        QCOMPARE(s.CalibData[1].S0, 6u);
-        QCOMPARE(s.CalibData[1].S4, 10u);
-        w.MBCMExchange(ReadFosc, 1, 3, QVariant::fromValue(quint32(1000000000)), 0);
-        QCOMPARE(s.Fosc, 1000000000);
-        w.MBCMExchange(ReadTimes, 1, 3, QVariantList{1.5f, 250.25f}, 0);
-        QCOMPARE(s.T0, 1.5);
-        QCOMPARE(s.T1, 250.25);
-        w.MBCMExchange(ReadIptRaw, 2, 4, Longs({11, 12, 13, 0xFFFFFFFF}), 0);
-        QCOMPARE(s.IptRaw[0], 11);
-        QCOMPARE(s.IptRaw[3], -1);
+        BenchValues &v = w.Session().Values();
+        Q_EMIT f.mbcm->OnExchange(ReadImrStatus, 1, 4, QVariantList{quint8(3), quint8(2), quint8(9)}, 0);
+        QCOMPARE(v.ImrState, 3);
+        QCOMPARE(v.ImrErrors, 2);
+        QCOMPARE(v.ImrLastCmd, 9);
+        Q_EMIT f.mbcm->OnExchange(ReadAccTime, 1, 4, QVariant::fromValue(quint32(123456)), 0);
+        QCOMPARE(v.AccTimeMs, 123456);
+        Q_EMIT f.mbcm->OnExchange(ReadCalib, 1, 4, Longs({1, 2, 3, 4, 4000000000LL, 6, 7, 8, 9, 10}), 0);
+        QCOMPARE(v.CalibData[0].S0, 1u);
+        QCOMPARE(v.CalibData[0].S4, 4000000000u);
+        QCOMPARE(v.CalibData[1].S0, 6u);
+        QCOMPARE(v.CalibData[1].S4, 10u);
+        Q_EMIT f.mbcm->OnExchange(ReadFosc, 1, 3, QVariant::fromValue(quint32(1000000000)), 0);
+        QCOMPARE(v.Fosc, 1000000000);
+        Q_EMIT f.mbcm->OnExchange(ReadTimes, 1, 3, QVariantList{1.5f, 250.25f}, 0);
+        QCOMPARE(v.T0, 1.5);
+        QCOMPARE(v.T1, 250.25);
+        Q_EMIT f.mbcm->OnExchange(ReadIptRaw, 2, 4, Longs({11, 12, 13, 0xFFFFFFFF}), 0);
+        QCOMPARE(v.IptRaw[0], 11);
+        QCOMPARE(v.IptRaw[3], -1);
     }
 
     void failedReadsKeepValuesExceptTheImrState()
     {
         MainFixture f;
         TMainFrm &w = f.Create();
-        BenchShared &s = w.Shared();
-        w.MBCMExchange(ReadImrStatus, 1, 4, QVariantList{quint8(3), quint8(2), quint8(9)}, 0);
-        w.MBCMExchange(ReadAutoCirc, 1, 4, QVariant::fromValue(quint16(40)), 0);
-        w.MBCMExchange(ReadImrStatus, 1, 4, QVariantList{quint8(0), quint8(0), quint8(0)}, 1);
-        QCOMPARE(s.ImrState, 255);
-        QCOMPARE(s.ImrErrors, 2);
-        QCOMPARE(s.ImrLastCmd, 9);
-        QCOMPARE(s.ResImrStatus.value(), 1);
-        w.MBCMExchange(ReadAutoCirc, 1, 4, QVariant::fromValue(quint16(7)), 5);
-        QCOMPARE(s.AutoCircCount, 40);
-        QCOMPARE(s.ResAutoCirc.value(), 5);
+        BenchMailboxes &b = w.Session().Box();
+        BenchValues &v = w.Session().Values();
+        Q_EMIT f.mbcm->OnExchange(ReadImrStatus, 1, 4, QVariantList{quint8(3), quint8(2), quint8(9)}, 0);
+        Q_EMIT f.mbcm->OnExchange(ReadAutoCirc, 1, 4, QVariant::fromValue(quint16(40)), 0);
+        Q_EMIT f.mbcm->OnExchange(ReadImrStatus, 1, 4, QVariantList{quint8(0), quint8(0), quint8(0)}, 1);
+        QCOMPARE(v.ImrState, 255);
+        QCOMPARE(v.ImrErrors, 2);
+        QCOMPARE(v.ImrLastCmd, 9);
+        QCOMPARE(b.ResImrStatus.value(), 1);
+        Q_EMIT f.mbcm->OnExchange(ReadAutoCirc, 1, 4, QVariant::fromValue(quint16(7)), 5);
+        QCOMPARE(v.AutoCircCount, 40);
+        QCOMPARE(b.ResAutoCirc.value(), 5);
     }
 
     void successWithTooFewValuesIsAFailure()
     {
         MainFixture f;
         TMainFrm &w = f.Create();
-        BenchShared &s = w.Shared();
-        w.MBCMExchange(ReadCalib, 1, 4, Longs({1, 2, 3}), 0);
-        QCOMPARE(s.ResCalib.value(), BenchRouter::kShortReply);
-        QCOMPARE(s.CalibData[0].S0, 0u);
-        w.MBCMExchange(ReadImrStatus, 1, 4, QVariant::fromValue(quint8(3)), 0);
-        QCOMPARE(s.ResImrStatus.value(), BenchRouter::kShortReply);
-        QCOMPARE(s.ImrState, 255);
-        w.MBCMExchange(ReadEmulBit, 1, 1, QVariant(), 0);
+        BenchMailboxes &b = w.Session().Box();
+        BenchValues &v = w.Session().Values();
+        Q_EMIT f.mbcm->OnExchange(ReadCalib, 1, 4, Longs({1, 2, 3}), 0);
+        QCOMPARE(b.ResCalib.value(), BenchRouter::kShortReply);
+        QCOMPARE(v.CalibData[0].S0, 0u);
+        Q_EMIT f.mbcm->OnExchange(ReadImrStatus, 1, 4, QVariant::fromValue(quint8(3)), 0);
+        QCOMPARE(b.ResImrStatus.value(), BenchRouter::kShortReply);
+        QCOMPARE(v.ImrState, 255);
+        Q_EMIT f.mbcm->OnExchange(ReadEmulBit, 1, 1, QVariant(), 0);
         QCOMPARE(w.SBText(), QStringLiteral("error"));
     }
 
@@ -130,27 +138,29 @@ private Q_SLOTS:
     {
         MainFixture f;
         TMainFrm &w = f.Create();
-        w.MBCMExchange(ReadEmulBit, 1, 1, QVariantList{true, false}, 0);
-        QVERIFY(w.Shared().EmulBit);
+        Q_EMIT f.mbcm->OnExchange(ReadEmulBit, 1, 1, QVariantList{true, false}, 0);
+        QVERIFY(w.Session().Values().EmulBit);
         QCOMPARE(w.SBText(), QStringLiteral("true"));
-        w.MBCMExchange(ReadEmulBit, 1, 1, QVariant(false), 0);
-        QVERIFY(!w.Shared().EmulBit);
+        Q_EMIT f.mbcm->OnExchange(ReadEmulBit, 1, 1, QVariant(false), 0);
+        QVERIFY(!w.Session().Values().EmulBit);
         QCOMPARE(w.SBText(), QStringLiteral("false"));
-        w.MBCMExchange(ReadEmulBit, 1, 1, QVariant(true), 2);
-        QVERIFY(!w.Shared().EmulBit);
+        Q_EMIT f.mbcm->OnExchange(ReadEmulBit, 1, 1, QVariant(true), 2);
+        QVERIFY(!w.Session().Values().EmulBit);
         QCOMPARE(w.SBText(), QStringLiteral("error"));
-        QCOMPARE(w.Shared().ResEmulBit.value(), 2);
+        QCOMPARE(w.Session().Box().ResEmulBit.value(), 2);
     }
 
     void broadcastWriteReportsToTheDefaultSettingsWindow()
     {
         MainFixture f;
-        TMainFrm &w = f.Create(true);
+        TMainFrm &w = f.Create();
+        // The window owns the broadcast's result once it is opened for the bench.
+        w.Windows.FrmInit->Bind(&w.Session());
         w.Windows.FrmInit->writing = -1;
-        w.MBCMExchange(WriteDefaults, 0, 16, QVariant(), 1);
+        Q_EMIT f.mbcm->OnExchange(WriteDefaults, 0, 16, QVariant(), 1);
         QCOMPARE(w.Windows.FrmInit->writing, 2);
         w.Windows.FrmInit->writing = -1;
-        w.MBCMExchange(WriteDefaults, 0, 16, QVariant(), 0);
+        Q_EMIT f.mbcm->OnExchange(WriteDefaults, 0, 16, QVariant(), 0);
         QCOMPARE(w.Windows.FrmInit->writing, 1);
     }
 
@@ -166,17 +176,19 @@ private Q_SLOTS:
         QFETCH(int, qid);
         MainFixture f;
         TMainFrm &w = f.Create();
-        BenchShared &s = w.Shared();
+        BenchMailboxes &b = w.Session().Box();
+        BenchValues &v = w.Session().Values();
         for (const Route &r : Routes())
-            s.*(r.box) = -1;
+            b.*(r.box) = -1;
         bool effect = false;
-        s.Effects[qid] = [&](int, const QVariant &, int) { effect = true; };
+        QObject owner;
+        w.Session().Subscribe(qid, &owner, [&](int, const QVariant &, int) { effect = true; });
         w.SetSBText(QStringLiteral("unchanged"));
-        w.MBCMExchange(qid, 1, 3, QVariantList{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 0);
+        Q_EMIT f.mbcm->OnExchange(qid, 1, 3, QVariantList{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 0);
         for (const Route &r : Routes())
-            QCOMPARE((s.*(r.box)).value(), -1);
+            QCOMPARE((b.*(r.box)).value(), -1);
         QVERIFY(!effect);
-        QCOMPARE(s.ImrState, 0);
+        QCOMPARE(v.ImrState, 0);
         QCOMPARE(w.SBText(), QStringLiteral("unchanged"));
     }
 
@@ -186,12 +198,12 @@ private Q_SLOTS:
         TMainFrm &w = f.Create();
         f.mbcm->ReadInputRegs(ReadAutoCirc, 0, 0x4000, 18, 1);
         f.mbcm->Deliver(ReadAutoCirc, QVariant::fromValue(quint16(12)));
-        QTRY_COMPARE_WITH_TIMEOUT(w.Shared().AutoCircCount, 12, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(w.Session().Values().AutoCircCount, 12, 2000);
         // The flowmeter client's results are not bench results.
         f.mbcm1->ReadHoldRegs(ReadAutoCirc, 0, 0, 18, 1);
         f.mbcm1->Deliver(ReadAutoCirc, QVariant::fromValue(quint16(99)));
         QTest::qWait(20);
-        QCOMPARE(w.Shared().AutoCircCount, 12);
+        QCOMPARE(w.Session().Values().AutoCircCount, 12);
     }
 
     void windowPlacement()

@@ -2,10 +2,13 @@
 
 #include "bench/tsysfrm.h"
 #include "calc/tcalcfrm.h"
+#include "flowmeter/flowmeterlink.h"
 #include "flowmeter/tflowmeterformgs.h"
+#include "imr/volumeimit.h"
 #include "shell/identity.h"
 #include "support/messagerecorder.h"
 
+#include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QComboBox>
 #include <QGroupBox>
@@ -53,8 +56,8 @@ private Q_SLOTS:
         QCOMPARE(Pc(w)->currentWidget()->objectName(), QStringLiteral("TsConfig"));
         QCOMPARE(w.Control<QComboBox>(QStringLiteral("cbxprib"))->currentIndex(), -1);
         QCOMPARE(w.Control<QComboBox>(QStringLiteral("cbxprib"))->count(), 7);
-        QCOMPARE(w.Shared().PribType, -1);
-        QVERIFY(!w.Shared().OldBench);
+        QCOMPARE(w.Session().PribType(), -1);
+        QVERIFY(!w.Session().OldBench());
         auto *sg = w.Control<QTableWidget>(QStringLiteral("sg"));
         QCOMPARE(sg->item(0, 0)->text(), QStringLiteral("Модуль"));
         QCOMPARE(sg->item(2, 0)->text(), QStringLiteral("Модуль счетчика импульсов (УСИ)"));
@@ -62,7 +65,7 @@ private Q_SLOTS:
             QCOMPARE(sg->item(r, 1)->text(), QStringLiteral("?"));
         QCOMPARE(w.StatusPanel(1)->text(), QStringLiteral("Состояние:"));
         QVERIFY(w.StatusPanel(0)->text().isEmpty());
-        QVERIFY(!w.Timer1->isActive());
+        QVERIFY(!w.Volume()->Timer1()->isActive());
         const QPoint designPos = w.pos();
         QVERIFY(!QFile::exists(f.IniPath()));
         f.Close();
@@ -159,7 +162,7 @@ private Q_SLOTS:
         f.WriteIni("[QTM Address]\nPribors=99\n");
         TMainFrm &w = f.Create();
         QCOMPARE(w.Control<QComboBox>(QStringLiteral("cbxprib"))->currentIndex(), -1);
-        QCOMPARE(w.Shared().PribType, -1);
+        QCOMPARE(w.Session().PribType(), -1);
         f.Close();
         QVERIFY(f.ReadIni().contains("Pribors=99")); // nothing selected: the key is left as it was
     }
@@ -221,17 +224,17 @@ private Q_SLOTS:
         QWidget *bar = w.Control<QWidget>(QStringLiteral("StatusBar"));
         QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
         QVERIFY(rec.asked.isEmpty());
-        QVERIFY(!w.Shared().OldBench);
+        QVERIFY(!w.Session().OldBench());
 
         rec.answer = true;
         QTest::mousePress(bar, Qt::LeftButton, Qt::ShiftModifier, QPoint(5, 5));
         QCOMPARE(rec.asked, QStringList{QStringLiteral("Вы работаете со старым ЦТМ?")});
-        QVERIFY(w.Shared().OldBench);
+        QVERIFY(w.Session().OldBench());
 
         rec.answer = false;
         QTest::mousePress(w.StatusPanel(0), Qt::LeftButton, Qt::ShiftModifier, QPoint(3, 3));
         QCOMPARE(rec.asked.size(), 2);
-        QVERIFY(!w.Shared().OldBench);
+        QVERIFY(!w.Session().OldBench());
     }
 
     void addressLabelTogglesTheHiddenResetButton()
@@ -251,24 +254,26 @@ private Q_SLOTS:
     {
         MainFixture f;
         TMainFrm &w = f.Create();
-        int bench = 0, prib = 0;
-        w.Hooks.ConnectBench = [&] { ++bench; };
-        w.Hooks.ConnectPrib = [&] { ++prib; };
+        // Links that never open: every command is an attempt to open.
+        f.mbcm->connectOpens = false;
+        f.mbcm1->connectOpens = false;
+        const auto bench = [&] { return f.mbcm->CountOp(QStringLiteral("SetConnected")); };
+        const auto prib = [&] { return f.mbcm1->CountOp(QStringLiteral("SetConnected")); };
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(&w, Qt::Key_K, Qt::ControlModifier);
-        QCOMPARE(bench, 1);
+        QCOMPARE(bench(), 1);
         w.Control<QPushButton>(QStringLiteral("BtnConnect"))->click();
-        QCOMPARE(bench, 2);
+        QCOMPARE(bench(), 2);
         w.Control<QAction>(QStringLiteral("N2"))->trigger();
-        QCOMPARE(bench, 3);
-        QCOMPARE(prib, 0);
+        QCOMPARE(bench(), 3);
+        QCOMPARE(prib(), 0);
         QTest::keyClick(&w, Qt::Key_P, Qt::ControlModifier);
         w.Control<QPushButton>(QStringLiteral("BtnConnect1"))->click();
         w.Control<QAction>(QStringLiteral("N3"))->trigger();
-        QCOMPARE(prib, 3);
-        QCOMPARE(bench, 3);
+        QCOMPARE(prib(), 3);
+        QCOMPARE(bench(), 3);
         // The default settings are reachable from the menu.
         QVERIFY(w.Control<QAction>(QStringLiteral("N4"))->isVisible());
     }
@@ -276,7 +281,7 @@ private Q_SLOTS:
     void benchLinkOpensAndClosesFromTheButton()
     {
         MainFixture f;
-        TMainFrm &w = f.Create(true);
+        TMainFrm &w = f.Create();
         auto *connect = w.Control<QPushButton>(QStringLiteral("BtnConnect"));
         auto *search = w.Control<QPushButton>(QStringLiteral("BitBtn5"));
         connect->click();
@@ -295,7 +300,7 @@ private Q_SLOTS:
     void flowmeterAddressComesFromItsField()
     {
         MainFixture f;
-        TMainFrm &w = f.Create(true);
+        TMainFrm &w = f.Create();
         MessageRecorder rec;
         const int benchDevice = f.mbcm->DeviceAddres();
         auto *adr = w.Control<QLineEdit>(QStringLiteral("edtadrp"));
@@ -305,11 +310,12 @@ private Q_SLOTS:
         QCOMPARE(f.mbcm1->CountOp(QStringLiteral("SetConnected")), 0);
         adr->setText(QStringLiteral("7"));
         w.BtnConnect1Click();
-        QCOMPARE(int(w.Shared().PriborDev.Adr), 7);
-        QCOMPARE(f.mbcm1->DeviceAddres(), 7);
-        QCOMPARE(f.mbcm->DeviceAddres(), benchDevice);
+        QCOMPARE(int(w.Session().PriborDev().Adr), 7);
         QTRY_VERIFY_WITH_TIMEOUT(w.PriborConnected(), 2000);
         QCOMPARE(w.SBText(), QStringLiteral("Pribor on"));
+        // The polling the open link starts goes to that address, and the bench keeps its own.
+        QCOMPARE(f.mbcm1->DeviceAddres(), 7);
+        QCOMPARE(f.mbcm->DeviceAddres(), benchDevice);
     }
 
     void findByNameSearchesTheWholeTree()
@@ -342,9 +348,12 @@ private Q_SLOTS:
     void targetTaskDialogSwitchesPages()
     {
         MainFixture f;
-        TMainFrm &w = f.Create(true);
-        int modelSetUps = 0;
-        w.Hooks.ApplyModel = [&](int) { ++modelSetUps; };
+        TMainFrm &w = f.Create();
+        // A model chosen first: going back to the flowmeter task sets it up again.
+        w.Control<QComboBox>(QStringLiteral("cbxprib"))->setCurrentIndex(0);
+        w.Flow()->cbxpribChange();
+        const int modelAutoCirc = w.Session().Values().AutoCircCount;
+        QVERIFY(modelAutoCirc != 255);
         auto choose = [&](int task) {
             QTimer::singleShot(0, &w, [&w, task] {
                 TSysFrm *dlg = w.Windows.SysFrm;
@@ -354,10 +363,10 @@ private Q_SLOTS:
             w.Control<QPushButton>(QStringLiteral("BBnTarger"))->click();
         };
         choose(1);
-        QCOMPARE(w.Shared().TargetTask, 1);
+        QCOMPARE(w.TargetTask(), 1);
         QCOMPARE(w.Control<QLabel>(QStringLiteral("Label28"))->text(), QStringLiteral("Поверка ЦТМ"));
         QVERIFY(!w.Control<QGroupBox>(QStringLiteral("GbPrib"))->isVisibleTo(&w));
-        QCOMPARE(w.Shared().AutoCircCount, 255);
+        QCOMPARE(w.Session().Values().AutoCircCount, 255);
         QVERIFY(TabShown(w, "TSPoverQ") && TabShown(w, "TSPoverV") && TabShown(w, "TSIpt") && TabShown(w, "TsUSI"));
         QVERIFY(!TabShown(w, "TSImitQ") && !TabShown(w, "TSImitV"));
 
@@ -366,18 +375,18 @@ private Q_SLOTS:
                  QStringLiteral("Поверка ультразвуковых расходомеров"));
         QVERIFY(w.Control<QGroupBox>(QStringLiteral("GbPrib"))->isVisibleTo(&w));
         QVERIFY(TabShown(w, "TSImitQ") && TabShown(w, "TSImitV") && !TabShown(w, "TsUSI"));
-        QCOMPARE(modelSetUps, 1);
+        QCOMPARE(w.Session().Values().AutoCircCount, modelAutoCirc);
     }
 
     void cancellingTheTargetTaskKeepsThePages()
     {
         MainFixture f;
-        TMainFrm &w = f.Create(true);
+        TMainFrm &w = f.Create();
         QTimer::singleShot(0, &w, [&w] {
             w.Windows.SysFrm->findChild<QPushButton *>(QStringLiteral("btnCansel"))->click();
         });
         w.Control<QPushButton>(QStringLiteral("BBnTarger"))->click();
-        QCOMPARE(w.Shared().TargetTask, 0);
+        QCOMPARE(w.TargetTask(), 0);
         QVERIFY(TabShown(w, "TSImitQ") && !TabShown(w, "TSPoverQ"));
     }
 
@@ -437,7 +446,8 @@ private Q_SLOTS:
                   || qobject_cast<QTableWidget *>(c)))
                 continue;
             if (c->objectName().isEmpty() || c->objectName().startsWith(QLatin1String("qt_")) || !c->parentWidget()
-                || qobject_cast<QComboBox *>(c->parentWidget()) || qobject_cast<QTabBar *>(c->parentWidget()))
+                || qobject_cast<QComboBox *>(c->parentWidget()) || qobject_cast<QAbstractSpinBox *>(c->parentWidget())
+                || qobject_cast<QTabBar *>(c->parentWidget()))
                 continue;
             QAccessibleInterface *a = QAccessible::queryAccessibleInterface(c);
             if (!a || a->text(QAccessible::Name).trimmed().isEmpty())
@@ -454,7 +464,7 @@ private Q_SLOTS:
     {
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
         MainFixture f;
-        TMainFrm &w = f.Create(true);
+        TMainFrm &w = f.Create();
         // Buttons: named by their current caption, told apart by their description.
         auto *connect = w.Control<QPushButton>(QStringLiteral("BtnConnect"));
         auto *connect1 = w.Control<QPushButton>(QStringLiteral("BtnConnect1"));
@@ -463,7 +473,7 @@ private Q_SLOTS:
         QCOMPARE(Description(connect), QStringLiteral("Подключиться к ЦТМ"));
         QCOMPARE(Description(connect1), QStringLiteral("Подключиться к расходомеру"));
         QTest::mouseClick(connect, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(w.FServerConnected, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(w.ServerConnected(), 5000);
         QCOMPARE(Name(connect), QStringLiteral("Отключиться"));
         auto *search = w.Control<QPushButton>(QStringLiteral("BitBtn5"));
         auto *link = w.Control<QPushButton>(QStringLiteral("BitBtn7"));
@@ -504,7 +514,7 @@ private Q_SLOTS:
     void flowmeterLinkAddressAndWindows()
     {
         MainFixture f;
-        TMainFrm &w = f.Create(true);
+        TMainFrm &w = f.Create();
         MessageRecorder messages;
         auto *adr = w.Control<QLineEdit>(QStringLiteral("edtadrp"));
         adr->clear();
@@ -520,12 +530,12 @@ private Q_SLOTS:
         adr->setText(QStringLiteral("7"));
         QTest::mouseClick(w.Control<QPushButton>(QStringLiteral("BBParam")), Qt::LeftButton);
         QCOMPARE(messages.shown.size(), 1);
-        QCOMPARE(int(w.Shared().PriborDev.Adr), 7);
+        QCOMPARE(int(w.Session().PriborDev().Adr), 7);
 
         // Closing the link hides the flowmeter window and the windows it opened.
         auto *connect1 = w.Control<QPushButton>(QStringLiteral("BtnConnect1"));
         QTest::mouseClick(connect1, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(w.FPRiborConnected, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(w.PriborConnected(), 5000);
         auto *slotWindow = new QWidget(w.Windows.FlowMeterFormGS, Qt::Window);
         w.Windows.FlowMeterFormGS->show();
         slotWindow->show();

@@ -2,7 +2,9 @@
 
 #include "calc/tcalcfrm.h"
 #include "imr/imitflow.h"
-#include "link/benchqids.h"
+#include "imr/imrcontroller.h"
+#include "imr/volumeimit.h"
+#include "session/benchqids.h"
 #include "link/radiogroup.h"
 #include "link/tpanel.h"
 #include "support/messagerecorder.h"
@@ -42,11 +44,12 @@ private Q_SLOTS:
     void init()
     {
         QLocale::setDefault(QLocale::c());
-        w = &f.Create(true);
-        w->SetServerConnected(true);
-        w->Shared().UsiDev.Adr = 2;
-        w->Shared().IptDev.Adr = 3;
-        w->Shared().ImrDev.Adr = 1;
+        w = &f.Create();
+        f.mbcm->DeliverConnected(true);
+        QTRY_VERIFY(w->ServerConnected());
+        w->Session().UsiDev().Adr = 2;
+        w->Session().IptDev().Adr = 3;
+        w->Session().ImrDev().Adr = 1;
         f.mbcm->ClearTasks();
     }
     void cleanup() { f.Close(); }
@@ -132,10 +135,11 @@ private Q_SLOTS:
         QCOMPARE(resets[0].value.toInt(), 3);
         QCOMPARE(resets[1].value.toInt(), 5);
         QCOMPARE(resets[1].address, 3);
-        w->Shared().UsiDev.Adr = 0;
+        w->Session().UsiDev().Adr = 0;
         QTest::mouseClick(C<QPushButton>("Button6"), Qt::LeftButton);
-        w->Shared().UsiDev.Adr = 2;
-        w->SetServerConnected(false);
+        w->Session().UsiDev().Adr = 2;
+        f.mbcm->DeliverConnected(false);
+        QTRY_VERIFY(!w->ServerConnected());
         QTest::mouseClick(C<QPushButton>("Button7"), Qt::LeftButton);
         QCOMPARE(f.mbcm->TasksFor(WriteUsiCmd).size(), 2);
     }
@@ -143,7 +147,7 @@ private Q_SLOTS:
     void currents()
     {
         double calibration = -1;
-        w->Hooks.IptCalibrationCurrent = [&](double mA) { calibration = mA; };
+        connect(w->Ipt(), &IptGroup::CalibrationCurrentRead, this, [&](double mA) { calibration = mA; });
         C<QCheckBox>("ChbTok")->setChecked(true);
         const auto read = f.mbcm->LastTask(ReadIptCur);
         QCOMPARE(read.address, 0xC000);
@@ -186,7 +190,7 @@ private Q_SLOTS:
     {
         QCOMPARE(ImitLengthSeconds(10, 31.09215375), 1159);
         QCOMPARE(ImitLengthSeconds(0, 31.09215375), 1);
-        w->Shared().ImitQ = 31.09215375;
+        w->Imr()->SetImitQ(31.09215375);
         f.mbcm->Deliver(ReadAccTime, QVariant::fromValue(quint32(1159000)));
         Settle();
         QCOMPARE(Text("EdtNaborV"), QStringLiteral("10.0099"));
@@ -199,10 +203,10 @@ private Q_SLOTS:
         QCOMPARE(Text("EdtNaborV"), QStringLiteral("10"));
         QCOMPARE(Text("edttime"), QStringLiteral("1157.848"));
         // While the run's timer ticks the time fields are the tick's.
-        w->Timer1->start();
+        w->Volume()->Timer1()->start();
         f.mbcm->Deliver(ReadAccTime, QVariant::fromValue(quint32(5000)));
         Settle();
-        w->Timer1->stop();
+        w->Volume()->Timer1()->stop();
         QCOMPARE(Text("edttime"), QStringLiteral("1157.848"));
         QCOMPARE(Text("EdtNaborV"), QStringLiteral("0.0432"));
     }

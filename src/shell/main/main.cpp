@@ -1,9 +1,8 @@
 #include "shell/clientfactory.h"
 #include "shell/demomode.h"
 #include "shell/identity.h"
-#include "shell/startupwindows.h"
-#include "shell/signalcloser.h"
 #include "shell/tmainfrm.h"
+#include "shell/signalcloser.h"
 
 #include "auxiliary/versioncommand.h"
 #include "link/messages.h"
@@ -26,7 +25,6 @@ int main(int argc, char *argv[])
     }
 
     TMainFrm main(CreateClient(), CreateClient());
-    CreateProgramWindows(main);
     new SignalCloser(&main);
     QObject::connect(&main, &TMainFrm::FormClosed, &app, &QApplication::quit);
     main.show();

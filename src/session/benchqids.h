@@ -1,7 +1,8 @@
 #pragma once
 
 // Task identifiers of the bench client MBCM. Every result of one of these tasks
-// arrives in TMainFrm::MBCMExchange, which stores its mailbox and decodes reads.
+// arrives in BenchSession, which stores its mailbox, decodes reads and hands it
+// to the QID's owner.
 namespace BenchQid {
 
 // Common module registers (module properties and default settings windows).

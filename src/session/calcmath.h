@@ -51,7 +51,7 @@ std::optional<CurrentTable> TableFromVariant(const QVariant &value);
 // holding a current board (type 2), or empty when neither does.
 std::optional<int> CurrentSlotFromTypes(const QVariant &types);
 
-// Running maximum, minimum and sum of measured flow rates.
+// Running maximum, minimum and mean of measured flow rates.
 class FlowStatistics
 {
 public:
@@ -61,7 +61,6 @@ public:
     bool Add(double q);
     double Max() const { return m_max; }
     double Min() const { return m_min; }
-    double Sum() const { return m_sum; }
     qint32 Count() const { return m_count; }
     // Mean of the readings taken since the last reset; 0 before the first.
     double Mean() const;

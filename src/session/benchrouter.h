@@ -1,16 +1,16 @@
 #pragma once
 
-#include "link/benchshared.h"
+#include "session/benchvalues.h"
 
 #include <QVariant>
 
-// The storing half of the bench exchange handler: puts the result code of a
-// bench task into its mailbox and decodes a successful read into the shared
-// values. Effects on controls are left to the caller.
+// The storing half of the bench results: puts the result code of a bench task
+// into its mailbox and decodes a successful read into the values. What the
+// result means to a window is left to the QID's owner.
 class BenchRouter
 {
 public:
-    explicit BenchRouter(BenchShared &shared) : m_shared(shared) {}
+    BenchRouter(BenchMailboxes &box, BenchValues &values) : m_box(box), m_values(values) {}
 
     // Returns false for a QID that is not a bench task (nothing changed). A success
     // whose value cannot be decoded becomes kShortReply in result.
@@ -24,7 +24,8 @@ private:
     Mailbox *MailboxOf(int qid);
     bool Decode(int qid, const QVariant &value);
 
-    BenchShared &m_shared;
+    BenchMailboxes &m_box;
+    BenchValues &m_values;
 };
 
 // Element i of a result value: the list element, or the value itself for i 0.

@@ -1,6 +1,6 @@
-#include "shell/benchrouter.h"
+#include "session/benchrouter.h"
 
-#include "link/benchqids.h"
+#include "session/benchqids.h"
 
 using namespace BenchQid;
 
@@ -22,7 +22,7 @@ int ValueCount(const QVariant &value)
 
 Mailbox *BenchRouter::MailboxOf(int qid)
 {
-    BenchShared &s = m_shared;
+    BenchMailboxes &s = m_box;
     switch (qid) {
     case WriteModuleAddress: return &s.ResAdr;
     case WriteModuleSpeed: return &s.ResSpeed;
@@ -65,7 +65,7 @@ static bool IsBenchTask(int qid)
 
 bool BenchRouter::Decode(int qid, const QVariant &value)
 {
-    BenchShared &s = m_shared;
+    BenchValues &s = m_values;
     auto enough = [&](int n) { return ValueCount(value) >= n; };
     switch (qid) {
     case ReadEmulBit:
@@ -123,7 +123,7 @@ bool BenchRouter::Store(int qid, const QVariant &value, int &result)
     if (result == 0 && !Decode(qid, value))
         result = kShortReply;
     if (qid == ReadImrStatus && result != 0)
-        m_shared.ImrState = 255;
+        m_values.ImrState = 255;
     *box = result;
     return true;
 }

@@ -1,4 +1,4 @@
-#include "calc/calcmath.h"
+#include "session/calcmath.h"
 
 #include <QVariantList>
 

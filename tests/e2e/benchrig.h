@@ -9,6 +9,7 @@
 #include "sim/lib/demobench.h"
 #include "support/messagerecorder.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -66,6 +67,41 @@ struct BenchRig {
         main = std::make_unique<TMainFrm>(new TMBComMaster, new TMBComMaster);
         main->show();
         return *main;
+    }
+
+    // The operator's way in: a flowmeter model chosen (-1: none), the bench link and,
+    // when asked, the flowmeter link opened, and "Проверка связи" run to its end.
+    // False as soon as a step does not come.
+    bool OpenAndSearch(int model = 0, bool flowmeter = true)
+    {
+        if (model >= 0) {
+            auto *models = W<QComboBox>("cbxprib");
+            models->setCurrentIndex(model);
+            Q_EMIT models->activated(model);
+        }
+        Click("BtnConnect");
+        if (flowmeter)
+            Click("BtnConnect1");
+        if (!QTest::qWaitFor([&] { return main->ServerConnected() && (!flowmeter || main->PriborConnected()); },
+                             kDeadline))
+            return false;
+        return Search();
+    }
+    // One module search, waited for to its end.
+    bool Search()
+    {
+        auto *search = W<QPushButton>("BitBtn5");
+        QTest::mouseClick(search, Qt::LeftButton);
+        if (search->isEnabled())
+            return false;
+        return QTest::qWaitFor([&] { return search->isEnabled(); }, 3 * kDeadline);
+    }
+    // Every module of the simulated bench is where the search put it.
+    bool ModulesFound() const
+    {
+        BenchSession &s = main->Session();
+        return s.ImrDev().Adr == sim->ImrAddress() && s.UsiDev().Adr == sim->UsiAddress() &&
+               s.IptDev().Adr == sim->IptAddress();
     }
 
     template <class T> T *W(const char *name) const

@@ -41,7 +41,7 @@ class E2eFlowWinTest : public QObject
         QTest::mouseClick(In<QPushButton>(w, button), Qt::LeftButton);
     }
 
-    // Both links open, the flowmeter answered the link test, the model row chosen.
+    // The model row chosen, both links open, the modules found, the flowmeter answered the link test.
     bool Prepare(int model, SimOptions options = {})
     {
         rig = std::make_unique<BenchRig>();
@@ -49,16 +49,8 @@ class E2eFlowWinTest : public QObject
         if (!rig->StartSim(options))
             return false;
         rig->WriteSimLinks();
-        IniFile ini(QStringLiteral("QTM.ini"));
-        ini.WriteInteger(QStringLiteral("QTM Address"), QStringLiteral("IPT"), rig->sim->IptAddress());
-        ini.UpdateFile();
-        TMainFrm &main = rig->Create();
-        auto *models = rig->W<QComboBox>("cbxprib");
-        models->setCurrentIndex(model);
-        emit models->activated(model);
-        rig->Click("BtnConnect");
-        rig->Click("BtnConnect1");
-        if (!QTest::qWaitFor([&] { return main.ServerConnected() && main.PriborConnected(); }, kDeadline))
+        rig->Create();
+        if (!rig->OpenAndSearch(model) || !rig->ModulesFound())
             return false;
         rig->Click("BitBtn7");
         return QTest::qWaitFor(

@@ -32,17 +32,8 @@ class E2eImitationTest : public QObject
         if (!rig->StartSim(options))
             return false;
         rig->WriteSimLinks();
-        TMainFrm &main = rig->Create();
-        auto *models = rig->W<QComboBox>("cbxprib");
-        models->setCurrentIndex(0);
-        emit models->activated(0);
-        rig->Click("BtnConnect");
-        if (!QTest::qWaitFor([&] { return main.ServerConnected(); }, kDeadline))
-            return false;
-        auto *search = rig->W<QPushButton>("BitBtn5");
-        QTest::mouseClick(search, Qt::LeftButton);
-        return QTest::qWaitFor([&] { return search->isEnabled(); }, 3 * kDeadline) &&
-               main.Session().ImrDev().Adr == rig->sim->ImrAddress();
+        rig->Create();
+        return rig->OpenAndSearch(0, false) && rig->ModulesFound();
     }
     ImitQPage *Page() const
     {

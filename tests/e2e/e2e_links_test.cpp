@@ -27,15 +27,6 @@ class E2eLinksTest : public QObject
         rig.Click("BtnConnect");
         return QTest::qWaitFor([&] { return rig.main->ServerConnected(); }, kDeadline);
     }
-    // Runs one search and waits for its end.
-    static bool Search(BenchRig &rig)
-    {
-        auto *btn = rig.W<QPushButton>("BitBtn5");
-        QTest::mouseClick(btn, Qt::LeftButton);
-        if (btn->isEnabled())
-            return false;
-        return QTest::qWaitFor([&] { return btn->isEnabled(); }, 3 * kDeadline);
-    }
     static QString Cell(BenchRig &rig, int row, int col)
     {
         return rig.W<QTableWidget>("sg")->item(row, col)->text();
@@ -119,7 +110,7 @@ private Q_SLOTS:
                  rig.sim->FlowmeterEndpoint());
 
         QVERIFY(OpenBench(rig));
-        QVERIFY(Search(rig));
+        QVERIFY(rig.Search());
         QCOMPARE(int(main.Session().IptDev().Adr), rig.sim->IptAddress());
         rig.Click("BtnConnect1");
         QTRY_VERIFY_WITH_TIMEOUT(main.PriborConnected(), kDeadline);
@@ -163,7 +154,7 @@ private Q_SLOTS:
         rig.WriteSimLinks();
         TMainFrm &main = rig.Create();
         QVERIFY(OpenBench(rig));
-        QVERIFY(Search(rig));
+        QVERIFY(rig.Search());
         QCOMPARE(Cell(rig, 1, 1), QStringLiteral("4"));
         QCOMPARE(Cell(rig, 2, 1), QStringLiteral("7"));
         QCOMPARE(Cell(rig, 3, 1), QStringLiteral("2"));
@@ -204,7 +195,7 @@ private Q_SLOTS:
         QVERIFY(!btn->isEnabled());
         QVERIFY(OpenBench(rig));
         QVERIFY(btn->isEnabled());
-        QVERIFY(Search(rig));
+        QVERIFY(rig.Search());
         QCOMPARE(int(main.Session().ImrDev().Adr), rig.sim->ImrAddress());
         QCOMPARE(int(main.Session().UsiDev().Adr), rig.sim->UsiAddress());
         QCOMPARE(int(main.Session().IptDev().Adr), rig.sim->IptAddress());
@@ -221,7 +212,7 @@ private Q_SLOTS:
         rig.WriteSimLinks();
         TMainFrm &main = rig.Create();
         QVERIFY(OpenBench(rig));
-        QVERIFY(Search(rig));
+        QVERIFY(rig.Search());
         QCOMPARE(Cell(rig, 2, 2), QStringLiteral("Не обнаружено"));
         QCOMPARE(Cell(rig, 1, 2), QStringLiteral("ТЕВОР ЦТМ ИМР 31.02.04.00"));
         QCOMPARE(Cell(rig, 3, 2), QStringLiteral("ТЕВОР ЦТМ ИПТ 31.04.03.01"));

@@ -50,19 +50,10 @@ class E2eProtocolTest : public QObject
             ini.UpdateFile();
         }
         TMainFrm &main = rig->Create();
-        auto *models = rig->W<QComboBox>("cbxprib");
-        models->setCurrentIndex(0);
-        emit models->activated(0);
-        rig->Click("BtnConnect");
-        rig->Click("BtnConnect1");
-        if (!QTest::qWaitFor([&] { return main.ServerConnected() && main.PriborConnected(); }, kDeadline))
-            return false;
-        auto *search = rig->W<QPushButton>("BitBtn5");
-        QTest::mouseClick(search, Qt::LeftButton);
-        if (!QTest::qWaitFor([&] { return search->isEnabled(); }, 3 * kDeadline))
+        if (!rig->OpenAndSearch())
             return false;
         rig->W<QTabWidget>("pc")->setCurrentWidget(main.Page(QStringLiteral("TS4")));
-        return main.Session().IptDev().Adr != 0 && main.Session().UsiDev().Adr != 0;
+        return rig->ModulesFound();
     }
     VerificationControl &Control() const { return *rig->main->Verification(); }
 

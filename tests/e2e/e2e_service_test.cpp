@@ -31,12 +31,6 @@ class E2eServiceTest : public QObject
     static constexpr int kDeadline = BenchRig::kDeadline;
     std::unique_ptr<BenchRig> rig;
 
-    bool Search()
-    {
-        auto *search = rig->W<QPushButton>("BitBtn5");
-        QTest::mouseClick(search, Qt::LeftButton);
-        return QTest::qWaitFor([&] { return search->isEnabled(); }, 3 * kDeadline);
-    }
     // Bench link open and the modules found.
     bool Prepare(SimOptions options = {})
     {
@@ -44,10 +38,8 @@ class E2eServiceTest : public QObject
         if (!rig->StartSim(options))
             return false;
         rig->WriteSimLinks();
-        TMainFrm &main = rig->Create();
-        rig->Click("BtnConnect");
-        return QTest::qWaitFor([&] { return main.ServerConnected(); }, kDeadline) && Search() &&
-               main.Session().ImrDev().Adr == rig->sim->ImrAddress();
+        rig->Create();
+        return rig->OpenAndSearch(-1, false) && rig->ModulesFound();
     }
     void ChooseTask(int task)
     {
@@ -185,7 +177,7 @@ private Q_SLOTS:
         adr->setText(QStringLiteral("7"));
         QTest::mouseClick(prop->findChild<QPushButton *>(QStringLiteral("Button1")), Qt::LeftButton);
         QVERIFY(!prop->isVisible());
-        QVERIFY(Search());
+        QVERIFY(rig->Search());
         QCOMPARE(Cell(2), QStringLiteral("7"));
 
         main.findChild<QAction *>(QStringLiteral("N4"))->trigger();
@@ -201,7 +193,7 @@ private Q_SLOTS:
         QCOMPARE(rig->sim->Bench().Ipt().Address(), rig->sim->IptAddress());
         rig->Click("BtnConnect");
         QTRY_VERIFY_WITH_TIMEOUT(main.ServerConnected(), kDeadline);
-        QVERIFY(Search());
+        QVERIFY(rig->Search());
         QCOMPARE(Cell(2), QString::number(rig->sim->UsiAddress()));
         QCOMPARE(Cell(1), QString::number(rig->sim->ImrAddress()));
         QCOMPARE(Cell(3), QString::number(rig->sim->IptAddress()));

@@ -29,14 +29,8 @@ class E2eTuningTest : public QObject
         if (!rig->StartSim(options))
             return false;
         rig->WriteSimLinks();
-        TMainFrm &main = rig->Create();
-        rig->Click("BtnConnect");
-        if (!QTest::qWaitFor([&] { return main.ServerConnected(); }, kDeadline))
-            return false;
-        auto *search = rig->W<QPushButton>("BitBtn5");
-        QTest::mouseClick(search, Qt::LeftButton);
-        return QTest::qWaitFor([&] { return search->isEnabled(); }, 3 * kDeadline) &&
-               main.Session().IptDev().Adr == rig->sim->IptAddress();
+        rig->Create();
+        return rig->OpenAndSearch(-1, false) && rig->ModulesFound();
     }
     void Type(const char *edit, const QString &text) { rig->W<QLineEdit>(edit)->setText(text); }
     bool ClickAndWaitEnabled(const char *button)

@@ -38,19 +38,8 @@ class E2eVolumeTest : public QObject
         if (!rig->StartSim())
             return false;
         rig->WriteSimLinks();
-        TMainFrm &main = rig->Create();
-        auto *models = rig->W<QComboBox>("cbxprib");
-        models->setCurrentIndex(0);
-        emit models->activated(0);
-        rig->Click("BtnConnect");
-        rig->Click("BtnConnect1");
-        if (!QTest::qWaitFor([&] { return main.ServerConnected() && main.PriborConnected(); }, kDeadline))
-            return false;
-        auto *search = rig->W<QPushButton>("BitBtn5");
-        QTest::mouseClick(search, Qt::LeftButton);
-        return QTest::qWaitFor([&] { return search->isEnabled(); }, 3 * kDeadline) &&
-               main.Session().UsiDev().Adr == rig->sim->UsiAddress() &&
-               main.Session().IptDev().Adr == rig->sim->IptAddress();
+        rig->Create();
+        return rig->OpenAndSearch() && rig->ModulesFound();
     }
     // The settings dialog as the operator fills it: point 250, the volume given.
     void Configure(const char *button, const QString &volume)

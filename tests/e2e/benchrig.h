@@ -49,11 +49,11 @@ struct BenchRig {
     }
     // Link settings as the link dialog stores them; short time-outs keep the
     // addresses without a module from slowing the search down.
-    void WriteLink(const QString &section, const QString &port) const
+    void WriteLink(const QString &section, const QString &port, int answerDelayMs = 150) const
     {
         IniFile ini(QStringLiteral("QTM.ini"));
         ini.WriteString(section, QStringLiteral("Comm Port"), port);
-        ini.WriteInteger(section, QStringLiteral("Receive Delay"), 150);
+        ini.WriteInteger(section, QStringLiteral("Receive Delay"), answerDelayMs);
         ini.WriteInteger(section, QStringLiteral("Error Retriers"), 0);
         ini.UpdateFile();
     }

@@ -8,6 +8,7 @@
 #include "link/radiogroup.h"
 #include "support/messagerecorder.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLocale>
 #include <QRadioButton>
@@ -27,6 +28,7 @@ private Q_SLOTS:
     void tolerance_data();
     void tolerance();
     void calibration();
+    void calibrationWaitsFollowTheFlowmeterLink();
 };
 
 namespace
@@ -206,8 +208,8 @@ void TestFlowWindows::calibration()
     QList<float> currents;
     std::function<void(int readNo)> onRead;
     int reads = 0, point = 0, answered1 = 0, answered0 = 0;
+    // What the main window wires: the current meter's one-shot read to the calibration.
     QObject::connect(&f.mbcm, &IMBComMaster::OnExchange, [&](int, int, int, const QVariant &v, int result) {
-        f.session.Box().ResIptCurCal = result;
         if (result == 0)
             f.link->TokIpt(v.toList().at(1).toDouble()); // the main window's channel 2
     });
@@ -287,6 +289,58 @@ void TestFlowWindows::calibration()
     QCOMPARE(Writes(f.mbcm1), QStringLiteral("29@60=1 31@62=0 -29@60=0"));
     QVERIFY(messages.shown.isEmpty());
     QCOMPARE(gs1->CalibForm(0)->regim, 0);
+}
+
+// The START of a slot calibration is waited for as long as the flowmeter link may
+// take: a slow link's late reply still counts, a quick link gives up quickly.
+void TestFlowWindows::calibrationWaitsFollowTheFlowmeterLink()
+{
+    FlowmeterFixture f;
+    f.Connect();
+    f.ConnectBench();
+    f.session.IptDev().Adr = 3;
+    f.Choose(6);
+    MessageRecorder messages;
+    f.formGS->SetCurRegim(0);
+    QTest::mouseClick(Child<QPushButton>(f.formGS, "BtnSetup"), Qt::LeftButton);
+    TGsForm1 *gs1 = f.formGS->GsForm1();
+    QVERIFY(gs1);
+    QTest::mouseClick(Child<QPushButton>(gs1, "Button2"), Qt::LeftButton);
+    f.mbcm1.Deliver(28, QVariantList{QVariant::fromValue<quint8>(2), QVariant::fromValue<quint8>(2)});
+    QTRY_VERIFY_WITH_TIMEOUT(Child<QPushButton>(gs1, "btnCalib2")->isVisibleTo(gs1), 5000);
+    const int start = TGsCalibTokForm::QidStart(1), point = TGsCalibTokForm::QidPoint(1);
+
+    // 40 s to answer, no retry: a reply after half a minute is still the START's.
+    f.mbcm1.SetAnswerDelay(40000);
+    f.mbcm1.SetRetries(0);
+    QTimer::singleShot(30500, [&] { f.mbcm1.Deliver(start, QVariant()); });
+    // Once the first point is asked for, the operator stops the run.
+    QTimer stopper;
+    QObject::connect(&stopper, &QTimer::timeout, [&] {
+        if (f.mbcm1.TasksFor(point).isEmpty())
+            return;
+        stopper.stop();
+        f.mbcm1.Deliver(point, QVariant());
+        // The STOP's reply comes while "Остановить" waits for it.
+        QTimer::singleShot(0, [&] { f.mbcm1.Deliver(TGsCalibTokForm::QidStop(1), QVariant()); });
+        Child<QPushButton>(gs1->CalibForm(1), "BtnStop")->click();
+    });
+    stopper.start(10);
+    QElapsedTimer took;
+    took.start();
+    QTest::mouseClick(Child<QPushButton>(gs1, "btnCalib2"), Qt::LeftButton);
+    QVERIFY(took.elapsed() >= 30000);
+    QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.shown.join('|')));
+    QCOMPARE(f.mbcm1.TasksFor(point).size(), 1);
+
+    // 100 ms and no retry: an unanswered START ends the run within the link's bound.
+    f.mbcm1.ClearTasks();
+    f.mbcm1.SetAnswerDelay(100);
+    took.restart();
+    QTest::mouseClick(Child<QPushButton>(gs1, "btnCalib2"), Qt::LeftButton);
+    QVERIFY(took.elapsed() < 5000);
+    QCOMPARE(messages.shown, QStringList{QStringLiteral("Не удалось записать команду START")});
+    QVERIFY(f.mbcm1.TasksFor(point).isEmpty());
 }
 
 QTEST_MAIN(TestFlowWindows)

@@ -13,61 +13,14 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
+
+#include "support/simprocess.h"
 #include <csignal>
 #include <cstring>
 #include <memory>
 
 namespace
 {
-
-QString SimBinary()
-{
-    return qEnvironmentVariable("QTM_BINARY_DIR") + "/sim/qtm-bench-sim";
-}
-
-// One simulator process, ended (and reaped) when the object goes.
-class SimProcess
-{
-public:
-    explicit SimProcess(const QStringList &args)
-    {
-        proc.setProgram(SimBinary());
-        proc.setArguments(args);
-        proc.start();
-    }
-    ~SimProcess()
-    {
-        if (proc.state() != QProcess::NotRunning) {
-            proc.terminate();
-            if (!proc.waitForFinished(3000)) {
-                proc.kill();
-                proc.waitForFinished(3000);
-            }
-        }
-    }
-    bool WaitReady()
-    {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 10000 && proc.state() != QProcess::NotRunning) {
-            proc.waitForReadyRead(100);
-            out += proc.readAllStandardOutput();
-            const auto m =
-                QRegularExpression("ready bench=(\\S+) flowmeter=(\\S+)").match(QString::fromUtf8(out));
-            if (m.hasMatch()) {
-                bench = m.captured(1);
-                flowmeter = m.captured(2);
-                return true;
-            }
-        }
-        return false;
-    }
-    static int Port(const QString &endpoint) { return QUrl(endpoint).port(); }
-
-    QProcess proc;
-    QByteArray out;
-    QString bench, flowmeter;
-};
 
 // A finished reply (or null on time-out of the test itself).
 std::unique_ptr<QModbusReply> Await(QModbusReply *reply)
@@ -178,7 +131,7 @@ public:
     QProcess socat;
 };
 
-const QStringList kFreePorts = {"--bench", "tcp://127.0.0.1:0", "--flowmeter", "tcp://127.0.0.1:0"};
+const QStringList kFreePorts = SimProcess::FreePorts();
 
 } // namespace
 

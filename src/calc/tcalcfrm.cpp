@@ -4,6 +4,7 @@
 
 #include "link/conventions.h"
 #include "session/benchsession.h"
+#include "session/flowmeterqids.h"
 #include "link/inifile.h"
 #include "link/windowplacement.h"
 
@@ -61,9 +62,9 @@ TcalcFrm::TcalcFrm(BenchSession &session, QWidget *parent)
             CalcQ();
     });
     connect(&m_in, &CalcInputs::StatusTextChanged, SBPanel, &QLabel::setText);
-    m_session.SubscribeFlowmeter(QidSlotTypes, this,
+    m_session.SubscribeFlowmeter(FlowQid::CalcSlotTypes, this,
                                  [this](int, const QVariant &value, int result) { SlotTypesRead(value, result); });
-    m_session.SubscribeFlowmeter(QidToki, this,
+    m_session.SubscribeFlowmeter(FlowQid::CalcToki, this,
                                  [this](int, const QVariant &value, int result) { TableRead(value, result); });
     FormCreate();
 }
@@ -204,8 +205,8 @@ void TcalcFrm::Button1Click()
         return;
     m_in.ForgetSlotAndTable();
     const ModuleLink flowmeter = m_session.Flowmeter();
-    (void)flowmeter.ReadHoldRegs(QidSlotTypes, 0, kSlotTypesReg, dtUInt8, 2);
-    (void)flowmeter.ReadHoldRegs(QidToki, 0, kTableReg, dtFloat32, CalcMath::TableSize);
+    (void)flowmeter.ReadHoldRegs(FlowQid::CalcSlotTypes, 0, kSlotTypesReg, dtUInt8, 2);
+    (void)flowmeter.ReadHoldRegs(FlowQid::CalcToki, 0, kTableReg, dtFloat32, CalcMath::TableSize);
 }
 
 void TcalcFrm::ShowNumber(QLineEdit *edit, double value, int decimals)

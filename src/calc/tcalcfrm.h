@@ -34,9 +34,6 @@ class TcalcFrm : public QMainWindow
     Q_PROPERTY(QVariant Toki READ Toki WRITE SetToki)
 
 public:
-    static constexpr int QidSlotTypes = 41;
-    static constexpr int QidToki = 42;
-
     explicit TcalcFrm(BenchSession &session, QWidget *parent = nullptr);
     ~TcalcFrm() override;
 

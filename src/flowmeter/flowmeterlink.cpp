@@ -1,7 +1,7 @@
 #include "flowmeter/flowmeterlink.h"
 
 #include "flowmeter/flowmetermodels.h"
-#include "flowmeter/flowmeterqids.h"
+#include "session/flowmeterqids.h"
 #include "flowmeter/tflowmeterform.h"
 #include "flowmeter/tflowmeterformgs.h"
 #include "flowmeter/tgsform1.h"

@@ -148,7 +148,6 @@ private:
     Appearance *m_appearance = nullptr;
     void WireProtocol();
     VerificationControl *m_verification = nullptr;
-    bool m_parametersAttached = false;
     void WireMonitor();
     ImrController *m_imr = nullptr;
     ModuleSearch *m_search = nullptr;

@@ -118,11 +118,11 @@ void TGsCalibTokForm::Start()
     if (WaitResult(F29_30) != 0) {
         Messages::Show(QStringLiteral("Не удалось записать команду START"));
         regim = 0;
-        gs.SetCalibrating(m_owner.CalibrationRunning());
         // The slot is not in calibration: its button must not say it is.
         SetSlotCaption(kSlotCaption);
         // A lost reply may hide a START the flowmeter took: it must not stay in calibration.
         WriteStop();
+        gs.SetCalibrating(m_owner.CalibrationRunning());
         return;
     }
     ui->btnStart->setEnabled(false);

@@ -1,5 +1,7 @@
 #include "flowmeter.h"
 
+#include "faultplan.h"
+
 #include "imrmodule.h"
 #include "simclock.h"
 #include "win1251.h"
@@ -328,6 +330,9 @@ quint8 Flowmeter::CheckWrite(Space space, int address, const QList<quint16> &val
 {
     if (space != Space::Holding)
         return exOk;
+    if (faults_)
+        if (const int code = faults_->Refusal(Address(), address, values))
+            return quint8(code);
     for (int i = 0; i < values.size(); ++i) {
         const int a = address + i;
         const quint16 v = values[i];

@@ -12,6 +12,8 @@ class SimClock;
 // The flowmeter under test, one of the model rows 0..6 with its register map. It
 // measures the flow rate the ИМР imitates towards it, accumulates volume and drives
 // a pulse output (0.001 m³ a pulse) and 4..20 mA current outputs (0..300 m³/h).
+struct FaultPlan;
+
 class Flowmeter : public RegisterDevice
 {
 public:
@@ -54,12 +56,16 @@ public:
     // Row 6: the error of its slot current outputs before calibration.
     void SetSlotError(double percent, double mA);
 
+    // Refusals aimed at its address, as the modules have; the plan must outlive it.
+    void SetFaults(const FaultPlan *faults) { faults_ = faults; }
+
 protected:
     void BeforeRead(Space space, int address, int count) override;
     quint8 CheckWrite(Space space, int address, const QList<quint16> &values) override;
     void AfterWrite(Space space, int address, int count) override;
 
 private:
+    const FaultPlan *faults_ = nullptr;
     void DefineSingle();
     void DefineTwoChannel();
     void DefineMultiChannel();

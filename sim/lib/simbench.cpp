@@ -46,6 +46,7 @@ void SimBench::Build()
     imr_->SetFaults(&options_.faults);
     usi_->SetFaults(&options_.faults);
     ipt_->SetFaults(&options_.faults);
+    meter_->SetFaults(&options_.faults);
     usi_->SetFlowmeter(meter_.get());
     ipt_->SetFlowmeter(meter_.get());
     meter_->SetImr(imr_.get());

@@ -7,6 +7,7 @@
 #include "link/imbcommaster.h"
 #include "link/keyfilters.h"
 #include "link/messages.h"
+#include "link/runguard.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -76,6 +77,10 @@ void TPropertyFrm::FormActivate()
 
 bool TPropertyFrm::WriteByte(int qid, int reg, int value, Mailbox &mailbox)
 {
+    // The wait pumps the event loop: a second click would write again inside the first.
+    const RunGuard run(m_writing, {ui->Button2, ui->Button3, ui->Button5});
+    if (!run)
+        return false;
     if (!m_session->BenchModule(*Prib).WriteHoldRegs(qid, 0, reg, TypedValue(value, dtUInt8)))
         return false;
     const int result = WaitResult(mailbox);
@@ -116,12 +121,8 @@ void TPropertyFrm::Button5Click()
 
 void TPropertyFrm::Button1Click()
 {
-    if (Prib) {
-        int adr = 0;
-        if (!FieldValue(ui->EdtAdr->text(), 1, kMaxSlave, QStringLiteral("Адрес прибора"), &adr))
-            return;
-        Prib->Adr = quint8(adr);
-    }
+    // Only a written address is adopted (by "Записать"): a typed one the module
+    // refused or never got would send every later command to the wrong module.
     hide();
 }
 

@@ -46,4 +46,5 @@ private:
     std::unique_ptr<Ui::TPropertyFrm> ui;
     IMBComMaster *m_mbcm = nullptr;
     BenchSession *m_session = nullptr;
+    bool m_writing = false;
 };

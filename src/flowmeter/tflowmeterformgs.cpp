@@ -221,6 +221,12 @@ void TFlowMeterFormGS::Button9Click()
         (void)Flowmeter().WriteHoldRegs(kQidReset, 0, kRegReset + k, TypedValue(1, dtUInt8));
 }
 
+void TFlowMeterFormGS::SetCalibrating(bool on)
+{
+    ui->RgCanal->setEnabled(!on);
+    ui->Button6->setEnabled(!on);
+}
+
 void TFlowMeterFormGS::BtnSetupClick()
 {
     if (!m_gsForm1)

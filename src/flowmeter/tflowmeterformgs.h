@@ -57,6 +57,9 @@ public:
     void TokIpt(double mA);
     // Ends a running calibration (its STOP is sent): the program is closing.
     void StopCalibrations();
+    // While a slot calibration runs, what would restart the polling is locked: a
+    // restart frees the pending point, STOP and table writes.
+    void SetCalibrating(bool on);
 
     void SubscribeResults() override;
 

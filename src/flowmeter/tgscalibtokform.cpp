@@ -11,6 +11,9 @@
 #include <QAbstractButton>
 #include <QTimer>
 
+#include <cmath>
+#include <limits>
+
 namespace
 {
 constexpr int kRegMode = 60, kRegPoint = 62;
@@ -103,6 +106,7 @@ void TGsCalibTokForm::Start()
     }
     const int s = FSlot;
     regim = 1;
+    gs.SetCalibrating(true);
     SetSlotCaption(kRunningCaption);
     for (int k = 0; k < CurrentCalibration::kPoints; ++k) {
         Edit(k)->clear();
@@ -116,6 +120,9 @@ void TGsCalibTokForm::Start()
         regim = 0;
         // The slot is not in calibration: its button must not say it is.
         SetSlotCaption(kSlotCaption);
+        // A lost reply may hide a START the flowmeter took: it must not stay in calibration.
+        WriteStop();
+        gs.SetCalibrating(m_owner.CalibrationRunning());
         return;
     }
     ui->btnStart->setEnabled(false);
@@ -124,6 +131,8 @@ void TGsCalibTokForm::Start()
     for (int k = 0; k < CurrentCalibration::kPoints; ++k) {
         timecounter = 0;
         ForI = k;
+        // Only a reading of this point counts, never one left from an earlier run.
+        Tok[size_t(k)] = std::numeric_limits<float>::quiet_NaN();
         (void)gs.Flowmeter().WriteHoldRegs(QidPoint(s), 0, kRegPoint + s, TypedValue(k, dtUInt8));
         const int point = WaitResult(F31_32);
         if (regim == 0) // "Остановить" while the point was acknowledged: Stop has run
@@ -149,6 +158,12 @@ void TGsCalibTokForm::Start()
         }
         if (regim == 0)
             return;
+        if (std::isnan(Tok[size_t(k)])) {
+            Messages::Show(QStringLiteral("Не удалось считать ток ИПТ в точке %1 мА\nПроверьте подключение ИПТ")
+                               .arg(CurrentCalibration::kReferenceMa[size_t(k)]));
+            Stop();
+            return;
+        }
     }
 
     if (CurrentCalibration::WithinTolerance(Tok)) {
@@ -171,10 +186,16 @@ void TGsCalibTokForm::Stop()
     ui->pb->setValue(0);
     regim = 0;
     SetSlotCaption(kSlotCaption);
+    if (!WriteStop())
+        Messages::Show(QStringLiteral("Не удалось записать команду STOP"));
+    m_owner.Owner().SetCalibrating(m_owner.CalibrationRunning());
+}
+
+bool TGsCalibTokForm::WriteStop()
+{
     TFlowMeterFormGS &gs = m_owner.Owner();
     (void)gs.Flowmeter().WriteHoldRegs(QidStop(FSlot), 0, kRegMode + FSlot, TypedValue(kStopValue, dtUInt8));
-    if (WaitResult(F_29_30) != 0)
-        Messages::Show(QStringLiteral("Не удалось записать команду STOP"));
+    return WaitResult(F_29_30) == 0;
 }
 
 void TGsCalibTokForm::TimerTimer()

@@ -65,6 +65,8 @@ private:
     // Refuses a start while a calibration runs, here or in the other slot.
     bool MayStart() const;
     bool LinksUp() const;
+    // Hands over this slot's STOP and waits; true when the flowmeter took it.
+    bool WriteStop();
     QLineEdit *Edit(int k) const;
     QLabel *StatusLabel(int k) const;
     void SetSlotCaption(const QString &text);

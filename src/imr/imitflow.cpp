@@ -58,5 +58,9 @@ QString ImitFlowRefusalText(ImitFlowResult::Status status)
 int ImitLengthSeconds(double volumeSet, double imitQ)
 {
     const float t = float(volumeSet / imitQ * 3600);
-    return int(RoundHalfEven(t)) + 1;
+    // Written as ms to a 32-bit register: a negative or huge length would wrap.
+    if (!(t >= 0 && t < float(kMaxImitSeconds)))
+        return -1;
+    const qint64 seconds = RoundHalfEven(t) + 1;
+    return seconds <= kMaxImitSeconds ? int(seconds) : -1;
 }

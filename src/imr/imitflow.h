@@ -43,5 +43,9 @@ ImitFlowResult ComputeImitFlow(const ImitFlowInput &in);
 // Text of a refused conversion, for the operator.
 QString ImitFlowRefusalText(ImitFlowResult::Status status);
 
-// Imitation length in whole seconds for a volume at the flow rate imitQ.
+// Longest imitation the module's length register (ms, 32 bits) holds, in whole seconds.
+constexpr int kMaxImitSeconds = 4294967;
+
+// Imitation length in whole seconds for a volume at the flow rate imitQ; -1 for a
+// negative volume or a length the module cannot hold.
 int ImitLengthSeconds(double volumeSet, double imitQ);

@@ -320,6 +320,14 @@ bool ImrController::SetImitFlow(int q, bool withTime)
         Say(ImitFlowRefusalText(r.status));
         return false;
     }
+    // The length is checked before anything is written, so a refused run sends nothing.
+    const int seconds = withTime ? ImitLengthSeconds(VolumeSet, r.ImitQ) : 0;
+    if (seconds < 0) {
+        Say(VolumeSet < 0 ? QStringLiteral("Объём не может быть отрицательным")
+                          : QStringLiteral("Слишком большой объём: время накопления больше %1 с")
+                                .arg(kMaxImitSeconds));
+        return false;
+    }
     BenchMailboxes &box = m_session.Box();
     const int written = WritePulseCount(r.v);
     if (written != 0) {
@@ -331,7 +339,6 @@ bool ImrController::SetImitFlow(int q, bool withTime)
     m_imitQ = r.ImitQ;
 
     if (withTime) {
-        const int seconds = ImitLengthSeconds(VolumeSet, m_imitQ);
         TickCount = 0;
         ImitSeconds = seconds;
         Q_EMIT ImitLengthSet(seconds);

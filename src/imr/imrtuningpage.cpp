@@ -120,6 +120,11 @@ void ImrTuningPage::Subscribe()
     m_session.Subscribe(WriteFosc, this, written(ui->BtnF, "Запись Частоты не прошла! \r"));
     m_session.Subscribe(WriteT0, this, written(ui->btnT0, "Запись T0 не прошла! \r"));
     m_session.Subscribe(WriteT1, this, written(ui->BtnT1, "Запись T1 не прошла! \r"));
+    // The reset of all modes frees the pending writes: no completion will enable their buttons.
+    connect(&m_imr, &ImrController::AllTasksFreed, this, [this] {
+        for (QWidget *button : {ui->BtnF, ui->btnT0, ui->BtnT1})
+            button->setEnabled(true);
+    });
     m_session.Subscribe(ReadDa1, this, [this](int, const QVariant &value, int result) {
         ui->lblDa1->setText(result != 0 ? ResultText(result)
                                         : QString::number(value.toList().value(0, value).toUInt()));

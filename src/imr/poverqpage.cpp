@@ -8,6 +8,7 @@
 #include "link/imbcommaster.h"
 #include "link/messages.h"
 #include "link/radiogroup.h"
+#include "link/runguard.h"
 
 #include "ui_poverqpage.h"
 
@@ -73,6 +74,11 @@ void PoverQPage::EnableChecks(bool on)
     ui->RGControl->setEnabled(on);
 }
 
+QList<QWidget *> PoverQPage::Checks() const
+{
+    return {ui->rgPover, ui->RGNepr, ui->RGControl, ui->btnPover1, ui->BtnStopPover};
+}
+
 int PoverQPage::Command(int code)
 {
     m_imr.WriteCommandNoWait(code);
@@ -101,6 +107,9 @@ void PoverQPage::BtnStartPoverClick()
         Messages::Show(QStringLiteral("Отмените работу других режимов"));
         return;
     }
+    const RunGuard run(m_running);
+    if (!run)
+        return;
     // Nested clicks while the calibration waits must not start a second run.
     ui->BtnStartPover->setEnabled(false);
     if (!m_imr.CalibrateDelayLine()) {
@@ -110,17 +119,24 @@ void PoverQPage::BtnStartPoverClick()
     m_imr.SetVerifyMode(true);
     SetVerifyPoint(SelectedPoint());
     EnableChecks(true);
+    ui->btnPover1->setEnabled(true);
     ui->BtnStartPover->setEnabled(false);
     ui->BtnStopPover->setEnabled(true);
 }
 
 void PoverQPage::rgPoverClick()
 {
-    SetVerifyPoint(SelectedPoint());
+    if (const RunGuard run(m_running, Checks()); run)
+        SetVerifyPoint(SelectedPoint());
 }
 
 void PoverQPage::RGNeprClick()
 {
+    // One check at a time: a choice inside this one's wait would leave the mode
+    // kept here and the module's state apart.
+    const RunGuard run(m_running, Checks());
+    if (!run)
+        return;
     if (m_nepr->ItemIndex() == 0) {
         ui->btnPover1->show();
         if (Command(cmdCheckPulsesEnd) != 0) {
@@ -143,6 +159,9 @@ void PoverQPage::RGNeprClick()
 
 void PoverQPage::btnPover1Click()
 {
+    const RunGuard run(m_running, Checks());
+    if (!run)
+        return;
     if (!m_imr.ImrToIdle()) {
         Messages::Show(QStringLiteral("Ошибка : попробуйте еще раз"));
         return;
@@ -172,6 +191,9 @@ void PoverQPage::btnPover1Click()
 
 void PoverQPage::RGControlClick()
 {
+    const RunGuard run(m_running, Checks());
+    if (!run)
+        return;
     ui->btnPover1->hide();
     if (!m_imr.ImrToIdle())
         return;
@@ -181,8 +203,14 @@ void PoverQPage::RGControlClick()
 
 void PoverQPage::BtnStopPoverClick()
 {
+    // The checks, "Проверить" and "Стоп" end locked unless the module stays out of idle.
+    bool stopped = false;
+    const RunGuard run(m_running, Checks(), [&stopped] { return !stopped; });
+    if (!run)
+        return;
     if (!m_imr.ImrToIdle())
         return;
+    stopped = true;
     m_imr.SetImrMode(0);
     EnableChecks(false);
     m_quiet = true;

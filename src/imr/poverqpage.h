@@ -46,6 +46,8 @@ public Q_SLOTS:
 private:
     int SelectedPoint() const;
     void EnableChecks(bool on);
+    // What a running check locks: the groups, "Проверить" and "Стоп".
+    QList<QWidget *> Checks() const;
     // Runs a command and waits; the result code.
     int Command(int code);
 
@@ -56,4 +58,5 @@ private:
     RadioGroup *m_control;
     // Set while the page changes a selection itself: that is no operator's choice.
     bool m_quiet = false;
+    bool m_running = false;
 };

@@ -8,11 +8,13 @@
 #include "session/benchsession.h"
 #include "link/conventions.h"
 #include "link/messages.h"
+#include "link/runguard.h"
 
 #include "imr/clicklabel.h"
 #include "ui_imitvpage.h"
 #include "ui_povervpage.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 
@@ -24,10 +26,15 @@ constexpr int kModeVolume = 3;
 constexpr int kModeVolumeCheck = 7;
 constexpr int kElapsedAddress = 32770;
 constexpr int kElapsedPeriodMs = 2000;
-constexpr int kEntryReads = 50;
+// The module leaves the entry state when the flowmeter's TEXT signal falls, or by its
+// own time-out with error 1; the program waits somewhat longer, reading at a pace.
+constexpr int kEntryWaitMs = 3000;
+constexpr int kEntryPollMs = 50;
+constexpr int kCmdEndImitation = 2;
 constexpr int kStateEntering = 1, kStateImitating = 2;
 constexpr int kCmdStartTaken = 1, kCmdImitating = 2;
 const QString kZeroFlow = QStringLiteral("Рaсход не может быть нулевым");
+const QString kNegativeFlow = QStringLiteral("Расход не может быть отрицательным");
 } // namespace
 
 VolumeImit::VolumeImit(ImrController &imr, const Parts &parts, QObject *parent)
@@ -136,11 +143,11 @@ bool VolumeImit::StartVolumeImit(double volume, int flow)
     if (!m_imr.SetImitFlow(flow, true))
         return false;
     const BenchValues &v = m_session.Values();
-    for (int i = 0; i < kEntryReads; ++i) {
-        m_imr.ReadImrState();
-        if (v.ImrState != kStateEntering || v.ImrLastCmd != kCmdStartTaken || v.ImrErrors != 0)
-            break;
-    }
+    QElapsedTimer entry;
+    entry.start();
+    while (m_imr.ReadImrState() && v.ImrState == kStateEntering && v.ImrLastCmd == kCmdStartTaken &&
+           v.ImrErrors == 0 && entry.elapsed() < kEntryWaitMs)
+        PauseResponsive(kEntryPollMs);
     if (v.ImrState == kStateImitating && v.ImrErrors == 0 && v.ImrLastCmd == kCmdImitating) {
         const ModuleLink imr = m_session.Imr();
         imr.FreeTask(ReadAccTime);
@@ -149,6 +156,10 @@ bool VolumeImit::StartVolumeImit(double volume, int flow)
         m_timer1->start();
         return true;
     }
+    // Given up: a module still entering (or in an unknown state) would run the
+    // imitation nobody follows.
+    if (v.ImrState == kStateEntering || v.ImrState == kStateImitating || v.ImrState == 255)
+        m_imr.WriteCommand(kCmdEndImitation);
     Messages::Show(m_imr.VerifyMode() ? QStringLiteral("Ошибка!\rЦТМ не вошел в состояние имитации.")
                                   : QStringLiteral("Ошибка!\rПроверьте подключение расходомера."));
     return false;
@@ -166,18 +177,20 @@ void VolumeImit::BtnQStartClick()
         Messages::Show(QStringLiteral("Отмените работу других режимов"));
         return;
     }
-    if (m_session.ImrDev().Adr == 0)
+    if (m_session.ImrDev().Adr == 0 || !FlowAccepted())
         return;
-    if (m_p.dialog->FlowSet == 0) {
-        Messages::Show(kZeroFlow);
+    const RunGuard run(m_starting);
+    if (!run)
         return;
-    }
     auto &v = *m_p.imitV->ui;
+    // A second click inside the waits would restart the module's clock and lose the first run's pulses.
+    LockStarts();
     m_imr.SetVerifyMode(false);
     if (!m_imr.SetEmulBit(true) || !StartVolumeImit()) {
-        v.BtnQStart->setEnabled(true);
+        UnlockStarts();
         return;
     }
+    UnlockStarts();
     m_imr.SetImrMode(kModeVolume);
     v.BtnQStart->setEnabled(false);
     v.BtnQStop->setEnabled(true);
@@ -186,12 +199,40 @@ void VolumeImit::BtnQStartClick()
         v.edtnabor->setText(QStringLiteral("--"));
 }
 
+bool VolumeImit::FlowAccepted() const
+{
+    if (m_p.dialog->FlowSet == 0)
+        Messages::Show(kZeroFlow);
+    else if (m_p.dialog->FlowSet < 0)
+        Messages::Show(kNegativeFlow);
+    return m_p.dialog->FlowSet > 0;
+}
+
+void VolumeImit::LockStarts()
+{
+    m_startsEnabled = {m_p.imitV->ui->BtnQStart->isEnabled(), m_p.poverV->ui->BtnQ2Start->isEnabled()};
+    m_p.imitV->ui->BtnQStart->setEnabled(false);
+    m_p.poverV->ui->BtnQ2Start->setEnabled(false);
+}
+
+void VolumeImit::UnlockStarts()
+{
+    m_p.imitV->ui->BtnQStart->setEnabled(m_startsEnabled.first);
+    m_p.poverV->ui->BtnQ2Start->setEnabled(m_startsEnabled.second);
+}
+
 bool VolumeImit::StartVolumeRun(double volume, int flow)
 {
     if (m_imr.ImrMode() != 0 || flow <= 0)
         return false;
+    const RunGuard run(m_starting);
+    if (!run)
+        return false;
+    LockStarts();
     m_imr.SetVerifyMode(false);
-    if (!m_imr.SetEmulBit(true) || !StartVolumeImit(volume, flow))
+    const bool started = m_imr.SetEmulBit(true) && StartVolumeImit(volume, flow);
+    UnlockStarts();
+    if (!started)
         return false;
     m_imr.SetImrMode(kModeVolume);
     EnableStarts(false, true);
@@ -205,17 +246,19 @@ bool VolumeImit::Running() const
 
 void VolumeImit::BtnQ2StartClick()
 {
-    if (!m_imr.BenchConnected() || m_session.ImrDev().Adr == 0)
+    if (!m_imr.BenchConnected() || m_session.ImrDev().Adr == 0 || !FlowAccepted())
         return;
-    if (m_p.dialog->FlowSet == 0) {
-        Messages::Show(kZeroFlow);
+    const RunGuard run(m_starting);
+    if (!run)
         return;
-    }
     auto &c = *m_p.poverV->ui;
     c.EdtZadV2->setText(QString::number(m_p.dialog->VolumeSet));
     c.EdtZadQ2->setText(QString::number(m_p.dialog->FlowSet));
+    LockStarts();
     m_imr.SetVerifyMode(true);
-    if (!m_imr.SetEmulBit(false) || !StartVolumeImit())
+    const bool started = m_imr.SetEmulBit(false) && StartVolumeImit();
+    UnlockStarts();
+    if (!started)
         return;
     c.EdtPoverQ->setText(Fmt3(m_imr.ImitQ()));
     c.BtnQ2Start->setEnabled(false);

@@ -3,6 +3,7 @@
 #include <QObject>
 
 #include <functional>
+#include <utility>
 
 class BenchSession;
 class ImitVPage;
@@ -52,9 +53,16 @@ private:
     void ShowImitQ(double imitQ);
     void SetProgress(int value, int maximum = -1);
     void EnableStarts(bool start, bool stop);
+    // The dialog's flow rate can be imitated; otherwise the operator is told why not.
+    bool FlowAccepted() const;
+    // Both start buttons are locked while a start waits on the module.
+    void LockStarts();
+    void UnlockStarts();
 
     ImrController &m_imr;
     BenchSession &m_session;
     Parts m_p;
     QTimer *m_timer1;
+    bool m_starting = false;
+    std::pair<bool, bool> m_startsEnabled{false, false};
 };

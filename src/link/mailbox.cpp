@@ -84,3 +84,20 @@ int WaitResult(Mailbox &mailbox, int deadlineMs)
     }
     return mailbox;
 }
+
+void PauseResponsive(int ms)
+{
+    if (!QCoreApplication::instance() || ms <= 0)
+        return;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(ms);
+    while (timer.isActive()) {
+        // A non-zero exit means the application is shutting down.
+        if (loop.exec() != 0)
+            break;
+    }
+}

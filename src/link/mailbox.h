@@ -52,3 +52,7 @@ constexpr int kWaitMarginMs = 1000;
 // once when there is no application object to run an event loop.
 int WaitResult(Mailbox &mailbox);
 int WaitResult(Mailbox &mailbox, int deadlineMs);
+
+// Runs the event loop for ms milliseconds: a pause the module needs, during which
+// the windows keep painting (callers lock what must not be clicked meanwhile).
+void PauseResponsive(int ms);

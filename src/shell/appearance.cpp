@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QTextEdit>
 
 namespace
@@ -74,8 +75,10 @@ Appearance::Appearance(QWidget &window, std::function<QObject *(const QString &)
 
 bool Appearance::Styled(const QObject *control)
 {
-    return control &&
-           (IsEdit(control) || qobject_cast<const QGroupBox *>(control) || control->inherits("TPanel"));
+    // A group box of radio buttons is a radio group: no target of the commands.
+    const auto *box = qobject_cast<const QGroupBox *>(control);
+    const bool radioGroup = box && box->findChild<QRadioButton *>(QString(), Qt::FindDirectChildrenOnly);
+    return control && !radioGroup && (IsEdit(control) || box || control->inherits("TPanel"));
 }
 
 void Appearance::FormMouseMove(QWidget *control)
@@ -126,6 +129,10 @@ void Appearance::N1Click()
     SetBackColor(hot, c);
     IniFile ini(kColorIni);
     const int i = ColorCodes::EntryFor(ini, kColor, hot->objectName());
+    if (i < 0) {
+        SayFull(kColor);
+        return;
+    }
     ini.WriteString(kColor, QStringLiteral("name%1").arg(i), hot->objectName());
     ini.WriteInteger(kColor, QStringLiteral("color%1").arg(i), ColorCodes::Encode(c));
     ini.Save();
@@ -147,6 +154,10 @@ void Appearance::N3Click()
     FormMouseMove(hot);
     IniFile ini(kColorIni);
     const int i = ColorCodes::EntryFor(ini, kFont, hot->objectName());
+    if (i < 0) {
+        SayFull(kFont);
+        return;
+    }
     ini.WriteString(kFont, QStringLiteral("name%1").arg(i), hot->objectName());
     ini.WriteString(kFont, QStringLiteral("fontname%1").arg(i), f.family());
     ini.WriteInteger(kFont, QStringLiteral("fontcolor%1").arg(i), ColorCodes::Encode(c));
@@ -160,6 +171,25 @@ void Appearance::N2Click()
     Messages::Show(QStringLiteral("После рестарта программы значения будут возвращены"));
 }
 
+void Appearance::SayFull(const QString &section)
+{
+    Messages::Show(QStringLiteral("В файле \"color.ini\" раздел [%1] заполнен (%2 записей): изменение не сохранено")
+                       .arg(section)
+                       .arg(ColorCodes::kMaxEntries));
+}
+
+int Appearance::BoundedCount(IniFile &ini, const QString &section)
+{
+    const int count = ini.ReadInteger(section, QStringLiteral("count"), 0);
+    if (count > ColorCodes::kMaxEntries)
+        Messages::Show(QStringLiteral("В файле \"color.ini\" раздел [%1] называет %2 записей: прочитаны первые %3, "
+                                      "остальные пропущены")
+                           .arg(section)
+                           .arg(count)
+                           .arg(ColorCodes::kMaxEntries));
+    return ColorCodes::EntryCount(ini, section);
+}
+
 void Appearance::ReadIniColor()
 {
     IniFile ini(kColorIni);
@@ -171,7 +201,7 @@ void Appearance::ReadIniColor()
         QObject *o = m_find(name);
         return Styled(o) ? static_cast<QWidget *>(o) : nullptr;
     };
-    const int colors = ini.ReadInteger(kColor, QStringLiteral("count"), 0);
+    const int colors = BoundedCount(ini, kColor);
     for (int i = 1; i <= colors; ++i) {
         QWidget *w = target(ini.ReadString(kColor, QStringLiteral("name%1").arg(i)));
         if (w)
@@ -179,7 +209,7 @@ void Appearance::ReadIniColor()
                                                                ColorCodes::kButtonFace),
                                                w->palette()));
     }
-    const int fonts = ini.ReadInteger(kFont, QStringLiteral("count"), 0);
+    const int fonts = BoundedCount(ini, kFont);
     for (int i = 1; i <= fonts; ++i) {
         QWidget *w = target(ini.ReadString(kFont, QStringLiteral("name%1").arg(i)));
         if (!w)

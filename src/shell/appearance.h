@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class IniFile;
 class QMenu;
 class QWidget;
 
@@ -38,6 +39,9 @@ public:
     std::function<bool(QFont &, QColor &)> ChooseFont;
 
 private:
+    // The entry count of a section, bounded; a count beyond the bound is told.
+    static int BoundedCount(IniFile &ini, const QString &section);
+    static void SayFull(const QString &section);
     static QColor BackColor(const QWidget *w);
     static void SetBackColor(QWidget *w, const QColor &c);
     static QColor FontColor(const QWidget *w);

@@ -72,14 +72,21 @@ QColor Decode(qint32 code, const QPalette &palette)
     return QColor(int(v & 0xFF), int(v >> 8 & 0xFF), int(v >> 16 & 0xFF));
 }
 
+int EntryCount(IniFile &ini, const QString &section)
+{
+    return qBound(0, ini.ReadInteger(section, QStringLiteral("count"), 0), kMaxEntries);
+}
+
 int EntryFor(IniFile &ini, const QString &section, const QString &name)
 {
-    const int count = ini.ReadInteger(section, QStringLiteral("count"), 0);
+    const int count = EntryCount(ini, section);
     for (int i = 1; i <= count; ++i)
         if (ini.ReadString(section, QStringLiteral("name%1").arg(i), QStringLiteral("-")) == name)
             return i;
-    ini.WriteInteger(section, QStringLiteral("count"), qMax(count, 0) + 1);
-    return qMax(count, 0) + 1;
+    if (count >= kMaxEntries)
+        return -1;
+    ini.WriteInteger(section, QStringLiteral("count"), count + 1);
+    return count + 1;
 }
 
 } // namespace ColorCodes

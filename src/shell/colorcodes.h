@@ -19,8 +19,16 @@ QColor Decode(qint32 code, const QPalette &palette);
 // Palette role of a system colour index; false for an index without a counterpart.
 bool SystemRole(int index, QPalette::ColorGroup *group, QPalette::ColorRole *role);
 
+// Most entries a section is read with: one per control of the window, with room to
+// spare; a larger count is damage, and looping over it would hold the start.
+constexpr int kMaxEntries = 10000;
+
+// The entry count of a section within 0..kMaxEntries.
+int EntryCount(IniFile &ini, const QString &section);
+
 // Number of the entry of `name` in a numbered section (keys "count", "name"i), matched
-// exactly; a name not yet present gets count + 1 and the count is raised.
+// exactly; a name not yet present gets count + 1 and the count is raised; -1 when
+// the section is full.
 int EntryFor(IniFile &ini, const QString &section, const QString &name);
 
 } // namespace ColorCodes

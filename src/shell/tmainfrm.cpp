@@ -459,8 +459,7 @@ void TMainFrm::HookMouseMove(QObject *owner)
 {
     for (QObject *child : owner->children()) {
         auto *w = qobject_cast<QWidget *>(child);
-        if (w && (qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QTextEdit *>(w)
-                  || qobject_cast<QGroupBox *>(w) || w->inherits("TPanel"))) {
+        if (w && Appearance::Styled(w)) {
             w->setMouseTracking(true);
             w->installEventFilter(this);
         }

@@ -6,10 +6,10 @@
 #include "link/conventions.h"
 #include "link/imbcommaster.h"
 #include "link/messages.h"
+#include "link/mailbox.h"
 #include "link/radiogroup.h"
+#include "link/runguard.h"
 #include "usi_ipt/iptcalibration.h"
-
-#include <QThread>
 
 using namespace BenchQid;
 
@@ -40,22 +40,34 @@ void IptTuningPage::Button1Click()
     // Addressed to the current meter itself, and only when there is one to reach.
     if (!Linked())
         return;
+    const RunGuard run(m_running, Locked());
+    if (!run)
+        return;
     if (!m_session.Ipt().WriteHoldRegs(WriteIptDac, 0, 0x4000,
                                        TypedValue(IptCalibration::DacCode(ui->TbMa->value()), dtUInt16)))
         return;
-    ui->Button1->setEnabled(false);
-    const int result = WaitResult(m_session.Box().ResIptDac);
-    ui->Button1->setEnabled(true);
-    if (result != 0)
+    if (WaitResult(m_session.Box().ResIptDac) != 0)
         Messages::Show(QStringLiteral("Не записать число в ЦАП AD420"));
 }
 
 void IptTuningPage::Button2Click()
 {
-    ui->Button2->setEnabled(false);
+    if (m_running)
+        return;
     ui->PBIpt->setValue(0);
     CalibIpt();
-    ui->Button2->setEnabled(true);
+}
+
+QList<QWidget *> IptTuningPage::Locked() const
+{
+    // Whatever writes the DAC or picks the channel would spoil the two readings.
+    return {ui->Button1, ui->Button2, ui->TbMa, ui->RgCanal};
+}
+
+void IptTuningPage::Pause(int ms, const QString &step)
+{
+    Q_EMIT StatusChanged(step);
+    PauseResponsive(ms);
 }
 
 void IptTuningPage::Advance()
@@ -88,21 +100,22 @@ bool IptTuningPage::CalibIpt()
     }
     if (!Linked())
         return false;
+    const RunGuard run(m_running, Locked());
+    if (!run)
+        return false;
     double x[2] = {0, 0};
     for (int k = 1; k <= 2; ++k) {
         const quint16 code = k == 1 ? 0 : quint16(IptCalibration::kDacFullScale);
         if (!Write(WriteIptDac, 0x4000, TypedValue(code, dtUInt16), "Не записать число в ЦАП AD420"))
             return false;
         Advance();
-        Q_EMIT StatusChanged(QString::number(k) + QStringLiteral(": записали код. Ждем 2 секунды"));
-        // The module settles on the new current; nothing else may run meanwhile.
-        QThread::msleep(2000);
+        // The module settles on the new current; the window keeps painting, its controls locked.
+        Pause(2000, QString::number(k) + QStringLiteral(": записали код. Ждем 2 секунды"));
         Advance();
         if (!Write(WriteIptCmd, 3, TypedValue(n, dtUInt8), "Не удалось записать номер канала"))
             return false;
         Advance();
-        Q_EMIT StatusChanged(QString::number(k) + QStringLiteral(": номер канала"));
-        QThread::msleep(1000);
+        Pause(1000, QString::number(k) + QStringLiteral(": номер канала"));
         Advance();
         if (!m_session.Ipt().ReadInputRegs(ReadIptRaw, 0, 0x8000, dtUInt32, 4))
             return false;

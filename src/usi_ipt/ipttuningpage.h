@@ -36,8 +36,13 @@ private:
     // Writes and waits; the message on failure. False when it failed.
     bool Write(int qid, int reg, const QVariant &value, const char *failure);
     void Advance();
+    // The controls locked while a write or the calibration runs.
+    QList<QWidget *> Locked() const;
+    // A pause the module needs, its step shown.
+    void Pause(int ms, const QString &step);
 
     std::unique_ptr<Ui::IptTuningPage> ui;
     BenchSession &m_session;
     RadioGroup *m_canal = nullptr;
+    bool m_running = false;
 };

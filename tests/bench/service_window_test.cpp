@@ -124,8 +124,16 @@ private slots:
         QCOMPARE(prop->findChild<QComboBox *>(QStringLiteral("CBSpeed"))->currentIndex(), -1);
 
         adr->setText(QStringLiteral("7"));
-        QTimer::singleShot(0, f.mbcm, [this] { f.mbcm->Deliver(1, {}, 0); });
+        // A second click inside the wait writes nothing more: the buttons are locked for it.
+        auto *write = prop->findChild<QPushButton *>(QStringLiteral("Button2"));
+        QTimer::singleShot(0, f.mbcm, [this, prop, write] {
+            QVERIFY(!write->isEnabled());
+            prop->Button2Click();
+            f.mbcm->Deliver(1, {}, 0);
+        });
         prop->Button2Click();
+        QVERIFY(write->isEnabled());
+        QCOMPARE(f.mbcm->TasksFor(1).size(), 1);
         const FakeMBComMaster::Task t = f.mbcm->LastTask(1);
         QCOMPARE(t.device, 3);
         QCOMPARE(t.address, 0);
@@ -144,10 +152,11 @@ private slots:
         QCOMPARE(f.mbcm->TasksFor(1).size(), 2);
         QCOMPARE(messages.shown, (QStringList{ResultText(6), "\"x\" не является целым числом"}));
 
+        // "Закрыть" adopts no typed address: only a written one.
         adr->setText(QStringLiteral("5"));
         prop->findChild<QPushButton *>(QStringLiteral("Button1"))->click();
         QVERIFY(!prop->isVisible());
-        QCOMPARE(m.Session().UsiDev().Adr, quint8(5));
+        QCOMPARE(m.Session().UsiDev().Adr, quint8(7));
     }
 
     void closeWhileTheLinkOpensEndsTheDefaultSettings()

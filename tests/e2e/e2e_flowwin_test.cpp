@@ -89,6 +89,9 @@ private Q_SLOTS:
     {
         SimOptions options;
         options.gcChannels = 3;
+        // The flowmeter refuses the START of slot 2's calibration (its STOP it takes).
+        QString why;
+        QVERIFY2(options.faults.Add(QStringLiteral("refuse:1:61:1"), &why), qPrintable(why));
         QVERIFY(Prepare(6, options));
         TMainFrm &main = *rig->main;
         // Slot 1 is wired to the current meter's channel 2.
@@ -130,6 +133,16 @@ private Q_SLOTS:
         slot2->setCurrentIndex(2);
         Click(gs1, "Button3");
         QTRY_VERIFY_WITH_TIMEOUT(In<QPushButton>(gs1, "btnCalib2")->isVisible(), kDeadline);
+
+        // A refused START is told; the STOP follows it, no point is asked for, nothing is locked.
+        Click(gs1, "btnCalib2");
+        QCOMPARE(rig->messages.shown, QStringList{QStringLiteral("Не удалось записать команду START")});
+        QCOMPARE(gs1->CalibForm(1)->regim, 0);
+        QList<quint16> mode;
+        QCOMPARE(int(Meter().Read(Space::Holding, 61, 1, &mode)), 0);
+        QCOMPARE(mode, QList<quint16>{0});
+        QVERIFY(w->RgCanal()->Button(0)->parentWidget()->isEnabled());
+        rig->messages.Clear();
 
         // Slot 1 calibrated against the current meter: the measured table takes its error out.
         QVERIFY(std::fabs(Meter().OutputCurrent(1) - 4.06) < 1e-3);

@@ -6,12 +6,14 @@
 #include "sim/lib/simbench.h"
 #include "usi_ipt/iptcalibration.h"
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QLocale>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTimer>
 
 // The technician's service work against the simulated bench: the ИМР's quartz and
 // reference times, its converter tuning, the reference current and a current meter
@@ -117,7 +119,23 @@ private Q_SLOTS:
         QCOMPARE(rig->messages.shown.value(0), QStringLiteral("Канал-то выберите"));
         rig->messages.Clear();
         rig->W<QRadioButton>("RgCanal_0")->setChecked(true);
+        // Inside the settling pause the window answers at once, and the DAC, its slider and the
+        // channel are locked: a reference current written now would spoil the stored scale.
+        QElapsedTimer clock;
+        qint64 answeredAt = -1;
+        bool locked = false;
+        QTimer::singleShot(300, rig->main.get(), [&] {
+            answeredAt = clock.elapsed();
+            locked = !rig->W<QPushButton>("Button1")->isEnabled() && !rig->W<QSlider>("TbMa")->isEnabled() &&
+                     !rig->W<QWidget>("RgCanal")->isEnabled() && !rig->W<QPushButton>("Button2")->isEnabled();
+            rig->W<QSlider>("TbMa")->setValue(4);
+            rig->Click("Button1");
+        });
+        clock.start();
         rig->Click("Button2");
+        QVERIFY(answeredAt >= 0 && answeredAt < 1500);
+        QVERIFY(locked);
+        QVERIFY(rig->W<QPushButton>("Button1")->isEnabled() && rig->W<QSlider>("TbMa")->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(rig->messages.shown.value(0), QStringLiteral("Калибровка прошла успешно!"),
                                   3 * kDeadline);
         QCOMPARE(rig->main->findChild<QProgressBar *>(QStringLiteral("PBIpt"))->value(), 12);

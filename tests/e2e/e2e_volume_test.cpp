@@ -69,6 +69,16 @@ private Q_SLOTS:
         ImrController &imr = *rig->main->Imr();
         TcalcFrm *calc = rig->main->Calc();
 
+        // A volume of -1 is refused before the module gets anything: no run on a wrapped length.
+        Configure("Button5", QStringLiteral("-1"));
+        rig->Click("BtnQStart");
+        QCOMPARE(rig->messages.shown, QStringList{QStringLiteral("Объём не может быть отрицательным")});
+        QCOMPARE(imr.ImrMode(), 0);
+        QCOMPARE(Module().StateCode(), int(ImrModule::Idle));
+        QVERIFY(!rig->main->Volume()->Running());
+        QVERIFY(rig->W<QPushButton>("BtnQStart")->isEnabled());
+        rig->messages.Clear();
+
         // The check page first: a volume of 0 is a one-second run with the emulation bit cleared.
         rig->main->ApplyPageSet(1);
         Configure("Button26", QStringLiteral("0"));

@@ -207,7 +207,7 @@ void TestFlowWindows::calibration()
 
     QList<float> currents;
     std::function<void(int readNo)> onRead;
-    int reads = 0, point = 0, answered1 = 0, answered0 = 0;
+    int reads = 0, point = 0, answered1 = 0, answered0 = 0, failPoint = -1;
     // What the main window wires: the current meter's one-shot read to the calibration.
     QObject::connect(&f.mbcm, &IMBComMaster::OnExchange, [&](int, int, int, const QVariant &v, int result) {
         if (result == 0)
@@ -234,7 +234,7 @@ void TestFlowWindows::calibration()
                     w->Timer()->setInterval(2);
             QVariantList four(4, QVariant::fromValue(0.0f));
             four[1] = QVariant::fromValue(currents.at(point));
-            f.mbcm.Deliver(t.qid, four);
+            f.mbcm.Deliver(t.qid, four, point == failPoint ? 1 : 0);
             const int n = ++reads;
             if (onRead)
                 QTimer::singleShot(0, [&, n] { onRead(n); });
@@ -252,11 +252,18 @@ void TestFlowWindows::calibration()
 
     // The second slot: each point measured, the table written to its own entries,
     // a start of the other slot refused meanwhile.
+    // What would restart the polling (and free the pending writes) is locked meanwhile.
+    bool locked = false;
     onRead = [&](int n) {
-        if (n == 3)
-            QTest::mouseClick(Child<QPushButton>(gs1, "btnCalib1"), Qt::LeftButton);
+        if (n != 3)
+            return;
+        locked = !Child<QWidget>(f.formGS, "RgCanal")->isEnabled() &&
+                 !Child<QPushButton>(f.formGS, "Button6")->isEnabled();
+        QTest::mouseClick(Child<QPushButton>(gs1, "btnCalib1"), Qt::LeftButton);
     };
     run(1, {0.15f, 4.1f, 5.2f, 20.9f});
+    QVERIFY(locked);
+    QVERIFY(Child<QWidget>(f.formGS, "RgCanal")->isEnabled() && Child<QPushButton>(f.formGS, "Button6")->isEnabled());
     TGsCalibTokForm *second = gs1->CalibForm(1);
     QVERIFY(second && !second->isVisible());
     QCOMPARE(second->regim, 0);
@@ -288,6 +295,16 @@ void TestFlowWindows::calibration()
     run(0, {0.15f, 4.1f, 5.2f, 20.9f});
     QCOMPARE(Writes(f.mbcm1), QStringLiteral("29@60=1 31@62=0 -29@60=0"));
     QVERIFY(messages.shown.isEmpty());
+    QCOMPARE(gs1->CalibForm(0)->regim, 0);
+
+    // Every current read of the 5 mA point fails: the value of an earlier run is not
+    // taken for it, the run ends there and no table is written.
+    onRead = nullptr;
+    failPoint = 2;
+    run(0, {0.15f, 4.1f, 5.2f, 20.9f});
+    QCOMPARE(messages.shown,
+             QStringList{QStringLiteral("Не удалось считать ток ИПТ в точке 5 мА\nПроверьте подключение ИПТ")});
+    QCOMPARE(Writes(f.mbcm1), QStringLiteral("29@60=1 31@62=0 31@62=1 31@62=2 -29@60=0"));
     QCOMPARE(gs1->CalibForm(0)->regim, 0);
 }
 
@@ -341,6 +358,8 @@ void TestFlowWindows::calibrationWaitsFollowTheFlowmeterLink()
     QVERIFY(took.elapsed() < 5000);
     QCOMPARE(messages.shown, QStringList{QStringLiteral("Не удалось записать команду START")});
     QVERIFY(f.mbcm1.TasksFor(point).isEmpty());
+    // The lost reply may hide a START the flowmeter took: the STOP follows.
+    QCOMPARE(f.mbcm1.TasksFor(TGsCalibTokForm::QidStop(1)).size(), 1);
 }
 
 QTEST_MAIN(TestFlowWindows)

@@ -3,6 +3,10 @@
 #include "session/benchsession.h"
 
 #include "imr/imitqpage.h"
+#include "imr/imitvpage.h"
+#include "imr/povervpage.h"
+#include "imr/timvofrm.h"
+#include "imr/volumeimit.h"
 #include "imr/imrcontroller.h"
 #include "imr/imrtuningpage.h"
 #include "link/conventions.h"
@@ -11,6 +15,7 @@
 
 #include <QAccessible>
 #include <QFrame>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +24,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 #include <memory>
@@ -549,6 +555,64 @@ private slots:
         QVERIFY(messages->shown.isEmpty());
     }
 
+    // The check page's start: flow rates and volumes the module cannot take are refused
+    // before anything is sent; a module that never enters the imitation is given up
+    // after a time and stopped; the start cannot be entered twice.
+    void volumeStartRefusalsAndEntryWait()
+    {
+        TImVOFrm dialog;
+        ImitVPage imitV;
+        PoverVPage poverV;
+        VolumeImit volume(*imr, {&dialog, &imitV, &poverV});
+        auto *start = poverV.findChild<QPushButton *>(QStringLiteral("BtnQ2Start"));
+        bench->steady[-11] = {QVariantList{false}, 0};
+
+        dialog.FlowSet = -13;
+        volume.BtnQ2StartClick();
+        QCOMPARE(messages->shown, QStringList{QStringLiteral("Расход не может быть отрицательным")});
+        QVERIFY(bench->tasks.isEmpty());
+
+        const QList<std::pair<int, QString>> volumes = {
+            {-1, QStringLiteral("Объём не может быть отрицательным")},
+            {2147483647, QStringLiteral("Слишком большой объём: время накопления больше 4294967 с")}};
+        for (const auto &[v, text] : volumes) {
+            messages->Clear();
+            bench->ClearTasks();
+            dialog.FlowSet = 13;
+            dialog.VolumeSet = v;
+            ScriptCalibration();
+            volume.BtnQ2StartClick();
+            QCOMPARE(messages->shown, QStringList{text});
+            // Neither the pulse count, nor a length, nor a start.
+            QVERIFY(bench->TasksFor(416387).isEmpty());
+            QVERIFY(bench->TasksFor(432773).isEmpty());
+            QCOMPARE(bench->Commands(), QList<int>{3});
+            QVERIFY(start->isEnabled());
+        }
+
+        messages->Clear();
+        bench->ClearTasks();
+        dialog.VolumeSet = 1;
+        ScriptCalibration();
+        bench->steady[300002] = {ScriptedImr::Status(1, 0, 1), 0};
+        bool lockedInside = false;
+        QTimer::singleShot(500, &poverV, [&] {
+            lockedInside = !start->isEnabled();
+            volume.BtnQ2StartClick();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        volume.BtnQ2StartClick();
+        QVERIFY(lockedInside);
+        QVERIFY(clock.elapsed() >= 2500 && clock.elapsed() < 10000);
+        QCOMPARE(messages->shown, QStringList{QStringLiteral("Ошибка!\rЦТМ не вошел в состояние имитации.")});
+        // One calibration, one start and the stop of the run it gave up.
+        QCOMPARE(bench->Commands(), (QList<int>{3, 1, 2}));
+        QCOMPARE(bench->TasksFor(432773).size(), 1);
+        QVERIFY(start->isEnabled());
+        QCOMPARE(imr->ImrMode(), 0);
+    }
+
     void countAndCalibrationTellEachFailureOnce()
     {
         // the count command refused by the module
@@ -618,6 +682,24 @@ private slots:
         QCOMPARE(bench->Commands(), QList<int>{3});
         QCOMPARE(bench->TasksFor(416386).size(), 1);
         QVERIFY(page.findChild<QPushButton *>(QStringLiteral("Button29"))->isEnabled());
+    }
+
+    void tuningWritesPendingAtResetAreGivenBack()
+    {
+        ImrTuningPage page(*imr);
+        bench->silent = {232775, 249153};
+        page.findChild<QLineEdit *>(QStringLiteral("Edit28"))->setText(QStringLiteral("20"));
+        page.findChild<QLineEdit *>(QStringLiteral("Edit29"))->setText(QStringLiteral("10"));
+        auto *fosc = page.findChild<QPushButton *>(QStringLiteral("BtnF"));
+        auto *t0 = page.findChild<QPushButton *>(QStringLiteral("btnT0"));
+        QTest::mouseClick(fosc, Qt::LeftButton);
+        QTest::mouseClick(t0, Qt::LeftButton);
+        QVERIFY(!fosc->isEnabled() && !t0->isEnabled());
+        // The reset drops the pending writes with every task: their completions never come.
+        bench->QueueStatus({{0, 0, 0}});
+        QVERIFY(imr->ResetAllModes());
+        QVERIFY(fosc->isEnabled() && t0->isEnabled());
+        QVERIFY(page.findChild<QPushButton *>(QStringLiteral("BtnT1"))->isEnabled());
     }
 
     void tuningPageEmulationPanel()

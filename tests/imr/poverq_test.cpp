@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -120,6 +121,29 @@ private slots:
         QCOMPARE(bench->Commands().last(), 11);
         QCOMPARE(imr->ImrMode(), 5);
         QVERIFY(!check->isVisibleTo(page.get()));
+    }
+
+    // A check runs alone: inside "Непрерывно"'s wait the groups are locked, so a
+    // delay-line choice cannot leave the mode at 5 with the module in state 7.
+    void checksRunOneAtATime()
+    {
+        QVERIFY(page->SetVerifyPoint(250));
+        for (const char *group : {"rgPover", "RGNepr", "RGControl"})
+            W<QGroupBox>(group)->setEnabled(true);
+        bench->silent = {400004};
+        bool locked = false;
+        QTimer::singleShot(0, page.get(), [&] {
+            locked = !W<QGroupBox>("RGControl")->isEnabled() && !W<QGroupBox>("rgPover")->isEnabled() &&
+                     !W<QGroupBox>("RGNepr")->isEnabled();
+            QTest::mouseClick(page->LineCheck()->Button(0), Qt::LeftButton);
+            bench->Deliver(400004, {}, 0);
+        });
+        QTest::mouseClick(page->PulseCheck()->Button(1), Qt::LeftButton);
+        QVERIFY(locked);
+        QCOMPARE(bench->Commands(), QList<int>{11});
+        QCOMPARE(imr->ImrMode(), 5);
+        QCOMPARE(page->LineCheck()->ItemIndex(), -1);
+        QVERIFY(W<QGroupBox>("RGControl")->isEnabled() && W<QGroupBox>("rgPover")->isEnabled());
     }
 };
 

@@ -22,6 +22,8 @@ public:
     // Replies to qid in order; after they run out, `steady[qid]` (or success).
     QHash<int, QList<Reply>> script;
     QHash<int, Reply> steady;
+    // Requests with these qids get no reply: a module that stays silent.
+    QList<int> silent;
 
     static QVariant Status(int state, int error, int last) { return QVariantList{state, error, last}; }
     void QueueStatus(const QList<QList<int>> &states)
@@ -68,6 +70,8 @@ public:
 private:
     void Answer(int qid)
     {
+        if (silent.contains(qid))
+            return;
         QList<Reply> &queue = script[qid];
         const Reply r = !queue.isEmpty() ? queue.takeFirst() : steady.value(qid, Reply{});
         Deliver(qid, r.value, r.result);

@@ -4,9 +4,11 @@
 #include "shell/mainfixture.h"
 #include "support/messagerecorder.h"
 
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTabWidget>
 #include <QTest>
 
 class TstAppearance : public QObject
@@ -109,11 +111,50 @@ private Q_SLOTS:
         QVERIFY(!label->autoFillBackground());
         QVERIFY(label->palette().color(QPalette::Window) != QColor(255, 0, 0));
 
+        // A radio group is no group box of the commands: hovering it makes no target.
+        Appearance &a = *w.Colors();
+        auto *radios = w.Control<QGroupBox>(QStringLiteral("RGPoint"));
+        QVERIFY(radios);
+        w.Control<QTabWidget>(QStringLiteral("pc"))->setCurrentWidget(w.Page(QStringLiteral("TSImitQ")));
+        QTest::mouseMove(radios, QPoint(3, 3));
+        QTest::qWait(100);
+        QVERIFY(a.HotControl() != radios);
+        // Even named directly, it is no target.
+        a.FormMouseMove(radios);
+        a.ChooseColor = [](QColor &c) {
+            c = QColor(0, 255, 0);
+            return true;
+        };
+        a.N1Click();
+        QVERIFY(!ColorIni(f).contains(QStringLiteral("RGPoint")));
+
         w.Colors()->N2Click();
         QCOMPARE(messages.shown.value(0),
                  QStringLiteral("После рестарта программы значения будут возвращены"));
         QVERIFY(!QFile::exists(f.dir.filePath(QStringLiteral("color.ini"))));
         QCOMPARE(edtac->palette().color(QPalette::Base), QColor(255, 255, 0));
+    }
+
+    // A damaged count does not hold the start: it is bounded and the rest is told ignored.
+    void hugeCountIsBounded()
+    {
+        MessageRecorder messages;
+        MainFixture f;
+        {
+            IniFile ini(QStringLiteral("color.ini"));
+            ini.WriteInteger(QStringLiteral("Color"), QStringLiteral("count"), 2147483647);
+            ini.WriteString(QStringLiteral("Color"), QStringLiteral("name1"), QStringLiteral("edtac"));
+            ini.WriteInteger(QStringLiteral("Color"), QStringLiteral("color1"), 255);
+            ini.WriteInteger(QStringLiteral("Font"), QStringLiteral("count"), 2147483647);
+            QVERIFY(ini.UpdateFile());
+        }
+        QElapsedTimer took;
+        took.start();
+        TMainFrm &w = f.Create();
+        QVERIFY(took.elapsed() < 20000);
+        QCOMPARE(w.Control<QLineEdit>(QStringLiteral("edtac"))->palette().color(QPalette::Base), QColor(255, 0, 0));
+        QCOMPARE(messages.shown.size(), 2);
+        QVERIFY(messages.shown.value(0).contains(QStringLiteral("2147483647")));
     }
 };
 

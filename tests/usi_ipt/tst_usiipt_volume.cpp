@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QtTest>
 
 using namespace BenchQid;
@@ -71,6 +72,19 @@ private Q_SLOTS:
         QVERIFY(w->Page(QStringLiteral("TSImitV"))->isAncestorOf(usi));
         QCOMPARE(usi->parentWidget()->objectName(), QStringLiteral("UsiHost"));
         QCOMPARE(ipt->parentWidget()->objectName(), QStringLiteral("IptHost"));
+
+        // The channel hints break their lines, for the eye and for screen readers alike.
+        const QString pulses = QStringLiteral("Значение импульсов из выбранного слота\nпоступает в форму \"калькулятора\"");
+        const QString current = QStringLiteral("Значение тока из выбранного слота\nпоступает в форму \"калькулятора\"\n"
+                                               "и для калибровки токовых слотов");
+        for (int i = 0; i < 4; ++i) {
+            auto *v = C<QRadioButton>(QStringLiteral("rbv%1").arg(i).toLatin1().constData());
+            auto *c = C<QRadioButton>(QStringLiteral("rbi%1").arg(i).toLatin1().constData());
+            QCOMPARE(v->toolTip(), pulses);
+            QCOMPARE(v->accessibleDescription(), pulses);
+            QCOMPARE(c->toolTip(), current);
+            QCOMPARE(c->accessibleDescription(), current);
+        }
     }
 
     // One cyclic read of four counts and one coil read; each successful count

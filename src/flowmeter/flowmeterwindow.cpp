@@ -42,11 +42,7 @@ Range RangeOf(int type)
 
 void RestorePlacement(QWidget *window, const QString &section)
 {
-    IniFile ini(kIni);
-    const QPoint stored(ini.ReadInteger(section, QStringLiteral("left"), window->x()),
-                        ini.ReadInteger(section, QStringLiteral("top"), window->y()));
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    window->move(screen ? PlaceWindow(stored, window->frameGeometry().size(), screen->geometry()) : stored);
+    PlaceTopLevel(window, ReadStoredPlace(kIni, section));
 }
 
 void StorePlacement(const QWidget *window, const QString &section)

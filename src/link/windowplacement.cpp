@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMainWindow>
 #include <QScreen>
 #include <QWidget>
@@ -93,9 +94,14 @@ QList<QRect> ScreenAreas()
 }
 
 // Before its first show a window has neither its final size nor a frame.
-QSize ExpectedFrame(const QWidget *w, QSize guess = QSize(8, 32))
+QSize ExpectedFrame(QWidget *w, QSize guess = QSize(8, 32))
 {
-    const QSize inner = w->testAttribute(Qt::WA_Resized) ? w->size() : w->sizeHint().expandedTo(w->minimumSize());
+    // The layout grows a window to what its content needs when it is shown.
+    if (QLayout *layout = w->layout())
+        layout->activate();
+    const QSize inner = (w->testAttribute(Qt::WA_Resized) ? w->size() : w->sizeHint())
+                            .expandedTo(w->minimumSizeHint())
+                            .expandedTo(w->minimumSize());
     const QSize frame = w->frameGeometry().size() - w->geometry().size();
     return inner + (frame.isEmpty() ? guess.expandedTo(QSize(0, 0)) : frame);
 }

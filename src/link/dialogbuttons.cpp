@@ -15,3 +15,9 @@ void UseProgramButtonTexts(QDialogButtonBox *box)
         if (QPushButton *b = box->button(t.which))
             b->setText(QString::fromUtf16(t.text));
 }
+
+void LeaveCaptionRoom(QPushButton *button)
+{
+    const int margin = 2 * button->fontMetrics().averageCharWidth();
+    button->setMinimumWidth(button->sizeHint().width() + margin);
+}

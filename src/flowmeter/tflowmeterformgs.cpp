@@ -287,6 +287,9 @@ void TFlowMeterFormGS::SubscribeResults()
             return;
         }
         SetChannelCount(value.toInt());
+        // Until a channel is chosen its fields show "???" and its buttons are locked: say why.
+        if (StoredCanal() < 0)
+            SetStatus(QStringLiteral("Выберите канал"));
         PostUserMessage(this, &TFlowMeterFormGS::ApplyChannel);
     });
     Subscribe(kQidReset, status(QStringLiteral("Сброс объема: ")));

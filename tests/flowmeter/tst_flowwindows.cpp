@@ -123,6 +123,7 @@ void TestFlowWindows::gsChannels()
     QTest::qWait(20);
     QCOMPARE(f.mbcm1.freeAllCount, 0);
     QVERIFY(f.mbcm1.TasksFor(18).isEmpty());
+    QCOMPARE(Child<QLabel>(w, "SBPanel0")->text(), QStringLiteral("Выберите канал"));
     // Channels beyond the four stored cannot be chosen; the per-channel writes need a channel.
     QVERIFY(!w->RgCanal()->Button(4)->isEnabled());
     QTest::mouseClick(Child<QPushButton>(w, "Button9"), Qt::LeftButton);

@@ -71,7 +71,19 @@ QPoint PlaceBeside(QSize window, const QRect &anchor, const QList<QRect> &screen
     }
     if (fitting)
         return *fitting;
-    return KeepOn(anchor.center() - QPoint(window.width() / 2, window.height() / 2), window, screen);
+    // Too big for any side: pushed onto the screen from the side where it hides least of the main window.
+    QPoint best;
+    qint64 hidden = -1;
+    for (const QPoint &c : candidates) {
+        const QPoint p = KeepOn(c, window, screen);
+        const QRect over = QRect(p, window).intersected(anchor);
+        const qint64 area = over.isEmpty() ? 0 : qint64(over.width()) * over.height();
+        if (hidden < 0 || area < hidden) {
+            best = p;
+            hidden = area;
+        }
+    }
+    return best;
 }
 
 std::optional<QPoint> ReadStoredPlace(const QString &iniName, const QString &section)

@@ -20,8 +20,8 @@ bool PlaceOnScreens(QPoint stored, QSize window, const QList<QRect> &screens);
 
 // Where a window opens the first time: beside the main window (right, left, then
 // below it) where it fits fully on the main window's screen and covers no other
-// window; else the first of those that fits; else centred on the main window.
-// Always moved fully onto that screen as far as its size allows.
+// window; else the first of those that fits; else the side that, pushed onto the
+// screen, hides least of the main window. Without a main window: the screen's middle.
 QPoint PlaceBeside(QSize window, const QRect &anchor, const QList<QRect> &screens, const QList<QRect> &occupied);
 
 // The stored top-left corner of a section of an INI file, when both keys are there.

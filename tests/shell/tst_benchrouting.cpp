@@ -228,8 +228,9 @@ private Q_SLOTS:
         QCOMPARE(PlaceBeside(small, main, screens, {QRect(924, 100, 300, 200)}), QPoint(100, 704)); // right is taken
         QCOMPARE(PlaceBeside(small, QRect(400, 100, 820, 600), screens, {}), QPoint(96, 100)); // no room right
         QCOMPARE(PlaceBeside(small, QRect(300, 100, 820, 600), screens, {}), QPoint(300, 704)); // nor left
-        // No room anywhere: centred on the main window, kept on its screen.
-        QCOMPARE(PlaceBeside(QSize(1200, 900), main, screens, {}), QPoint(0, 0));
+        // No room anywhere: pushed onto the screen where it hides least of the main window.
+        QCOMPARE(PlaceBeside(QSize(450, 520), QRect(0, 0, 866, 577), screens, {}), QPoint(830, 0));
+        QCOMPARE(PlaceBeside(QSize(1200, 900), main, screens, {}), QPoint(80, 124));
         // No main window: the middle of the first screen.
         QCOMPARE(PlaceBeside(small, QRect(), screens, {}), QPoint(489, 411));
 

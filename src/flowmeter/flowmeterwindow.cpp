@@ -135,6 +135,11 @@ void FlowmeterWindow::SetStatus(const QString &text)
     m_sbPanel->setText(text);
 }
 
+QString FlowmeterWindow::Status() const
+{
+    return m_sbPanel->text();
+}
+
 bool FlowmeterWindow::WriteField(const RegisterField &field, int canal)
 {
     QVariant value;

@@ -3,7 +3,7 @@
 # what the libFuzzer build of fuzz/ needs. Run as root.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-serialbus-dev
-      qt6-serialport-dev libgl-dev libxlsxwriter-dev pkg-config fonts-dejavu-core)
+      qt6-serialport-dev libgl-dev libxlsxwriter-dev pkg-config fonts-dejavu-core qt6-translations-l10n)
 if [ "${1:-}" = test ]; then
   # Modbus peers and a pseudo-terminal pair for the link and simulator tests
   pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat)

@@ -1,6 +1,8 @@
 #include "auxiliary/protocolpage.h"
 #include "ui_protocolpage.h"
 
+#include "link/dialogbuttons.h"
+
 namespace
 {
 // Both windows are non-modal; a second click brings the open one forward.
@@ -17,6 +19,7 @@ void ShowTool(QWidget *w)
 ProtocolPage::ProtocolPage(QWidget *parent) : QWidget(parent), ui(new Ui::ProtocolPage)
 {
     ui->setupUi(this);
+    LeaveCaptionRoom(ui->Button12);
     connect(ui->Button11, &QPushButton::clicked, this, &ProtocolPage::Button11Click);
     connect(ui->Button12, &QPushButton::clicked, this, &ProtocolPage::Button12Click);
     connect(ui->Button13, &QPushButton::clicked, this, &ProtocolPage::Button13Clicked);

@@ -76,11 +76,7 @@ TcalcFrm::~TcalcFrm()
 
 void TcalcFrm::FormCreate()
 {
-    IniFile ini(kIni);
-    const QPoint stored(ini.ReadInteger(kSection, QStringLiteral("left"), x()),
-                        ini.ReadInteger(kSection, QStringLiteral("top"), y()));
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    move(screen ? PlaceWindow(stored, frameGeometry().size(), screen->geometry()) : stored);
+    PlaceTopLevel(this, ReadStoredPlace(kIni, kSection));
     ci = 0;
     cimp = 0;
     StartRead = false;

@@ -42,11 +42,7 @@ Range RangeOf(int type)
 
 void RestorePlacement(QWidget *window, const QString &section)
 {
-    IniFile ini(kIni);
-    const QPoint stored(ini.ReadInteger(section, QStringLiteral("left"), window->x()),
-                        ini.ReadInteger(section, QStringLiteral("top"), window->y()));
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    window->move(screen ? PlaceWindow(stored, window->frameGeometry().size(), screen->geometry()) : stored);
+    PlaceTopLevel(window, ReadStoredPlace(kIni, section));
 }
 
 void StorePlacement(const QWidget *window, const QString &section)
@@ -137,6 +133,11 @@ void FlowmeterWindow::FormCreate(QStatusBar *sb)
 void FlowmeterWindow::SetStatus(const QString &text)
 {
     m_sbPanel->setText(text);
+}
+
+QString FlowmeterWindow::Status() const
+{
+    return m_sbPanel->text();
 }
 
 bool FlowmeterWindow::WriteField(const RegisterField &field, int canal)

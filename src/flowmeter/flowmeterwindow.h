@@ -67,6 +67,7 @@ public:
     void Subscribe(int qid, ResultHandler handler) { Session->SubscribeFlowmeter(qid, this, std::move(handler)); }
     QLabel *SBPanel() const { return m_sbPanel; }
     void SetStatus(const QString &text);
+    QString Status() const;
 
     // Subscribes to the results of this window's own tasks.
     virtual void SubscribeResults() = 0;

@@ -12,6 +12,7 @@
 
 namespace
 {
+const QString kChooseChannel = QStringLiteral("Выберите канал");
 constexpr int kQidVerify = 16, kQidCanal = 18, kQidCount = 26, kQidReset = 27, kQidSlotTypes = 28;
 constexpr int kRegCount = 26, kRegVerify = 74, kRegCanal = 75, kRegReset = 83, kRegSlotTypes = 7;
 constexpr int kRegQ = 49592, kRegV = 49600, kRegAc = 16480;
@@ -101,7 +102,7 @@ int TFlowMeterFormGS::CanalToWrite() const
 {
     const int k = StoredCanal();
     if (k < 0)
-        Messages::Show(QStringLiteral("Выберите канал"));
+        Messages::Show(kChooseChannel);
     return k;
 }
 
@@ -116,6 +117,8 @@ void TFlowMeterFormGS::ApplyChannel()
     if (k < 0)
         return;
     Canal = k;
+    if (Status() == kChooseChannel)
+        SetStatus(QString());
     if (Pribor) {
         Pribor->RegQ = kRegQ + 2 * k;
         Pribor->RegV = kRegV + 2 * k;
@@ -293,6 +296,9 @@ void TFlowMeterFormGS::SubscribeResults()
             return;
         }
         SetChannelCount(value.toInt());
+        // Until a channel is chosen its fields show "???" and its buttons are locked: say why.
+        if (StoredCanal() < 0)
+            SetStatus(kChooseChannel);
         PostUserMessage(this, &TFlowMeterFormGS::ApplyChannel);
     });
     Subscribe(kQidReset, status(QStringLiteral("Сброс объема: ")));

@@ -6,6 +6,7 @@
 #include "session/benchqids.h"
 #include "session/benchsession.h"
 #include "link/conventions.h"
+#include "link/dialogbuttons.h"
 #include "link/messages.h"
 
 #include <QAbstractButton>
@@ -28,6 +29,8 @@ TGsCalibTokForm::TGsCalibTokForm(TGsForm1 &owner, int slot, QWidget *parent)
       m_owner(owner), ui(new Ui::TGsCalibTokForm)
 {
     ui->setupUi(this);
+    LeaveCaptionRoom(ui->btnStart);
+    LeaveCaptionRoom(ui->BtnStop);
     m_sbPanel = AddStatusPanel(ui->SB);
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer"));

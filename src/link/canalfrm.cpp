@@ -5,6 +5,7 @@
 #include "link/keyfilters.h"
 #include "link/messages.h"
 #include "link/radiogroup.h"
+#include "link/windowplacement.h"
 
 #include <QLineEdit>
 #include <QSerialPortInfo>
@@ -108,6 +109,7 @@ TCanalFrm::TCanalFrm(QWidget *parent)
 {
     ui->setupUi(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    PlaceTopLevel(this, std::nullopt);
     m_speed = new RadioGroup(ui->rgrCSpeed, this);
     m_link = new RadioGroup(ui->RgrLink, this);
     if (auto *edit = ui->UDRet->findChild<QLineEdit *>())

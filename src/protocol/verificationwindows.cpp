@@ -3,6 +3,7 @@
 #include "ui_tform3.h"
 
 #include "link/conventions.h"
+#include "link/dialogbuttons.h"
 #include "link/messages.h"
 
 #include <QCloseEvent>
@@ -46,6 +47,7 @@ void TForm3::keyPressEvent(QKeyEvent *event)
 TForm18::TForm18(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TForm18>())
 {
     ui->setupUi(this);
+    UseProgramButtonTexts(ui->Buttons);
     connect(ui->Buttons, &QDialogButtonBox::accepted, this, &TForm18::accept);
     connect(ui->Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }

@@ -3,9 +3,15 @@
 #include "link/conventions.h"
 
 #include <QAbstractButton>
+#include <QAccessibleObject>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
@@ -94,7 +100,101 @@ void UseButtonAccessible(QAbstractButton *b)
     QAccessible::registerAccessibleInterface(own);
 }
 
+// A group box is read by its own caption: Qt names a box inside another box by
+// the outer one's title.
+class GroupAccessible : public QAccessibleWidget
+{
+public:
+    explicit GroupAccessible(QGroupBox *box) : QAccessibleWidget(box, QAccessible::Grouping) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<QGroupBox *>(widget())->title().remove(QLatin1Char('&')).simplified();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+// Qt leaves pop-up windows out of the application's children, so an open
+// context menu could not be found from the application.
+class ApplicationAccessible : public QAccessibleApplication
+{
+public:
+    int childCount() const override { return QAccessibleApplication::childCount() + int(Popups().size()); }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        const int own = QAccessibleApplication::indexOfChild(child);
+        if (own >= 0)
+            return own;
+        const int popup = int(Popups().indexOf(child->object()));
+        return popup < 0 ? -1 : QAccessibleApplication::childCount() + popup;
+    }
+    QAccessibleInterface *child(int index) const override
+    {
+        const int windows = QAccessibleApplication::childCount();
+        if (index < windows)
+            return QAccessibleApplication::child(index);
+        return QAccessible::queryAccessibleInterface(Popups().value(index - windows));
+    }
+
+private:
+    static QObjectList Popups()
+    {
+        QObjectList menus;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<QMenu *>(w) && w->isVisible())
+                menus.append(w);
+        return menus;
+    }
+};
+
+// Tried before Qt's own factory, class by class from the most derived.
+QAccessibleInterface *OwnInterfaces(const QString &className, QObject *object)
+{
+    if (object == qApp && className == QLatin1String("QApplication"))
+        return new ApplicationAccessible;
+    if (auto *box = qobject_cast<QGroupBox *>(object); box && className == QLatin1String("QGroupBox"))
+        return new GroupAccessible(box);
+    // A plain widget made a window (not a dialog, not a main window) is a window, not a filler.
+    if (auto *w = qobject_cast<QWidget *>(object);
+        w && className == QLatin1String("QWidget") && w->isWindow() && w->windowType() == Qt::Window)
+        return new QAccessibleWidget(w, QAccessible::Window);
+    return nullptr;
+}
+
+// Shift+F10 is the keyboard's other way to the context menu; Qt knows only the Menu key.
+class ShiftF10Menu : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        QWidget *focus = QApplication::focusWidget();
+        if (key->key() != Qt::Key_F10 || key->modifiers() != Qt::ShiftModifier || watched != focus)
+            return false;
+        const QPoint at = focus->rect().center();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, focus->mapToGlobal(at));
+        QCoreApplication::sendEvent(focus, &menu);
+        return true;
+    }
+};
+
 } // namespace
+
+void InstallAccessibleInterfaces()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(OwnInterfaces);
+        qApp->installEventFilter(new ShiftF10Menu(qApp));
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
 
 static QString Plain(QString text)
 {

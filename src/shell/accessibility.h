@@ -16,5 +16,11 @@ class QWidget;
 // page not shown) cannot be pressed or toggled through assistive technology.
 void AssignAccessibleNames(QWidget *root);
 
+// Windows made of plain widgets are announced as windows, each group box by its
+// own caption, and an open context menu is found among the application's windows;
+// Shift+F10 opens the context menu as the Menu key does.
+// Call once the application exists; later calls do nothing.
+void InstallAccessibleInterfaces();
+
 // For a value display made in code: its caption, read after the value.
 void DescribeValue(QWidget *display, const QString &caption);

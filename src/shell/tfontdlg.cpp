@@ -1,12 +1,15 @@
 #include "shell/tfontdlg.h"
 #include "ui_tfontdlg.h"
 
+#include "link/dialogbuttons.h"
+
 #include <QColorDialog>
 #include <QPushButton>
 
 TFontDlg::TFontDlg(QWidget *parent) : QDialog(parent), ui(new Ui::TFontDlg)
 {
     ui->setupUi(this);
+    UseProgramButtonTexts(ui->buttons);
     connect(ui->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(ui->btnColor, &QPushButton::clicked, this, [this] {

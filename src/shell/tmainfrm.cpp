@@ -66,11 +66,13 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     const int widths[] = {100, 70, 50};
     for (int i = 0; i < 3; ++i) {
         m_statusPanels[i]->setObjectName(QStringLiteral("StatusBarPanel%1").arg(i));
-        m_statusPanels[i]->setFixedWidth(widths[i]);
         ui->StatusBar->addWidget(m_statusPanels[i]);
     }
     m_statusPanels[1]->setAlignment(Qt::AlignCenter);
     m_statusPanels[1]->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    // The design widths, widened where the caption and its frame would be cut.
+    for (int i = 0; i < 3; ++i)
+        m_statusPanels[i]->setFixedWidth(qMax(widths[i], m_statusPanels[i]->sizeHint().width() + 8));
     DescribeValue(m_statusPanels[0], QStringLiteral("Состояние сервера"));
     m_sbPanel = new QLabel(ui->SB);
     m_sbPanel->setObjectName(QStringLiteral("SBPanel0"));
@@ -536,6 +538,8 @@ void TMainFrm::resizeEvent(QResizeEvent *event)
     ui->StatusBar->resize(width(), top);
     ui->pc->setGeometry(0, top, width(), qMax(100, central - top));
     ui->Label84->setGeometry(6, central + 2, width() - 12, kTallHeight - kNormalHeight);
+    // Below the normal height the text lies outside the window: nobody may read it as shown.
+    ui->Label84->setVisible(height() > kNormalHeight);
 }
 
 void TMainFrm::StatusBarMouseDown(QMouseEvent *event)

@@ -29,7 +29,7 @@ IptGroup::IptGroup(BenchSession &session, QWidget *parent)
     m_channel = new RadioGroup({ui->rbi0, ui->rbi1, ui->rbi2, ui->rbi3}, this);
     for (int k = 0; k < 4; ++k) {
         QAbstractButton *rb = m_channel->Button(k);
-        rb->setAccessibleName(QStringLiteral("Канал %1 в калькулятор").arg(k + 1));
+        rb->setAccessibleName(QStringLiteral("Ток канала %1 в калькулятор").arg(k + 1));
         rb->setAccessibleDescription(rb->toolTip());
     }
     ui->ChbTok->setToolTip(QStringLiteral("Читать токи ИПТ каждую секунду"));

@@ -42,7 +42,7 @@ UsiGroup::UsiGroup(BenchSession &session, QWidget *parent)
         resets[k - 1]->setAccessibleDescription(QStringLiteral("Сброс канала %1").arg(k));
         connect(resets[k - 1], &QAbstractButton::clicked, this, &UsiGroup::Button7Click);
         QAbstractButton *rb = m_channel->Button(k - 1);
-        rb->setAccessibleName(QStringLiteral("Канал %1 в калькулятор").arg(k));
+        rb->setAccessibleName(QStringLiteral("Импульсы канала %1 в калькулятор").arg(k));
         rb->setAccessibleDescription(rb->toolTip());
     }
     ui->ChbCnt1->setToolTip(QStringLiteral("Читать счетчики импульсов каждую секунду"));

@@ -118,10 +118,28 @@ def app_frame():
     return None
 
 
-def click_with_pointer(acc):
+def click_with_pointer(acc, button=1):
     ext = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     x, y = ext.x + ext.width // 2, ext.y + ext.height // 2
-    subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"], check=True, timeout=STEP)
+    subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", str(button)], check=True,
+                   timeout=STEP)
+
+
+def app_window(app, prefix):
+    for i in range(fresh(app).childCount):
+        w = app.getChildAtIndex(i)
+        if w is not None and w.name.startswith(prefix):
+            return w
+    return None
+
+
+def open_menu(app):
+    for i in range(fresh(app).childCount):
+        w = fresh(app.getChildAtIndex(i))
+        if w is not None and w.getRole() in (pyatspi.ROLE_POPUP_MENU, pyatspi.ROLE_MENU) \
+                and w.getState().contains(pyatspi.STATE_SHOWING):
+            return w
+    return None
 
 
 def prepare_settings():
@@ -157,6 +175,15 @@ def road():
     check(len(reset) == 1 and not reset[0].getState().contains(pyatspi.STATE_SHOWING)
           and "Press" not in [reset[0].queryAction().getName(i) for i in range(reset[0].queryAction().nActions)],
           "the hidden reset of all modes cannot be pressed")
+
+    # The link dialog is a window of its own, announced with its title.
+    act(find(main, pyatspi.ROLE_PUSH_BUTTON, "Параметры"), "Press")
+    canal = wait(lambda: app_window(app, "Настройка канала"), STEP, "the link dialog")
+    check(canal.getRole() == pyatspi.ROLE_FRAME, "the link dialog is a window (%s)" % canal.getRoleName())
+    act(find(canal, pyatspi.ROLE_PUSH_BUTTON, "Отмена"), "Press")
+    wait(lambda: app_window(app, "Настройка канала") is None
+         or not fresh(app_window(app, "Настройка канала")).getState().contains(pyatspi.STATE_SHOWING),
+         STEP, "the link dialog closed")
 
     # The bench link: the button is announced by its new caption.
     connect = find(main, pyatspi.ROLE_PUSH_BUTTON, "Подключиться", "Подключиться к ЦТМ")
@@ -224,6 +251,10 @@ def road():
     calc = wait(lambda: next(w for w in (app.getChildAtIndex(i) for i in range(app.childCount))
                              if w is not None and w.name.startswith("Калькулятор ЦТМ")), STEP, "the calculator")
 
+    check(calc.getRole() == pyatspi.ROLE_FRAME, "the calculator is a window (%s)" % calc.getRoleName())
+    groups = [a.name for a in walk(calc) if a.getRole() in (pyatspi.ROLE_PANEL, pyatspi.ROLE_GROUPING)]
+    check({"Расход", "Ток", "Объем"} <= set(groups), "the calculator's groups read by their captions: %s" % groups)
+
     reference = find(calc, TEXT, "Эталонное")
     check(reference is not None and abs(number(text_of(reference)) - q130) < 0.01,
           "the calculator's reference is the imitated flow rate")
@@ -241,6 +272,14 @@ def road():
 
     error = wait(error_matches, STEP, "the flow-rate error in the calculator")
     check(bool(error), "the calculator's error reads as its value: %r" % error)
+
+    # The colour menu of a field is in the tree while it is open.
+    click_with_pointer(imitated, 3)
+    menu = wait(lambda: open_menu(app), STEP, "the colour menu in the tree")
+    items = [fresh(menu.getChildAtIndex(i)).name for i in range(menu.childCount)]
+    check("Изменить цвет" in items, "the open colour menu offers its items: %s" % items)
+    subprocess.run(["xdotool", "key", "Escape"], check=True, timeout=STEP)
+    wait(lambda: open_menu(app) is None, STEP, "the colour menu closed")
 
     act(stop, "Press")
     wait(lambda: find(main, pyatspi.ROLE_PUSH_BUTTON, "Начать имитацию"), STEP,

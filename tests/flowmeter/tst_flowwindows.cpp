@@ -123,6 +123,7 @@ void TestFlowWindows::gsChannels()
     QTest::qWait(20);
     QCOMPARE(f.mbcm1.freeAllCount, 0);
     QVERIFY(f.mbcm1.TasksFor(18).isEmpty());
+    QCOMPARE(Child<QLabel>(w, "SBPanel0")->text(), QStringLiteral("Выберите канал"));
     // Channels beyond the four stored cannot be chosen; the per-channel writes need a channel.
     QVERIFY(!w->RgCanal()->Button(4)->isEnabled());
     QTest::mouseClick(Child<QPushButton>(w, "Button9"), Qt::LeftButton);
@@ -142,6 +143,7 @@ void TestFlowWindows::gsChannels()
     f.mbcm1.ClearTasks();
     QTest::mouseClick(w->RgCanal()->Button(2), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(f.mbcm1.TasksFor(18).size(), 1, 5000);
+    QCOMPARE(Child<QLabel>(w, "SBPanel0")->text(), QString()); // the request to choose is gone
     QCOMPARE(f.pribor.RegQ, 49596);
     QCOMPARE(f.pribor.RegV, 49604);
     QCOMPARE(f.pribor.RegAc, 16482);

@@ -5,6 +5,7 @@
 #include "session/benchsession.h"
 #include "link/windowplacement.h"
 
+#include <QMainWindow>
 #include <QtTest>
 
 using namespace BenchQid;
@@ -218,6 +219,53 @@ private Q_SLOTS:
         QCOMPARE(PlaceWindow(QPoint(-819, 0), size, screen), QPoint(-819, 0)); // a sliver still shows
         QCOMPARE(PlaceWindow(QPoint(-820, 0), size, screen), centre);
         QCOMPARE(PlaceWindow(QPoint(0, -600), size, screen), centre);
+
+        // A window's first place: beside the main window, never over it while there is room.
+        const QList<QRect> screens{screen, QRect(1280, 0, 1024, 768)};
+        const QRect main(100, 100, 820, 600);
+        const QSize small(300, 200);
+        QCOMPARE(PlaceBeside(small, main, screens, {}), QPoint(924, 100));
+        QCOMPARE(PlaceBeside(small, main, screens, {QRect(924, 100, 300, 200)}), QPoint(100, 704)); // right is taken
+        QCOMPARE(PlaceBeside(small, QRect(400, 100, 820, 600), screens, {}), QPoint(96, 100)); // no room right
+        QCOMPARE(PlaceBeside(small, QRect(300, 100, 820, 600), screens, {}), QPoint(300, 704)); // nor left
+        // No room anywhere: pushed onto the screen where it hides least of the main window.
+        QCOMPARE(PlaceBeside(QSize(450, 520), QRect(0, 0, 866, 577), screens, {}), QPoint(830, 0));
+        QCOMPARE(PlaceBeside(QSize(1200, 900), main, screens, {}), QPoint(80, 124));
+        // No main window: the middle of the first screen.
+        QCOMPARE(PlaceBeside(small, QRect(), screens, {}), QPoint(489, 411));
+
+        // A stored place counts when its title can be grabbed on some screen.
+        QVERIFY(PlaceOnScreens(QPoint(1500, 100), small, screens));
+        QVERIFY(!PlaceOnScreens(QPoint(1500, 800), small, screens));   // below the second, smaller screen
+        QVERIFY(!PlaceOnScreens(QPoint(-280, 100), small, screens));   // a sliver too narrow to drag
+        QVERIFY(!PlaceOnScreens(QPoint(100, -30), small, screens));    // title above every screen
+    }
+
+    // A window opened for the first time (nothing stored, or a place off every screen)
+    // appears beside the main window, fully on the screen; a stored place on screen is kept.
+    void firstShowOpensBesideTheMainWindow()
+    {
+        QMainWindow main;
+        main.setFixedSize(200, 150);
+        main.move(20, 20);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        for (const std::optional<QPoint> &stored : {std::optional<QPoint>(), std::optional(QPoint(-5000, 10))}) {
+            QWidget window(nullptr, Qt::Window);
+            window.setFixedSize(160, 100);
+            PlaceTopLevel(&window, stored);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QVERIFY2(!window.frameGeometry().intersects(main.frameGeometry()), "over the main window");
+            QVERIFY(area.contains(window.frameGeometry()));
+        }
+        QWidget window(nullptr, Qt::Window);
+        window.setFixedSize(160, 100);
+        PlaceTopLevel(&window, QPoint(30, 40));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.pos(), QPoint(30, 40));
     }
 };
 

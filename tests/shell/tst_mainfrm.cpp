@@ -4,7 +4,9 @@
 #include "calc/tcalcfrm.h"
 #include "flowmeter/flowmeterlink.h"
 #include "flowmeter/tflowmeterformgs.h"
+#include "imr/timvofrm.h"
 #include "imr/volumeimit.h"
+#include "shell/accessibility.h"
 #include "shell/identity.h"
 #include "support/messagerecorder.h"
 
@@ -14,6 +16,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
@@ -509,6 +512,43 @@ private Q_SLOTS:
         reset->doAction(QAccessibleActionInterface::pressAction());
         QTest::qWait(300);
         QCOMPARE(f.mbcm->freeAllCount, freed);
+    }
+
+    // What a screen reader finds: plain windows announced as windows, a group inside a
+    // group read by its own caption, the colour menu among the program's windows while
+    // it is open, and Shift+F10 opening it as the Menu key does.
+    void windowsGroupsAndMenusAsAssistiveTechnologySeesThem()
+    {
+        InstallAccessibleInterfaces();
+        MainFixture f;
+        TMainFrm &w = f.Create();
+        QCOMPARE(QAccessible::queryAccessibleInterface(w.Calc())->role(), QAccessible::Window);
+        QWidget *volume = w.Windows.ImVOFrm;
+        QCOMPARE(Name(volume->findChild<QGroupBox *>(QStringLiteral("RGPoint"))),
+                 QStringLiteral("Поверочные точки, м3/ч"));
+        QCOMPARE(Name(volume->findChild<QGroupBox *>(QStringLiteral("GbFlow"))), QStringLiteral("Расход , м3/ч"));
+
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto *menu = w.findChild<QMenu *>(QStringLiteral("ppmColor"));
+        QAccessibleInterface *app = QAccessible::queryAccessibleInterface(qApp);
+        auto listed = [&] {
+            for (int i = 0; i < app->childCount(); ++i)
+                if (app->child(i) && app->child(i)->object() == menu)
+                    return app->indexOfChild(app->child(i)) == i;
+            return false;
+        };
+        QVERIFY(!listed());
+        Pc(w)->setCurrentWidget(w.Page(QStringLiteral("TSImitQ")));
+        auto *field = w.Control<QLineEdit>(QStringLiteral("EdtRashQImit"));
+        field->setFocus();
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), field, 2000);
+        QTest::keyClick(field, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 2000);
+        QVERIFY(listed());
+        menu->close();
+        QTRY_VERIFY_WITH_TIMEOUT(!listed(), 2000);
     }
 
     void flowmeterLinkAddressAndWindows()

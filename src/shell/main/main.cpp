@@ -1,8 +1,10 @@
+#include "shell/accessibility.h"
 #include "shell/clientfactory.h"
 #include "shell/demomode.h"
 #include "shell/identity.h"
 #include "shell/tmainfrm.h"
 #include "shell/signalcloser.h"
+#include "shell/translation.h"
 
 #include "auxiliary/versioncommand.h"
 #include "link/messages.h"
@@ -15,6 +17,8 @@ int main(int argc, char *argv[])
         return code;
     QApplication app(argc, argv);
     SetProgramIdentity();
+    LoadQtTranslation(&app);
+    InstallAccessibleInterfaces();
 
     const bool demo = QApplication::arguments().contains(QStringLiteral("--demo"));
     QString demoError;

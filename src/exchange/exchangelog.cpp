@@ -1,5 +1,6 @@
 #include "exchange/exchangelog.h"
 
+#include "exchange/exchangedecode.h"
 #include "link/conventions.h"
 #include "link/imbcommaster.h"
 
@@ -8,27 +9,10 @@
 
 namespace
 {
-QString FunctionName(int function)
+// A frame the capture did not see is shown as rebuilt from the task, and says so.
+QString Framed(const QString &hex, bool rebuilt)
 {
-    switch (function) {
-    case 1:
-        return QStringLiteral("Чтение дискретных выходов");
-    case 3:
-        return QStringLiteral("Чтение регистров хранения");
-    case 4:
-        return QStringLiteral("Чтение входных регистров");
-    case 5:
-        return QStringLiteral("Запись одного дискретного выхода");
-    case 6:
-        return QStringLiteral("Запись одного регистра");
-    case 15:
-        return QStringLiteral("Запись дискретных выходов");
-    case 16:
-        return QStringLiteral("Запись регистров");
-    case 17:
-        return QStringLiteral("Идентификация устройства");
-    }
-    return {};
+    return rebuilt ? QStringLiteral("восстановлен: ") + hex : hex;
 }
 } // namespace
 
@@ -43,11 +27,24 @@ ExchangeLog::ExchangeLog(QObject *parent, int capacity)
 void ExchangeLog::Attach(IMBComMaster *client, const QString &link)
 {
     CountersFor(link);
+    if (!m_capture)
+        m_capture = std::make_unique<LineCapture::Hold>();
     connect(client, &IMBComMaster::ExchangeRecorded, this, [this, link](const ExchangeRecord &r) {
         ExchangeRecord named = r;
         named.link = link;
         Append(named);
     });
+}
+
+void ExchangeLog::SetQidNames(const QString &link, std::function<QString(int)> names)
+{
+    m_qidNames.insert(link, std::move(names));
+}
+
+QString ExchangeLog::QidName(const ExchangeRecord &r) const
+{
+    const auto names = m_qidNames.constFind(r.link);
+    return names != m_qidNames.cend() && *names ? (*names)(r.qid) : QString();
 }
 
 ExchangeLog::Counters &ExchangeLog::CountersFor(const QString &link)
@@ -75,6 +72,7 @@ void ExchangeLog::Append(const ExchangeRecord &record)
     c.timeouts += record.result == 1;
     c.crcErrors += record.result == 2;
     c.exceptions += record.IsException();
+    c.retries += record.Sent() && record.attempt > 1;
     m_countersDirty = true;
     if (!m_paused)
         m_pending.push_back(record);
@@ -177,11 +175,17 @@ QString ExchangeLog::CellText(const ExchangeRecord &r, int column)
     case ColQid:
         return QString::number(r.qid);
     case ColRequest:
-        return r.RequestHex();
+        return Framed(r.RequestHex(), r.Sent() && !r.RequestCaptured());
     case ColReply:
-        return r.ReplyHex();
-    case ColResult:
-        return QStringLiteral("%1: %2").arg(r.result).arg(ResultText(r.result));
+        return Framed(r.ReplyHex(), r.Answered() && !r.ReplyCaptured());
+    case ColResult: {
+        QString text = QStringLiteral("%1: %2").arg(r.result).arg(ResultText(r.result));
+        if (r.attempt > 1)
+            text += QStringLiteral("; попытка %1").arg(r.attempt);
+        if (!r.note.isEmpty())
+            text += QStringLiteral("; ") + r.note;
+        return text;
+    }
     case ColDuration: {
         // No group separator: the figure also goes into CSV files.
         QLocale locale;
@@ -213,9 +217,10 @@ QVariant ExchangeLog::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
         if (index.column() == ColFunction)
             return FunctionName(r.function);
-        if (index.column() == ColRequest && r.framing == ExchangeRecord::Framing::Tcp)
+        if (index.column() == ColRequest && r.framing == ExchangeRecord::Framing::Tcp &&
+            !r.RequestCaptured())
             return QStringLiteral("?? ?? - номер транзакции Modbus TCP: клиент его не сообщает");
-        if (index.column() == ColDuration && r.result == 1)
+        if (index.column() == ColDuration && r.result == 1 && !r.RequestCaptured())
             return QStringLiteral("Без ответа запрос повторяется: время включает все попытки");
         return {};
     case Qt::BackgroundRole: {

@@ -1,12 +1,16 @@
 #pragma once
 
 #include "link/exchangerecord.h"
+#include "link/linecapture.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QHash>
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+#include <memory>
 #include <vector>
 
 class IMBComMaster;
@@ -44,13 +48,18 @@ public:
         int timeouts = 0;
         int crcErrors = 0;
         int exceptions = 0;
+        int retries = 0;
     };
 
     explicit ExchangeLog(QObject *parent = nullptr, int capacity = kCapacity);
 
-    // Records the exchanges of a client under that link name.
+    // Records the exchanges of a client under that link name, with the frames
+    // captured from the line from then on.
     void Attach(IMBComMaster *client, const QString &link);
     QStringList Links() const { return m_links; }
+    // The names of the QIDs of a link, as the program knows them.
+    void SetQidNames(const QString &link, std::function<QString(int)> names);
+    QString QidName(const ExchangeRecord &r) const;
 
     // Counted at once; shown in the table from the next Flush (unless paused).
     void Append(const ExchangeRecord &record);
@@ -94,4 +103,6 @@ private:
     bool m_countersDirty = false;
     QStringList m_links;
     QList<Counters> m_counters; // one per link, in the order of m_links
+    std::unique_ptr<LineCapture::Hold> m_capture;
+    QHash<QString, std::function<QString(int)>> m_qidNames;
 };

@@ -2,6 +2,7 @@
 
 #include "ui_texchangemonitorfrm.h"
 
+#include "exchange/exchangedecode.h"
 #include "exchange/exchangefilter.h"
 #include "exchange/exchangelog.h"
 #include "link/inifile.h"
@@ -115,6 +116,12 @@ TExchangeMonitorFrm::TExchangeMonitorFrm(ExchangeLog &log, QWidget *parent)
         m_log.SetFlushInterval(int(m_paintMs / kPaintShare));
     });
 
+    // Room for the longest decode (a line a field) without a scroll bar.
+    ui->PteDecode->setFixedHeight(7 * ui->PteDecode->fontMetrics().lineSpacing() +
+                                  2 * ui->PteDecode->frameWidth() + 8);
+    connect(ui->TvExchange->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &TExchangeMonitorFrm::ShowDecode);
+
     QScrollBar *bar = ui->TvExchange->verticalScrollBar();
     connect(m_filter, &QAbstractItemModel::rowsAboutToBeInserted, this,
             [this, bar] { m_follow = bar->value() >= bar->maximum(); });
@@ -185,10 +192,20 @@ void TExchangeMonitorFrm::ShowCounters()
     const QStringList links = m_log.Links();
     for (int r = 0; r < ui->TblCounters->rowCount() && r < links.size(); ++r) {
         const ExchangeLog::Counters c = m_log.CountersOf(links.at(r));
-        const int values[] = {c.requests, c.answered, c.timeouts, c.crcErrors, c.exceptions};
-        for (int col = 0; col < 5; ++col)
+        const int values[] = {c.requests, c.answered, c.timeouts, c.crcErrors, c.exceptions, c.retries};
+        for (int col = 0; col < int(std::size(values)); ++col)
             ui->TblCounters->item(r, col)->setText(QString::number(values[col]));
     }
+}
+
+void TExchangeMonitorFrm::ShowDecode(const QModelIndex &current)
+{
+    if (!current.isValid()) {
+        ui->PteDecode->clear();
+        return;
+    }
+    const ExchangeRecord &r = m_log.At(m_filter->mapToSource(current).row());
+    ui->PteDecode->setPlainText(DecodeExchange(r, m_log.QidName(r)));
 }
 
 void TExchangeMonitorFrm::ShowCount()
@@ -252,7 +269,9 @@ bool TExchangeMonitorFrm::SaveCsv(const QString &fileName)
     for (int row = 0; row < m_filter->rowCount(); ++row) {
         const ExchangeRecord &r = m_log.At(m_filter->mapToSource(m_filter->index(row, 0)).row());
         cells.clear();
-        for (int c = 0; c < ExchangeLog::ColumnCount; ++c)
+        // A file outlives the day it was written: its times carry their date.
+        cells.append(QDateTime::fromMSecsSinceEpoch(r.startMs).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss.zzz")));
+        for (int c = ExchangeLog::ColTime + 1; c < ExchangeLog::ColumnCount; ++c)
             cells.append(CsvField(ExchangeLog::CellText(r, c)));
         text += cells.join(QLatin1Char(';')) + QStringLiteral("\r\n");
     }

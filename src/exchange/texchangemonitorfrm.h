@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QModelIndex>
 #include <QWidget>
 
 #include <memory>
@@ -39,6 +40,7 @@ private:
     void ApplyFilter();
     void ShowCounters();
     void ShowCount();
+    void ShowDecode(const QModelIndex &current);
     void ReadPlace();
     void WritePlace() const;
 

@@ -9,6 +9,18 @@
 
 namespace
 {
+const char *const kColumnNames[ExchangeLog::ColumnCount] = {
+    "Время", "Линия", "Адрес", "Функция", "QID", "Результат", "Длительность, мс", "Запрос", "Ответ"};
+
+QString CsvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')))
+        return text;
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
 // A frame the capture did not see is shown as rebuilt from the task, and says so.
 QString Framed(const QString &hex, bool rebuilt)
 {
@@ -73,16 +85,50 @@ void ExchangeLog::Append(const ExchangeRecord &record)
     c.crcErrors += record.result == 2;
     c.exceptions += record.IsException();
     c.retries += record.Sent() && record.attempt > 1;
+    if (record.Sent() && record.Answered()) {
+        c.minUs = c.timed ? qMin(c.minUs, record.durationUs) : record.durationUs;
+        c.maxUs = qMax(c.maxUs, record.durationUs);
+        c.sumUs += record.durationUs;
+        ++c.timed;
+    }
     m_countersDirty = true;
+    if (m_file && !m_file->Write(record)) {
+        const std::unique_ptr<ExchangeFileLog> failed = std::move(m_file);
+        emit FileLogFailed(failed->FileName(), failed->ErrorString());
+    }
     if (!m_paused)
         m_pending.push_back(record);
     if (!m_flush.isActive())
         m_flush.start();
 }
 
+void ExchangeLog::SetFileLog(std::unique_ptr<ExchangeFileLog> file)
+{
+    m_file = std::move(file);
+}
+
+QString ExchangeLog::CsvHeader()
+{
+    QStringList cells;
+    for (const char *name : kColumnNames)
+        cells.append(CsvField(QString::fromUtf8(name)));
+    return QString(QChar(0xFEFF)) + cells.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+}
+
+QString ExchangeLog::CsvLine(const ExchangeRecord &r)
+{
+    // A file outlives the day it was written: its times carry their date.
+    QStringList cells{QDateTime::fromMSecsSinceEpoch(r.startMs).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss.zzz"))};
+    for (int c = ColTime + 1; c < ColumnCount; ++c)
+        cells.append(CsvField(CellText(r, c)));
+    return cells.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+}
+
 void ExchangeLog::Flush()
 {
     m_flush.stop();
+    if (m_file)
+        m_file->Flush();
     if (!m_pending.empty()) {
         if (m_ring.empty())
             m_ring.resize(size_t(m_capacity));
@@ -242,7 +288,5 @@ QVariant ExchangeLog::headerData(int section, Qt::Orientation orientation, int r
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char *const names[ColumnCount] = {
-        "Время", "Линия", "Адрес", "Функция", "QID", "Результат", "Длительность, мс", "Запрос", "Ответ"};
-    return section >= 0 && section < ColumnCount ? QString::fromUtf8(names[section]) : QVariant();
+    return section >= 0 && section < ColumnCount ? QString::fromUtf8(kColumnNames[section]) : QVariant();
 }

@@ -24,6 +24,8 @@ public:
     ExchangeFilter &Shown() const { return *m_filter; }
     // The shown list with its header; false after telling the operator why not.
     bool SaveCsv(const QString &fileName);
+    // Starts the continuous file log; false after telling the operator why not.
+    bool StartFileLog(const QString &fileName);
     // The selected rows, tab-separated, one a line, as they go to the clipboard.
     QString SelectedText() const;
 
@@ -32,6 +34,7 @@ public Q_SLOTS:
     void BtnClearClick();
     void BtnCopyClick();
     void BtnSaveClick();
+    void BtnFileLogClick(bool on);
 
 protected:
     void hideEvent(QHideEvent *event) override;

@@ -1,5 +1,6 @@
 // The exchange monitor: the bounded list, the window's counters, colours, filter,
 // pause, clear, CSV and clipboard, and its place in the main window.
+#include "exchange/exchangefilelog.h"
 #include "exchange/exchangefilter.h"
 #include "exchange/exchangelog.h"
 #include "exchange/texchangemonitorfrm.h"
@@ -10,10 +11,12 @@
 
 #include <QAbstractItemModelTester>
 #include <QAccessible>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -138,8 +141,10 @@ private Q_SLOTS:
 
         // Requests, answered, time-outs, CRC errors, exceptions, retries.
         QCOMPARE(counters->verticalHeaderItem(0)->text(), kBench);
-        QCOMPARE(Row(counters, 0), (QStringList{"3", "1", "1", "1", "0", "0"}));
-        QCOMPARE(Row(counters, 1), (QStringList{"2", "2", "0", "0", "1", "0"}));
+        // Requests, answered, time-outs, CRC errors, exceptions, retries, then the
+        // response time: minimum, mean, maximum.
+        QCOMPARE(Row(counters, 0), (QStringList{"3", "1", "1", "1", "0", "0", "12,3", "12,3", "12,3"}));
+        QCOMPARE(Row(counters, 1), (QStringList{"2", "2", "0", "0", "1", "0", "2,5", "2,8", "3,0"}));
 
         // Every failure kind has a colour of its own; a plain answer none.
         QList<QRgb> colours;
@@ -184,6 +189,30 @@ private Q_SLOTS:
         QCOMPARE(address->text(), QStringLiteral("Все"));
         QCOMPARE(view->model()->rowCount(), 5);
 
+        // Errors only, one function, one QID, bytes in the frames; together they narrow.
+        auto *errors = w.findChild<QCheckBox *>(QStringLiteral("ChbErrors"));
+        auto *function = w.findChild<QComboBox *>(QStringLiteral("CbFunction"));
+        auto *qid = w.findChild<QLineEdit *>(QStringLiteral("EdtQid"));
+        auto *hex = w.findChild<QLineEdit *>(QStringLiteral("EdtHex"));
+        QVERIFY(errors && function && qid && hex);
+        errors->setChecked(true);
+        QCOMPARE(view->model()->rowCount(), 4);
+        function->setCurrentIndex(function->findText(QStringLiteral("03")));
+        QCOMPARE(view->model()->rowCount(), 2);
+        errors->setChecked(false);
+        QCOMPARE(view->model()->rowCount(), 3);
+        qid->setText(QStringLiteral("7"));
+        QCOMPARE(view->model()->rowCount(), 1);
+        qid->clear();
+        hex->setText(QStringLiteral("0103"));
+        QCOMPARE(view->model()->rowCount(), 2);
+        hex->setText(QStringLiteral("85 e8"));
+        QCOMPARE(view->model()->rowCount(), 1);
+        QCOMPARE(LabelOf(hex), QStringLiteral("Поиск в кадрах:"));
+        hex->clear();
+        function->setCurrentIndex(0);
+        QCOMPARE(view->model()->rowCount(), 5);
+
         // Selected rows to the clipboard, tab-separated.
         view->selectionModel()->select(view->model()->index(3, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -212,7 +241,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("BtnClear")), Qt::LeftButton);
         QCOMPARE(view->model()->rowCount(), 0);
-        QCOMPARE(Row(counters, 0), (QStringList{"0", "0", "0", "0", "0", "0"}));
+        QCOMPARE(Row(counters, 0), (QStringList{"0", "0", "0", "0", "0", "0", "", "", ""}));
         QVERIFY(w.findChild<QLabel *>(QStringLiteral("LblShown"))
                     ->text()
                     .startsWith(QStringLiteral("Показано 0 из 0")));
@@ -271,6 +300,57 @@ private Q_SLOTS:
         QVERIFY(view->model()->index(2, ExchangeLog::ColResult).data().toString().contains(QStringLiteral("попытка 2")));
         QVERIFY(select(3).endsWith(QStringLiteral("Дискретные выходы: 0..3 (4)\nОтвет: 1010")));
         QCOMPARE(QAccessible::queryAccessibleInterface(pane)->text(QAccessible::Name), QStringLiteral("Разбор строки"));
+        qunsetenv("QTM_CONFIG_DIR");
+    }
+
+    void fileLogKeepsTheNewestInRotatedFiles()
+    {
+        QTemporaryDir dir;
+        qputenv("QTM_CONFIG_DIR", QFile::encodeName(dir.path()));
+        MessageRecorder messages;
+        ExchangeLog log;
+        log.Attach(new FakeMBComMaster(&log), kBench);
+        auto file = std::make_unique<ExchangeFileLog>(dir.filePath(QStringLiteral("журнал.csv")), 1024, 3);
+        const ExchangeFileLog &files = *file;
+        log.SetFileLog(std::move(file));
+        log.SetPaused(true); // the file goes on all the same
+        for (int qid = 0; qid < 100; ++qid)
+            log.Append(Rec(kBench, kRtu, 1, 3, qid, "010300000001", "0103020007", 0, 1000, qid % 60));
+        log.Flush();
+        QVERIFY(!QFile::exists(files.OlderName(3)));
+        QList<int> qids;
+        for (int n = 2; n >= 0; --n) {
+            QFile f(files.OlderName(n));
+            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(f.fileName()));
+            QVERIFY(f.size() < 1024 + 200);
+            const QByteArray bytes = f.readAll();
+            QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+            const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+            QVERIFY(lines.first().startsWith(QStringLiteral("Время;Линия;")));
+            for (const QString &line : lines.mid(1)) {
+                QVERIFY2(line.startsWith(QStringLiteral("09.12.2026 10:11:")), qPrintable(line));
+                qids.append(line.section(QLatin1Char(';'), 4, 4).toInt());
+            }
+        }
+        // The newest records, none lost between the files, the oldest gone.
+        QVERIFY(qids.size() > 10 && qids.size() < 100);
+        QCOMPARE(qids.last(), 99);
+        for (qsizetype i = 1; i < qids.size(); ++i)
+            QCOMPARE(qids.at(i), qids.at(i - 1) + 1);
+
+        // From the window: a file that cannot be opened is told and the button stays up.
+        log.SetFileLog(nullptr);
+        TExchangeMonitorFrm w(log);
+        auto *button = w.findChild<QPushButton *>(QStringLiteral("BtnFileLog"));
+        QVERIFY(button);
+        QVERIFY(!w.StartFileLog(dir.filePath(QStringLiteral("нет/журнал.csv"))));
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY(!button->isChecked());
+        QVERIFY(w.StartFileLog(dir.filePath(QStringLiteral("смена.csv"))));
+        QVERIFY(button->isChecked());
+        QVERIFY(log.FileLog());
+        button->click();
+        QVERIFY(!log.FileLog());
         qunsetenv("QTM_CONFIG_DIR");
     }
 

@@ -17,7 +17,7 @@ namespace
 constexpr int kAnswerDelay = 150;
 constexpr int kRetries = 2;
 constexpr int kSilent = 5; // no module there
-constexpr int kReads = 10;
+constexpr int kReads = 20;
 
 // "запрос HEX", "ответ HEX", "ответ (испорчен) HEX" or "нет ответа", as the bench traced them.
 QStringList TracedFrames(const QByteArray &trace)
@@ -156,7 +156,7 @@ private Q_SLOTS:
                 QCOMPARE(r.result, rtu ? 2 : 1);
         }
         QCOMPARE(silent, kRetries + 1);
-        QVERIFY(damaged > 0); // 40 % of at least ten replies
+        QVERIFY(damaged > 0); // 40 % of at least twenty replies
         QCOMPARE(log.CountersOf(QStringLiteral("ЦТМ")).retries, retried);
         QCOMPARE(log.CountersOf(QStringLiteral("ЦТМ")).requests, log.rowCount());
         client.SetConnected(false);

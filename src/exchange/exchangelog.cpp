@@ -1,5 +1,6 @@
 #include "exchange/exchangelog.h"
 
+#include "exchange/exchangedecode.h"
 #include "link/conventions.h"
 #include "link/imbcommaster.h"
 
@@ -8,27 +9,22 @@
 
 namespace
 {
-QString FunctionName(int function)
+const char *const kColumnNames[ExchangeLog::ColumnCount] = {
+    "Время", "Линия", "Адрес", "Функция", "QID", "Результат", "Длительность, мс", "Запрос", "Ответ"};
+
+QString CsvField(const QString &text)
 {
-    switch (function) {
-    case 1:
-        return QStringLiteral("Чтение дискретных выходов");
-    case 3:
-        return QStringLiteral("Чтение регистров хранения");
-    case 4:
-        return QStringLiteral("Чтение входных регистров");
-    case 5:
-        return QStringLiteral("Запись одного дискретного выхода");
-    case 6:
-        return QStringLiteral("Запись одного регистра");
-    case 15:
-        return QStringLiteral("Запись дискретных выходов");
-    case 16:
-        return QStringLiteral("Запись регистров");
-    case 17:
-        return QStringLiteral("Идентификация устройства");
-    }
-    return {};
+    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')))
+        return text;
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+// A frame the capture did not see is shown as rebuilt from the task, and says so.
+QString Framed(const QString &hex, bool rebuilt)
+{
+    return rebuilt ? QStringLiteral("восстановлен: ") + hex : hex;
 }
 } // namespace
 
@@ -43,11 +39,24 @@ ExchangeLog::ExchangeLog(QObject *parent, int capacity)
 void ExchangeLog::Attach(IMBComMaster *client, const QString &link)
 {
     CountersFor(link);
+    if (!m_capture)
+        m_capture = std::make_unique<LineCapture::Hold>();
     connect(client, &IMBComMaster::ExchangeRecorded, this, [this, link](const ExchangeRecord &r) {
         ExchangeRecord named = r;
         named.link = link;
         Append(named);
     });
+}
+
+void ExchangeLog::SetQidNames(const QString &link, std::function<QString(int)> names)
+{
+    m_qidNames.insert(link, std::move(names));
+}
+
+QString ExchangeLog::QidName(const ExchangeRecord &r) const
+{
+    const auto names = m_qidNames.constFind(r.link);
+    return names != m_qidNames.cend() && *names ? (*names)(r.qid) : QString();
 }
 
 ExchangeLog::Counters &ExchangeLog::CountersFor(const QString &link)
@@ -75,16 +84,51 @@ void ExchangeLog::Append(const ExchangeRecord &record)
     c.timeouts += record.result == 1;
     c.crcErrors += record.result == 2;
     c.exceptions += record.IsException();
+    c.retries += record.Sent() && record.attempt > 1;
+    if (record.Sent() && record.Answered()) {
+        c.minUs = c.timed ? qMin(c.minUs, record.durationUs) : record.durationUs;
+        c.maxUs = qMax(c.maxUs, record.durationUs);
+        c.sumUs += record.durationUs;
+        ++c.timed;
+    }
     m_countersDirty = true;
+    if (m_file && !m_file->Write(record)) {
+        const std::unique_ptr<ExchangeFileLog> failed = std::move(m_file);
+        emit FileLogFailed(failed->FileName(), failed->ErrorString());
+    }
     if (!m_paused)
         m_pending.push_back(record);
     if (!m_flush.isActive())
         m_flush.start();
 }
 
+void ExchangeLog::SetFileLog(std::unique_ptr<ExchangeFileLog> file)
+{
+    m_file = std::move(file);
+}
+
+QString ExchangeLog::CsvHeader()
+{
+    QStringList cells;
+    for (const char *name : kColumnNames)
+        cells.append(CsvField(QString::fromUtf8(name)));
+    return QString(QChar(0xFEFF)) + cells.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+}
+
+QString ExchangeLog::CsvLine(const ExchangeRecord &r)
+{
+    // A file outlives the day it was written: its times carry their date.
+    QStringList cells{QDateTime::fromMSecsSinceEpoch(r.startMs).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss.zzz"))};
+    for (int c = ColTime + 1; c < ColumnCount; ++c)
+        cells.append(CsvField(CellText(r, c)));
+    return cells.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+}
+
 void ExchangeLog::Flush()
 {
     m_flush.stop();
+    if (m_file)
+        m_file->Flush();
     if (!m_pending.empty()) {
         if (m_ring.empty())
             m_ring.resize(size_t(m_capacity));
@@ -177,11 +221,17 @@ QString ExchangeLog::CellText(const ExchangeRecord &r, int column)
     case ColQid:
         return QString::number(r.qid);
     case ColRequest:
-        return r.RequestHex();
+        return Framed(r.RequestHex(), r.Sent() && !r.RequestCaptured());
     case ColReply:
-        return r.ReplyHex();
-    case ColResult:
-        return QStringLiteral("%1: %2").arg(r.result).arg(ResultText(r.result));
+        return Framed(r.ReplyHex(), r.Answered() && !r.ReplyCaptured());
+    case ColResult: {
+        QString text = QStringLiteral("%1: %2").arg(r.result).arg(ResultText(r.result));
+        if (r.attempt > 1)
+            text += QStringLiteral("; попытка %1").arg(r.attempt);
+        if (!r.note.isEmpty())
+            text += QStringLiteral("; ") + r.note;
+        return text;
+    }
     case ColDuration: {
         // No group separator: the figure also goes into CSV files.
         QLocale locale;
@@ -213,9 +263,10 @@ QVariant ExchangeLog::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
         if (index.column() == ColFunction)
             return FunctionName(r.function);
-        if (index.column() == ColRequest && r.framing == ExchangeRecord::Framing::Tcp)
+        if (index.column() == ColRequest && r.framing == ExchangeRecord::Framing::Tcp &&
+            !r.RequestCaptured())
             return QStringLiteral("?? ?? - номер транзакции Modbus TCP: клиент его не сообщает");
-        if (index.column() == ColDuration && r.result == 1)
+        if (index.column() == ColDuration && r.result == 1 && !r.RequestCaptured())
             return QStringLiteral("Без ответа запрос повторяется: время включает все попытки");
         return {};
     case Qt::BackgroundRole: {
@@ -237,7 +288,5 @@ QVariant ExchangeLog::headerData(int section, Qt::Orientation orientation, int r
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char *const names[ColumnCount] = {
-        "Время", "Линия", "Адрес", "Функция", "QID", "Результат", "Длительность, мс", "Запрос", "Ответ"};
-    return section >= 0 && section < ColumnCount ? QString::fromUtf8(names[section]) : QVariant();
+    return section >= 0 && section < ColumnCount ? QString::fromUtf8(kColumnNames[section]) : QVariant();
 }

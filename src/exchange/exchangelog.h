@@ -1,12 +1,17 @@
 #pragma once
 
 #include "link/exchangerecord.h"
+#include "exchange/exchangefilelog.h"
+#include "link/linecapture.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QHash>
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+#include <memory>
 #include <vector>
 
 class IMBComMaster;
@@ -44,13 +49,22 @@ public:
         int timeouts = 0;
         int crcErrors = 0;
         int exceptions = 0;
+        int retries = 0;
+        int timed = 0; // answers whose response time is counted
+        qint64 minUs = 0;
+        qint64 maxUs = 0;
+        qint64 sumUs = 0;
     };
 
     explicit ExchangeLog(QObject *parent = nullptr, int capacity = kCapacity);
 
-    // Records the exchanges of a client under that link name.
+    // Records the exchanges of a client under that link name, with the frames
+    // captured from the line from then on.
     void Attach(IMBComMaster *client, const QString &link);
     QStringList Links() const { return m_links; }
+    // The names of the QIDs of a link, as the program knows them.
+    void SetQidNames(const QString &link, std::function<QString(int)> names);
+    QString QidName(const ExchangeRecord &r) const;
 
     // Counted at once; shown in the table from the next Flush (unless paused).
     void Append(const ExchangeRecord &record);
@@ -71,6 +85,13 @@ public:
     static QColor ColourOf(Kind kind);
     // The text of a cell as shown and saved.
     static QString CellText(const ExchangeRecord &r, int column);
+    // CSV as saved and logged: the byte order mark and the header; a record, its
+    // time with the date. Lines end in CR LF.
+    static QString CsvHeader();
+    static QString CsvLine(const ExchangeRecord &r);
+    // Every record from now on goes to that file too (none: nullptr), paused or not.
+    void SetFileLog(std::unique_ptr<ExchangeFileLog> file);
+    const ExchangeFileLog *FileLog() const { return m_file.get(); }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -79,6 +100,8 @@ public:
 
 Q_SIGNALS:
     void CountersChanged();
+    // The file log could not be written and has stopped.
+    void FileLogFailed(const QString &fileName, const QString &error);
 
 private:
     int Slot(int row) const { return int((m_first + row) % m_ring.size()); }
@@ -94,4 +117,7 @@ private:
     bool m_countersDirty = false;
     QStringList m_links;
     QList<Counters> m_counters; // one per link, in the order of m_links
+    std::unique_ptr<LineCapture::Hold> m_capture;
+    QHash<QString, std::function<QString(int)>> m_qidNames;
+    std::unique_ptr<ExchangeFileLog> m_file;
 };

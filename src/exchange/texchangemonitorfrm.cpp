@@ -2,6 +2,7 @@
 
 #include "ui_texchangemonitorfrm.h"
 
+#include "exchange/exchangedecode.h"
 #include "exchange/exchangefilter.h"
 #include "exchange/exchangelog.h"
 #include "link/inifile.h"
@@ -9,6 +10,7 @@
 #include "link/windowplacement.h"
 
 #include <QAction>
+#include <QIntValidator>
 #include <QClipboard>
 #include <QDateTime>
 #include <QFileDialog>
@@ -29,15 +31,6 @@ const QString kResume = QStringLiteral("Продолжить");
 // Redrawing the list may take this share of the time at most: the list is redrawn
 // after each batch, and a busy link must not wait for it.
 constexpr double kPaintShare = 0.01;
-
-QString CsvField(const QString &text)
-{
-    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')))
-        return text;
-    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
-}
 
 QString Swatch(ExchangeLog::Kind kind, const QString &text)
 {
@@ -107,13 +100,30 @@ TExchangeMonitorFrm::TExchangeMonitorFrm(ExchangeLog &log, QWidget *parent)
     connect(ui->BtnClear, &QPushButton::clicked, this, &TExchangeMonitorFrm::BtnClearClick);
     connect(ui->BtnCopy, &QPushButton::clicked, this, &TExchangeMonitorFrm::BtnCopyClick);
     connect(ui->BtnSave, &QPushButton::clicked, this, &TExchangeMonitorFrm::BtnSaveClick);
+    connect(ui->BtnFileLog, &QPushButton::toggled, this, &TExchangeMonitorFrm::BtnFileLogClick);
+    connect(&log, &ExchangeLog::FileLogFailed, this, [this](const QString &name, const QString &error) {
+        const QSignalBlocker quiet(ui->BtnFileLog);
+        ui->BtnFileLog->setChecked(false);
+        Messages::Show(QStringLiteral("Запись журнала обмена в файл %1 остановлена:\r\n%2").arg(name, error));
+    });
     connect(ui->CbLink, &QComboBox::currentIndexChanged, this, &TExchangeMonitorFrm::ApplyFilter);
     connect(ui->SeAddress, &QSpinBox::valueChanged, this, &TExchangeMonitorFrm::ApplyFilter);
+    connect(ui->ChbErrors, &QCheckBox::toggled, this, &TExchangeMonitorFrm::ApplyFilter);
+    connect(ui->CbFunction, &QComboBox::currentIndexChanged, this, &TExchangeMonitorFrm::ApplyFilter);
+    connect(ui->EdtQid, &QLineEdit::textChanged, this, &TExchangeMonitorFrm::ApplyFilter);
+    connect(ui->EdtHex, &QLineEdit::textChanged, this, &TExchangeMonitorFrm::ApplyFilter);
+    ui->EdtQid->setValidator(new QIntValidator(ui->EdtQid));
     connect(&log, &ExchangeLog::CountersChanged, this, &TExchangeMonitorFrm::ShowCounters);
     connect(ui->TvExchange, &ExchangeView::Painted, this, [this](qint64 ns) {
         m_paintMs = qMax(double(ns) / 1e6, m_paintMs * 0.8);
         m_log.SetFlushInterval(int(m_paintMs / kPaintShare));
     });
+
+    // Room for the longest decode (a line a field) without a scroll bar.
+    ui->PteDecode->setFixedHeight(7 * ui->PteDecode->fontMetrics().lineSpacing() +
+                                  2 * ui->PteDecode->frameWidth() + 8);
+    connect(ui->TvExchange->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &TExchangeMonitorFrm::ShowDecode);
 
     QScrollBar *bar = ui->TvExchange->verticalScrollBar();
     connect(m_filter, &QAbstractItemModel::rowsAboutToBeInserted, this,
@@ -177,6 +187,10 @@ void TExchangeMonitorFrm::ApplyFilter()
 {
     m_filter->SetLink(ui->CbLink->currentIndex() > 0 ? ui->CbLink->currentText() : QString());
     m_filter->SetAddress(ui->SeAddress->value());
+    m_filter->SetErrorsOnly(ui->ChbErrors->isChecked());
+    m_filter->SetFunction(ui->CbFunction->currentIndex() > 0 ? ui->CbFunction->currentText().toInt(nullptr, 16) : -1);
+    m_filter->SetQid(ui->EdtQid->text());
+    m_filter->SetHexText(ui->EdtHex->text());
     ShowCount();
 }
 
@@ -185,10 +199,26 @@ void TExchangeMonitorFrm::ShowCounters()
     const QStringList links = m_log.Links();
     for (int r = 0; r < ui->TblCounters->rowCount() && r < links.size(); ++r) {
         const ExchangeLog::Counters c = m_log.CountersOf(links.at(r));
-        const int values[] = {c.requests, c.answered, c.timeouts, c.crcErrors, c.exceptions};
-        for (int col = 0; col < 5; ++col)
-            ui->TblCounters->item(r, col)->setText(QString::number(values[col]));
+        const QLocale locale;
+        auto ms = [&locale, &c](qint64 us) { return c.timed ? locale.toString(double(us) / 1000.0, 'f', 1) : QString(); };
+        const QString values[] = {QString::number(c.requests),   QString::number(c.answered),
+                                  QString::number(c.timeouts),   QString::number(c.crcErrors),
+                                  QString::number(c.exceptions), QString::number(c.retries),
+                                  ms(c.minUs),                   ms(c.timed ? c.sumUs / c.timed : 0),
+                                  ms(c.maxUs)};
+        for (int col = 0; col < int(std::size(values)); ++col)
+            ui->TblCounters->item(r, col)->setText(values[col]);
     }
+}
+
+void TExchangeMonitorFrm::ShowDecode(const QModelIndex &current)
+{
+    if (!current.isValid()) {
+        ui->PteDecode->clear();
+        return;
+    }
+    const ExchangeRecord &r = m_log.At(m_filter->mapToSource(current).row());
+    ui->PteDecode->setPlainText(DecodeExchange(r, m_log.QidName(r)));
 }
 
 void TExchangeMonitorFrm::ShowCount()
@@ -244,18 +274,9 @@ bool TExchangeMonitorFrm::SaveCsv(const QString &fileName)
             QStringLiteral("Не удалось сохранить файл %1:\r\n%2").arg(fileName, file.errorString()));
         return false;
     }
-    QStringList cells;
-    for (int c = 0; c < ExchangeLog::ColumnCount; ++c)
-        cells.append(CsvField(m_log.headerData(c, Qt::Horizontal).toString()));
-    // A byte order mark, so spreadsheet programs take the text as UTF-8.
-    QString text = QString(QChar(0xFEFF)) + cells.join(QLatin1Char(';')) + QStringLiteral("\r\n");
-    for (int row = 0; row < m_filter->rowCount(); ++row) {
-        const ExchangeRecord &r = m_log.At(m_filter->mapToSource(m_filter->index(row, 0)).row());
-        cells.clear();
-        for (int c = 0; c < ExchangeLog::ColumnCount; ++c)
-            cells.append(CsvField(ExchangeLog::CellText(r, c)));
-        text += cells.join(QLatin1Char(';')) + QStringLiteral("\r\n");
-    }
+    QString text = ExchangeLog::CsvHeader();
+    for (int row = 0; row < m_filter->rowCount(); ++row)
+        text += ExchangeLog::CsvLine(m_log.At(m_filter->mapToSource(m_filter->index(row, 0)).row()));
     file.write(text.toUtf8());
     if (!file.commit()) {
         Messages::Show(
@@ -274,4 +295,36 @@ void TExchangeMonitorFrm::BtnSaveClick()
                                                       suggested, QStringLiteral("Файлы CSV (*.csv)"));
     if (!name.isEmpty())
         SaveCsv(name);
+}
+
+bool TExchangeMonitorFrm::StartFileLog(const QString &fileName)
+{
+    auto file = std::make_unique<ExchangeFileLog>(fileName);
+    const bool opened = file->Open();
+    if (opened)
+        m_log.SetFileLog(std::move(file));
+    else
+        Messages::Show(QStringLiteral("Не удалось открыть файл %1:\r\n%2").arg(fileName, file->ErrorString()));
+    const QSignalBlocker quiet(ui->BtnFileLog);
+    ui->BtnFileLog->setChecked(opened);
+    return opened;
+}
+
+void TExchangeMonitorFrm::BtnFileLogClick(bool on)
+{
+    if (!on) {
+        m_log.SetFileLog(nullptr);
+        return;
+    }
+    const QString suggested =
+        QStringLiteral("журнал-обмена-%1.csv")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Журнал обмена в файл"), suggested,
+                                                      QStringLiteral("Файлы CSV (*.csv)"));
+    if (name.isEmpty()) {
+        const QSignalBlocker quiet(ui->BtnFileLog);
+        ui->BtnFileLog->setChecked(false);
+        return;
+    }
+    StartFileLog(name);
 }

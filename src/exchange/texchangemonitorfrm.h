@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QModelIndex>
 #include <QWidget>
 
 #include <memory>
@@ -23,6 +24,8 @@ public:
     ExchangeFilter &Shown() const { return *m_filter; }
     // The shown list with its header; false after telling the operator why not.
     bool SaveCsv(const QString &fileName);
+    // Starts the continuous file log; false after telling the operator why not.
+    bool StartFileLog(const QString &fileName);
     // The selected rows, tab-separated, one a line, as they go to the clipboard.
     QString SelectedText() const;
 
@@ -31,6 +34,7 @@ public Q_SLOTS:
     void BtnClearClick();
     void BtnCopyClick();
     void BtnSaveClick();
+    void BtnFileLogClick(bool on);
 
 protected:
     void hideEvent(QHideEvent *event) override;
@@ -39,6 +43,7 @@ private:
     void ApplyFilter();
     void ShowCounters();
     void ShowCount();
+    void ShowDecode(const QModelIndex &current);
     void ReadPlace();
     void WritePlace() const;
 

@@ -1,6 +1,7 @@
 #include "link/tmbcommaster.h"
 
 #include "link/conventions.h"
+#include "link/exceptionresult.h"
 #include "link/mbidentification.h"
 #include "link/mbvalues.h"
 
@@ -33,15 +34,6 @@ enum Code {
     kBadType = 15,
     kTooShort = 16,
 };
-
-// Modbus exception codes 1..8 in result code terms.
-int ExceptionResult(int exceptionCode)
-{
-    static const int map[] = {4, 11, 5, 6, 7, 8, 9, 10};
-    if (exceptionCode >= 1 && exceptionCode <= 8)
-        return map[exceptionCode - 1];
-    return kUnknown;
-}
 
 int DecodeErrorResult(MbValues::Error e)
 {
@@ -112,6 +104,7 @@ QModbusClient *TMBComMaster::CreateClient()
     m_bound = ExecutionBoundFor(client->timeout(), client->numberOfRetries(), ComSpeed(), !m_tcp);
     if (m_tcp)
         SniffReplies(client);
+    WatchLine(client);
     // Queued: serial ports open inside connectDevice(), and the link state must
     // reach the system from the event loop like every other event.
     connect(
@@ -324,6 +317,7 @@ void TMBComMaster::Execute(const TaskPtr &task)
     if (!reply)
         return Finish(task, {}, kCannotSend);
     RecordRequest(*task);
+    TakeSentFrames(*task);
 
     if (task->device == 0 && m_tcp) {
         // Nobody answers a broadcast; over TCP it is done once it is sent.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/imbcommaster.h"
+#include "link/linecapture.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -68,6 +69,7 @@ private:
         QTimer *timer = nullptr;
         ExchangeRecord sent; // the execution on the line, while someone records
         QElapsedTimer sentClock;
+        QList<LineFrame> wire; // its frames as captured from the line
     };
     using TaskPtr = std::shared_ptr<Task>;
 
@@ -95,6 +97,9 @@ private:
     void RecordRequest(Task &task) const;
     static void RecordReply(Task &task, const QModbusResponse &reply);
     void PublishRecord(Task &task, int result);
+    void WatchLine(QModbusClient *client);
+    void TakeSentFrames(Task &task) const;
+    void TakeReceivedFrames();
     static QModbusRequest RequestPdu(const Task &task);
 
     QPointer<QModbusClient> m_client;

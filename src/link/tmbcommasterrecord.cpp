@@ -1,10 +1,12 @@
 // The exchange records of TMBComMaster: built only while something listens, so
 // a client nobody watches pays one connection check per execution.
+#include "link/exchangeattempts.h"
 #include "link/mbvalues.h"
 #include "link/tmbcommaster.h"
 
 #include <QDateTime>
 #include <QMetaMethod>
+#include <QModbusClient>
 #include <QModbusRequest>
 #include <QModbusResponse>
 
@@ -44,10 +46,14 @@ void TMBComMaster::PublishRecord(Task &task, int result)
     if (!Recording()) {
         if (task.sent.Sent())
             task.sent = ExchangeRecord();
+        task.wire.clear();
         return;
     }
+    TakeSentFrames(task);
     ExchangeRecord r = std::move(task.sent);
     task.sent = ExchangeRecord();
+    QList<LineFrame> wire = std::move(task.wire);
+    task.wire.clear();
     if (r.Sent())
         r.durationUs = task.sentClock.nsecsElapsed() / 1000;
     else
@@ -57,7 +63,39 @@ void TMBComMaster::PublishRecord(Task &task, int result)
     r.qid = task.qid;
     r.framing = m_tcp ? ExchangeRecord::Framing::Tcp : ExchangeRecord::Framing::Rtu;
     r.result = result;
-    emit ExchangeRecorded(r);
+    r.dataType = task.dataType;
+    for (const ExchangeRecord &row : SplitAttempts(r, std::move(wire), LineCapture::ClockNs()))
+        emit ExchangeRecorded(row);
+}
+
+// Qt's reader logs what it received inside the same readyRead, before this
+// client's own slot runs: what was logged last is this client's.
+void TMBComMaster::WatchLine(QModbusClient *client)
+{
+    QIODevice *device = client->device();
+    if (!device)
+        return;
+    connect(device, &QIODevice::readyRead, this, [this, client] {
+        if (client == m_client && LineCapture::Active())
+            TakeReceivedFrames();
+    });
+    connect(device, &QIODevice::bytesWritten, this, [this, client] {
+        if (client == m_client && m_current && LineCapture::Active())
+            TakeSentFrames(*m_current);
+    });
+}
+
+void TMBComMaster::TakeSentFrames(Task &task) const
+{
+    if (task.sent.Sent() && LineCapture::Active())
+        task.wire += LineCapture::TakeSent(m_tcp, task.sent.request);
+}
+
+void TMBComMaster::TakeReceivedFrames()
+{
+    const QList<LineFrame> frames = LineCapture::TakeReceived(m_tcp);
+    if (m_current && m_current->sent.Sent())
+        m_current->wire += frames;
 }
 
 // The request as Qt builds it for Send(): single writes of one register or coil

@@ -44,10 +44,16 @@ private Q_SLOTS:
             QCOMPARE(r.link, QStringLiteral("ЦТМ"));
             QCOMPARE(r.device, adr);
             QCOMPARE(r.function, 0x11);
-            QCOMPARE(r.RequestHex(),
-                     QStringLiteral("?? ?? 00 00 00 02 %1 11").arg(adr, 2, 16, QLatin1Char('0')).toUpper());
+            // The frames from the line: the real transaction number, the same in the reply.
+            QVERIFY(r.RequestCaptured());
+            QCOMPARE(r.RequestHex().mid(6),
+                     QStringLiteral("00 00 00 02 %1 11").arg(adr, 2, 16, QLatin1Char('0')).toUpper());
+            if (i > 0)
+                QVERIFY(r.requestWire.left(2).toHex() > ids.at(i - 1).requestWire.left(2).toHex());
             if (std::find(std::begin(found), std::end(found), adr) != std::end(found)) {
                 QCOMPARE(r.result, 0);
+                QVERIFY(r.ReplyCaptured());
+                QCOMPARE(r.ReplyHex().left(5), r.RequestHex().left(5));
                 QVERIFY(r.ReplyHex().contains(
                     QStringLiteral("%1 11 ").arg(adr, 2, 16, QLatin1Char('0')).toUpper()));
             } else {

@@ -2,3 +2,8 @@
 qtm_test(tst_exchangemonitor
   SOURCES ${CMAKE_SOURCE_DIR}/tests/exchange/tst_exchangemonitor.cpp ${CMAKE_SOURCE_DIR}/tests/shell/mainfixture.h
   LIBS qtm_shell qtm_exchange qtm_testsupport TIMEOUT 60)
+# The monitor's rows against the frames the simulated bench traced, over TCP and RTU.
+qtm_test(tst_exchangewire
+  SOURCES ${CMAKE_SOURCE_DIR}/tests/exchange/tst_exchangewire.cpp
+  LIBS qtm_exchange qtm_testsupport TIMEOUT 120)
+add_dependencies(tst_exchangewire qtm-bench-sim)

@@ -1,19 +1,24 @@
 // The exchange monitor: the bounded list, the window's counters, colours, filter,
 // pause, clear, CSV and clipboard, and its place in the main window.
+#include "exchange/exchangefilelog.h"
 #include "exchange/exchangefilter.h"
 #include "exchange/exchangelog.h"
 #include "exchange/texchangemonitorfrm.h"
+#include "link/conventions.h"
 #include "link/inifile.h"
 #include "shell/mainfixture.h"
 #include "support/messagerecorder.h"
 
 #include <QAbstractItemModelTester>
 #include <QAccessible>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -134,10 +139,12 @@ private Q_SLOTS:
         QVERIFY(view && counters && pause && linkBox && address);
         QCOMPARE(view->model()->rowCount(), 5);
 
-        // Requests, answered, time-outs, CRC errors, exceptions.
+        // Requests, answered, time-outs, CRC errors, exceptions, retries.
         QCOMPARE(counters->verticalHeaderItem(0)->text(), kBench);
-        QCOMPARE(Row(counters, 0), (QStringList{"3", "1", "1", "1", "0"}));
-        QCOMPARE(Row(counters, 1), (QStringList{"2", "2", "0", "0", "1"}));
+        // Requests, answered, time-outs, CRC errors, exceptions, retries, then the
+        // response time: minimum, mean, maximum.
+        QCOMPARE(Row(counters, 0), (QStringList{"3", "1", "1", "1", "0", "0", "12,3", "12,3", "12,3"}));
+        QCOMPARE(Row(counters, 1), (QStringList{"2", "2", "0", "0", "1", "0", "2,5", "2,8", "3,0"}));
 
         // Every failure kind has a colour of its own; a plain answer none.
         QList<QRgb> colours;
@@ -155,13 +162,13 @@ private Q_SLOTS:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QString expected = QStringLiteral(
             "Время;Линия;Адрес;Функция;QID;Результат;Длительность, мс;Запрос;Ответ\r\n"
-            "10:11:00.345;ЦТМ;1;03;400001;0: Ок;12,3;01 03 00 00 00 01 84 0A;01 03 02 00 07 F9 86\r\n"
-            "10:11:01.345;ЦТМ;2;11;17;1: Прибор не отвечает;1500,0;02 11 C0 DC;\r\n"
-            "10:11:02.345;Прибор;1;04;-5;11: Недопустимый адрес данных;3,0;"
-            "?? ?? 00 00 00 06 01 04 00 10 00 02;?? ?? 00 00 00 03 01 84 02\r\n"
-            "10:11:03.345;ЦТМ;3;03;300001;2: Ошибка контрольной суммы;151,0;03 03 00 00 00 01 85 E8;\r\n"
-            "10:11:04.345;Прибор;1;03;7;16: Недостаточно данных;2,5;"
-            "?? ?? 00 00 00 06 01 03 00 00 00 04;?? ?? 00 00 00 07 01 03 04 00 01 00 02\r\n");
+            "09.12.2026 10:11:00.345;ЦТМ;1;03;400001;0: Ок;12,3;восстановлен: 01 03 00 00 00 01 84 0A;восстановлен: 01 03 02 00 07 F9 86\r\n"
+            "09.12.2026 10:11:01.345;ЦТМ;2;11;17;1: Прибор не отвечает;1500,0;восстановлен: 02 11 C0 DC;\r\n"
+            "09.12.2026 10:11:02.345;Прибор;1;04;-5;11: Недопустимый адрес данных;3,0;"
+            "восстановлен: ?? ?? 00 00 00 06 01 04 00 10 00 02;восстановлен: ?? ?? 00 00 00 03 01 84 02\r\n"
+            "09.12.2026 10:11:03.345;ЦТМ;3;03;300001;2: Ошибка контрольной суммы;151,0;восстановлен: 03 03 00 00 00 01 85 E8;\r\n"
+            "09.12.2026 10:11:04.345;Прибор;1;03;7;16: Недостаточно данных;2,5;"
+            "восстановлен: ?? ?? 00 00 00 06 01 03 00 00 00 04;восстановлен: ?? ?? 00 00 00 07 01 03 04 00 01 00 02\r\n");
         const QByteArray bytes = f.readAll();
         QVERIFY(bytes.startsWith("\xEF\xBB\xBF")); // a byte order mark for spreadsheet programs
         QCOMPARE(QString::fromUtf8(bytes.mid(3)), expected);
@@ -182,15 +189,39 @@ private Q_SLOTS:
         QCOMPARE(address->text(), QStringLiteral("Все"));
         QCOMPARE(view->model()->rowCount(), 5);
 
+        // Errors only, one function, one QID, bytes in the frames; together they narrow.
+        auto *errors = w.findChild<QCheckBox *>(QStringLiteral("ChbErrors"));
+        auto *function = w.findChild<QComboBox *>(QStringLiteral("CbFunction"));
+        auto *qid = w.findChild<QLineEdit *>(QStringLiteral("EdtQid"));
+        auto *hex = w.findChild<QLineEdit *>(QStringLiteral("EdtHex"));
+        QVERIFY(errors && function && qid && hex);
+        errors->setChecked(true);
+        QCOMPARE(view->model()->rowCount(), 4);
+        function->setCurrentIndex(function->findText(QStringLiteral("03")));
+        QCOMPARE(view->model()->rowCount(), 2);
+        errors->setChecked(false);
+        QCOMPARE(view->model()->rowCount(), 3);
+        qid->setText(QStringLiteral("7"));
+        QCOMPARE(view->model()->rowCount(), 1);
+        qid->clear();
+        hex->setText(QStringLiteral("0103"));
+        QCOMPARE(view->model()->rowCount(), 2);
+        hex->setText(QStringLiteral("85 e8"));
+        QCOMPARE(view->model()->rowCount(), 1);
+        QCOMPARE(LabelOf(hex), QStringLiteral("Поиск в кадрах:"));
+        hex->clear();
+        function->setCurrentIndex(0);
+        QCOMPARE(view->model()->rowCount(), 5);
+
         // Selected rows to the clipboard, tab-separated.
         view->selectionModel()->select(view->model()->index(3, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
         view->selectionModel()->select(view->model()->index(1, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
         const QString copied =
-            QStringLiteral("10:11:01.345\tЦТМ\t2\t11\t17\t1: Прибор не отвечает\t1500,0\t02 11 C0 DC\t\n"
+            QStringLiteral("10:11:01.345\tЦТМ\t2\t11\t17\t1: Прибор не отвечает\t1500,0\tвосстановлен: 02 11 C0 DC\t\n"
                            "10:11:03.345\tЦТМ\t3\t03\t300001\t2: Ошибка контрольной суммы\t151,0\t"
-                           "03 03 00 00 00 01 85 E8\t\n");
+                           "восстановлен: 03 03 00 00 00 01 85 E8\t\n");
         QCOMPARE(w.SelectedText(), copied);
         QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("BtnCopy")), Qt::LeftButton);
         QCOMPARE(QGuiApplication::clipboard()->text(), copied);
@@ -210,7 +241,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("BtnClear")), Qt::LeftButton);
         QCOMPARE(view->model()->rowCount(), 0);
-        QCOMPARE(Row(counters, 0), (QStringList{"0", "0", "0", "0", "0"}));
+        QCOMPARE(Row(counters, 0), (QStringList{"0", "0", "0", "0", "0", "0", "", "", ""}));
         QVERIFY(w.findChild<QLabel *>(QStringLiteral("LblShown"))
                     ->text()
                     .startsWith(QStringLiteral("Показано 0 из 0")));
@@ -225,6 +256,101 @@ private Q_SLOTS:
                  QStringLiteral("Список обмена"));
         QCOMPARE(LabelOf(linkBox), QStringLiteral("Линия:"));
         QCOMPARE(LabelOf(address), QStringLiteral("Адрес:"));
+        qunsetenv("QTM_CONFIG_DIR");
+    }
+
+    void decodePaneSaysWhatTheSelectedRowCarried()
+    {
+        QTemporaryDir dir;
+        qputenv("QTM_CONFIG_DIR", QFile::encodeName(dir.path()));
+        ExchangeLog log;
+        log.Attach(new FakeMBComMaster(&log), kBench);
+        log.SetQidNames(kBench, [](int qid) { return qid == 749153 ? QStringLiteral("ReadIptCur") : QString(); });
+        // Two floats 1.5 and -2 read from input 0xC000; a refused write of two
+        // 32-bit values; a reply dropped for its CRC; coils.
+        ExchangeRecord floats = Rec(kBench, kRtu, 3, 4, 749153, "0304C0000004", "0304083FC00000C0000000", 0, 1, 0);
+        floats.dataType = dtFloat32;
+        ExchangeRecord write = Rec(kBench, kRtu, 1, 16, 432773, "011080040002040001E240", "019002", 11, 1, 1);
+        write.dataType = dtInt32;
+        ExchangeRecord crc = Rec(kBench, kRtu, 2, 3, 7, "020300000001", "", 2, 1, 2);
+        crc.attempt = 2;
+        crc.replyWire = QByteArray::fromHex("0203020007FFFF");
+        crc.note = QStringLiteral("CRC в кадре FF FF, расчётная 7D 86");
+        ExchangeRecord coils = Rec(kBench, kRtu, 1, 1, 500011, "010100000004", "01010105", 0, 1, 3);
+        coils.dataType = dtBool;
+        for (const ExchangeRecord &r : {floats, write, crc, coils})
+            log.Append(r);
+        log.Flush();
+        TExchangeMonitorFrm w(log);
+        w.show();
+        auto *view = w.findChild<QTableView *>(QStringLiteral("TvExchange"));
+        auto *pane = w.findChild<QPlainTextEdit *>(QStringLiteral("PteDecode"));
+        QVERIFY(view && pane);
+        auto select = [&](int row) {
+            view->setCurrentIndex(view->model()->index(row, 0));
+            return pane->toPlainText();
+        };
+        QCOMPARE(select(0), QStringLiteral("Линия ЦТМ, адрес 3\nФункция 04: Чтение входных регистров\n"
+                                           "QID 749153: ReadIptCur\nВходные регистры: 49152..49155 (4)\n"
+                                           "Ответ: 1,5; -2 (float32)"));
+        QCOMPARE(select(1), QStringLiteral("Линия ЦТМ, адрес 1\nФункция 10: Запись регистров\nQID 432773\n"
+                                           "Регистры хранения 32772..32773 (2) := 123456 (int32)\n"
+                                           "Исключение 2: Недопустимый адрес данных"));
+        QVERIFY(select(2).endsWith(QStringLiteral("Регистры хранения: 0\nОтвет отброшен: CRC в кадре FF FF, расчётная 7D 86")));
+        QVERIFY(view->model()->index(2, ExchangeLog::ColResult).data().toString().contains(QStringLiteral("попытка 2")));
+        QVERIFY(select(3).endsWith(QStringLiteral("Дискретные выходы: 0..3 (4)\nОтвет: 1010")));
+        QCOMPARE(QAccessible::queryAccessibleInterface(pane)->text(QAccessible::Name), QStringLiteral("Разбор строки"));
+        qunsetenv("QTM_CONFIG_DIR");
+    }
+
+    void fileLogKeepsTheNewestInRotatedFiles()
+    {
+        QTemporaryDir dir;
+        qputenv("QTM_CONFIG_DIR", QFile::encodeName(dir.path()));
+        MessageRecorder messages;
+        ExchangeLog log;
+        log.Attach(new FakeMBComMaster(&log), kBench);
+        auto file = std::make_unique<ExchangeFileLog>(dir.filePath(QStringLiteral("журнал.csv")), 1024, 3);
+        const ExchangeFileLog &files = *file;
+        log.SetFileLog(std::move(file));
+        log.SetPaused(true); // the file goes on all the same
+        for (int qid = 0; qid < 100; ++qid)
+            log.Append(Rec(kBench, kRtu, 1, 3, qid, "010300000001", "0103020007", 0, 1000, qid % 60));
+        log.Flush();
+        QVERIFY(!QFile::exists(files.OlderName(3)));
+        QList<int> qids;
+        for (int n = 2; n >= 0; --n) {
+            QFile f(files.OlderName(n));
+            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(f.fileName()));
+            QVERIFY(f.size() < 1024 + 200);
+            const QByteArray bytes = f.readAll();
+            QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+            const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+            QVERIFY(lines.first().startsWith(QStringLiteral("Время;Линия;")));
+            for (const QString &line : lines.mid(1)) {
+                QVERIFY2(line.startsWith(QStringLiteral("09.12.2026 10:11:")), qPrintable(line));
+                qids.append(line.section(QLatin1Char(';'), 4, 4).toInt());
+            }
+        }
+        // The newest records, none lost between the files, the oldest gone.
+        QVERIFY(qids.size() > 10 && qids.size() < 100);
+        QCOMPARE(qids.last(), 99);
+        for (qsizetype i = 1; i < qids.size(); ++i)
+            QCOMPARE(qids.at(i), qids.at(i - 1) + 1);
+
+        // From the window: a file that cannot be opened is told and the button stays up.
+        log.SetFileLog(nullptr);
+        TExchangeMonitorFrm w(log);
+        auto *button = w.findChild<QPushButton *>(QStringLiteral("BtnFileLog"));
+        QVERIFY(button);
+        QVERIFY(!w.StartFileLog(dir.filePath(QStringLiteral("нет/журнал.csv"))));
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY(!button->isChecked());
+        QVERIFY(w.StartFileLog(dir.filePath(QStringLiteral("смена.csv"))));
+        QVERIFY(button->isChecked());
+        QVERIFY(log.FileLog());
+        button->click();
+        QVERIFY(!log.FileLog());
         qunsetenv("QTM_CONFIG_DIR");
     }
 

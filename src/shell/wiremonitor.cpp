@@ -3,7 +3,7 @@
 
 #include "exchange/exchangelog.h"
 #include "exchange/texchangemonitorfrm.h"
-#include "flowmeter/flowmeterqidnames.h"
+#include "session/flowmeterqidnames.h"
 #include "session/benchqidnames.h"
 
 // The exchange monitor records from the start, so a window opened in the middle

@@ -1,6 +1,6 @@
-#include "flowmeter/flowmeterqidnames.h"
+#include "session/flowmeterqidnames.h"
 
-#include "flowmeter/flowmeterqids.h"
+#include "session/flowmeterqids.h"
 
 QString FlowQidName(int qid)
 {

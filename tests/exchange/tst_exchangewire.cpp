@@ -4,6 +4,7 @@
 #include "exchange/exchangelog.h"
 #include "link/conventions.h"
 #include "link/tmbcommaster.h"
+#include "support/ptypair.h"
 #include "support/simprocess.h"
 
 #include <QFile>
@@ -53,31 +54,6 @@ QStringList RowFrames(const ExchangeLog &log, QString *problems)
     return out;
 }
 
-class PtyPair
-{
-public:
-    PtyPair()
-    {
-        a = dir.filePath("a");
-        b = dir.filePath("b");
-        socat.start("socat", {"pty,raw,echo=0,link=" + a, "pty,raw,echo=0,link=" + b});
-    }
-    ~PtyPair()
-    {
-        socat.terminate();
-        if (!socat.waitForFinished(3000)) {
-            socat.kill();
-            socat.waitForFinished(3000);
-        }
-    }
-    bool Ready()
-    {
-        return QTest::qWaitFor([this] { return QFile::exists(a) && QFile::exists(b); }, 5000);
-    }
-    QTemporaryDir dir;
-    QString a, b;
-    QProcess socat;
-};
 } // namespace
 
 class TestExchangeWire : public QObject

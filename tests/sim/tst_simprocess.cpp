@@ -14,6 +14,7 @@
 #include <QUrl>
 #include <QtTest>
 
+#include "support/ptypair.h"
 #include "support/simprocess.h"
 #include <csignal>
 #include <cstring>
@@ -97,39 +98,6 @@ bool HavePeer()
     return p.waitForFinished(10000) && p.exitCode() == 0;
 }
 
-// A socat pseudo-terminal pair: the simulator opens `a`, clients `b`.
-class PtyPair
-{
-public:
-    PtyPair()
-    {
-        a = dir.filePath("a");
-        b = dir.filePath("b");
-        socat.start("socat", {"pty,raw,echo=0,link=" + a, "pty,raw,echo=0,link=" + b});
-    }
-    ~PtyPair()
-    {
-        socat.terminate();
-        if (!socat.waitForFinished(3000)) {
-            socat.kill();
-            socat.waitForFinished();
-        }
-    }
-    bool Ready()
-    {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 5000) {
-            if (QFile::exists(a) && QFile::exists(b))
-                return true;
-            QTest::qWait(20);
-        }
-        return false;
-    }
-    QTemporaryDir dir;
-    QString a, b;
-    QProcess socat;
-};
 
 const QStringList kFreePorts = SimProcess::FreePorts();
 

@@ -82,9 +82,14 @@ void ImrController::ShowBit(bool bit)
     Status(bit ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
+int ImrController::Command(int code)
+{
+    return Await(Imr().WriteHoldRegs(WriteImrCmd, 0, 3, TypedValue(code, dtUInt8)), m_session.Box().ResImrCmd);
+}
+
 bool ImrController::WriteCommand(int code)
 {
-    return Await(Imr().WriteHoldRegs(WriteImrCmd, 0, 3, TypedValue(code, dtUInt8)), m_session.Box().ResImrCmd) == 0;
+    return Command(code) == 0;
 }
 
 void ImrController::WriteCommandNoWait(int code)

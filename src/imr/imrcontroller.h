@@ -59,6 +59,8 @@ public:
 
     // Writes a command code and waits; true when the module took it.
     bool WriteCommand(int code);
+    // The same, giving the result code; a command that could not be sent is not waited for.
+    int Command(int code);
     void WriteCommandNoWait(int code);
     // Waits for the result of a request; one that was not handed over (the ИМР
     // not found) is reported as not sent without waiting.

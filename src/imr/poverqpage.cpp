@@ -81,8 +81,7 @@ QList<QWidget *> PoverQPage::Checks() const
 
 int PoverQPage::Command(int code)
 {
-    m_imr.WriteCommandNoWait(code);
-    return WaitResult(m_imr.Session().Box().ResImrCmd);
+    return m_imr.Command(code);
 }
 
 bool PoverQPage::SetVerifyPoint(int q)

@@ -4,6 +4,10 @@
 
 using namespace BenchQid;
 
+namespace
+{
+
+// Element i of a result value: the list element, or the value itself for i 0.
 QVariant ValueAt(const QVariant &value, int i)
 {
     if (value.typeId() == QMetaType::QVariantList) {
@@ -13,12 +17,15 @@ QVariant ValueAt(const QVariant &value, int i)
     return i == 0 ? value : QVariant();
 }
 
+// Number of values a result holds.
 int ValueCount(const QVariant &value)
 {
     if (value.typeId() == QMetaType::QVariantList)
         return int(value.toList().size());
     return value.isValid() ? 1 : 0;
 }
+
+} // namespace
 
 Mailbox *BenchRouter::MailboxOf(int qid)
 {

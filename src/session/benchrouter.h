@@ -27,8 +27,3 @@ private:
     BenchMailboxes &m_box;
     BenchValues &m_values;
 };
-
-// Element i of a result value: the list element, or the value itself for i 0.
-QVariant ValueAt(const QVariant &value, int i);
-// Number of values a result holds.
-int ValueCount(const QVariant &value);

@@ -6,7 +6,7 @@
 #include "link/inifile.h"
 #include "link/messages.h"
 #include "protocol/autorun.h"
-#include "protocol/protocoldocument.h"
+#include "record/protocoldocument.h"
 #include "protocol/verificationwindows.h"
 #include "shell/tmainfrm.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/verification.h"
+#include "record/verification.h"
 #include "shell/verificationbench.h"
 
 #include <QObject>

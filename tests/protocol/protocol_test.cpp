@@ -1,11 +1,14 @@
 #include "link/inifile.h"
-#include "protocol/protocoldocument.h"
-#include "protocol/verification.h"
+#include "record/protocoldocument.h"
+#include "record/recordjson.h"
+#include "record/verification.h"
 
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <limits>
 
 using namespace Verification;
 
@@ -98,7 +101,15 @@ private Q_SLOTS:
     void documentsReadBack()
     {
         QTemporaryDir dir;
-        const Record r = SampleRun(1.5);
+        Record r = SampleRun(1.5);
+        r.checks[0].readings[1].error = std::numeric_limits<double>::quiet_NaN();
+        // The journal keeps the record as text: it must come back whole, the error that
+        // could not be computed included.
+        const auto back = RecordJson::Read(RecordJson::Write(r));
+        QVERIFY(back);
+        QCOMPARE(RecordJson::Write(*back), RecordJson::Write(r));
+        QVERIFY(std::isnan(back->checks[0].readings[1].error));
+        QVERIFY(!RecordJson::Read("{\"version\": 99}"));
         const QString pdf = dir.filePath(r.FileStem() + QStringLiteral(".pdf"));
         const QString xlsx = dir.filePath(r.FileStem() + QStringLiteral(".xlsx"));
         QCOMPARE(ProtocolDocument::WritePdf(pdf, r), QString());

@@ -1,4 +1,4 @@
-#include "protocol/verification.h"
+#include "record/verification.h"
 
 #include "session/calcmath.h"
 #include "link/inifile.h"

@@ -1,4 +1,4 @@
-#include "protocol/protocoldocument.h"
+#include "record/protocoldocument.h"
 
 #include "link/conventions.h"
 

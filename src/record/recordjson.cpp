@@ -1,0 +1,163 @@
+#include "record/recordjson.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+#include <limits>
+
+namespace RecordJson
+{
+
+using namespace Verification;
+
+namespace
+{
+// JSON has no NaN: a value that could not be computed is kept as null.
+QJsonValue Number(double v)
+{
+    return std::isfinite(v) ? QJsonValue(v) : QJsonValue();
+}
+
+double Number(const QJsonValue &v)
+{
+    return v.isDouble() ? v.toDouble() : std::numeric_limits<double>::quiet_NaN();
+}
+
+QJsonArray Strings(const QStringList &list)
+{
+    return QJsonArray::fromStringList(list);
+}
+
+QStringList Strings(const QJsonValue &v)
+{
+    QStringList out;
+    for (const QJsonValue &s : v.toArray())
+        out << s.toString();
+    return out;
+}
+
+QString Stamp(const QDateTime &t)
+{
+    return t.toString(Qt::ISODateWithMs);
+}
+
+QDateTime Stamp(const QJsonValue &v)
+{
+    return QDateTime::fromString(v.toString(), Qt::ISODateWithMs);
+}
+
+QJsonObject WriteSettings(const Settings &s)
+{
+    QJsonArray points;
+    for (double q : s.points)
+        points << q;
+    return {
+        {QStringLiteral("serial"), s.serial},
+        {QStringLiteral("kind"), s.kind},
+        {QStringLiteral("type"), s.type},
+        {QStringLiteral("verifier"), s.verifier},
+        {QStringLiteral("plusZero"), s.plusZero},
+        {QStringLiteral("limit"), s.limitPercent},
+        {QStringLiteral("points"), points},
+        {QStringLiteral("transient"), s.params.transientS},
+        {QStringLiteral("readings"), s.params.readings},
+        {QStringLiteral("period"), s.params.periodS},
+        {QStringLiteral("volumeTransient"), s.params.volumeTransientS},
+        {QStringLiteral("volume"), s.params.volumeM3},
+    };
+}
+
+Settings ReadSettings(const QJsonObject &o)
+{
+    Settings s;
+    s.serial = o.value(QStringLiteral("serial")).toString();
+    s.kind = o.value(QStringLiteral("kind")).toInt();
+    s.type = o.value(QStringLiteral("type")).toInt();
+    s.verifier = o.value(QStringLiteral("verifier")).toString();
+    s.plusZero = o.value(QStringLiteral("plusZero")).toBool();
+    s.limitPercent = Number(o.value(QStringLiteral("limit")));
+    s.points.clear();
+    for (const QJsonValue &q : o.value(QStringLiteral("points")).toArray())
+        s.points << q.toDouble();
+    s.params.transientS = Number(o.value(QStringLiteral("transient")));
+    s.params.readings = o.value(QStringLiteral("readings")).toInt();
+    s.params.periodS = Number(o.value(QStringLiteral("period")));
+    s.params.volumeTransientS = Number(o.value(QStringLiteral("volumeTransient")));
+    s.params.volumeM3 = Number(o.value(QStringLiteral("volume")));
+    return s;
+}
+
+QJsonObject WriteCheck(const Check &c)
+{
+    QJsonArray readings;
+    for (const Reading &r : c.readings)
+        readings << QJsonArray{Number(r.reference), Number(r.measured), Number(r.error)};
+    return {
+        {QStringLiteral("quantity"), int(c.quantity)},
+        {QStringLiteral("point"), c.point},
+        {QStringLiteral("limit"), c.limit},
+        {QStringLiteral("readings"), readings},
+    };
+}
+
+Check ReadCheck(const QJsonObject &o)
+{
+    Check c;
+    c.quantity = Quantity(qBound(0, o.value(QStringLiteral("quantity")).toInt(), int(Quantity::Pulses)));
+    c.point = Number(o.value(QStringLiteral("point")));
+    c.limit = Number(o.value(QStringLiteral("limit")));
+    for (const QJsonValue &v : o.value(QStringLiteral("readings")).toArray()) {
+        const QJsonArray r = v.toArray();
+        c.readings << Reading{Number(r.at(0)), Number(r.at(1)), Number(r.at(2))};
+    }
+    return c;
+}
+} // namespace
+
+QByteArray Write(const Record &record)
+{
+    QJsonArray checks;
+    for (const Check &c : record.checks)
+        checks << WriteCheck(c);
+    const QJsonObject o{
+        {QStringLiteral("version"), kVersion},
+        {QStringLiteral("started"), Stamp(record.started)},
+        {QStringLiteral("finished"), Stamp(record.finished)},
+        {QStringLiteral("settings"), WriteSettings(record.settings)},
+        {QStringLiteral("modules"), Strings(record.modules)},
+        {QStringLiteral("delayStep"), Number(record.delayStep)},
+        {QStringLiteral("model"), record.model},
+        {QStringLiteral("flowmeter"), record.flowmeter},
+        {QStringLiteral("checks"), checks},
+        {QStringLiteral("completed"), record.completed},
+    };
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+std::optional<Record> Read(const QByteArray &json)
+{
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject())
+        return std::nullopt;
+    const QJsonObject o = doc.object();
+    const int version = o.value(QStringLiteral("version")).toInt();
+    if (version < 1 || version > kVersion)
+        return std::nullopt;
+    Record r;
+    r.started = Stamp(o.value(QStringLiteral("started")));
+    r.finished = Stamp(o.value(QStringLiteral("finished")));
+    r.settings = ReadSettings(o.value(QStringLiteral("settings")).toObject());
+    r.modules = Strings(o.value(QStringLiteral("modules")));
+    r.delayStep = Number(o.value(QStringLiteral("delayStep")));
+    r.model = o.value(QStringLiteral("model")).toString();
+    r.flowmeter = o.value(QStringLiteral("flowmeter")).toString();
+    for (const QJsonValue &c : o.value(QStringLiteral("checks")).toArray())
+        r.checks << ReadCheck(c.toObject());
+    r.completed = o.value(QStringLiteral("completed")).toBool();
+    return r;
+}
+
+} // namespace RecordJson

@@ -163,6 +163,8 @@ Record AutoRun::Run()
     m_steps = PlannedSteps(m_settings);
     if (const QString why = m_bench.NotReady(); !why.isEmpty()) {
         m_failure = why;
+        record.failure = why;
+        record.finished = record.started;
         m_running = false;
         return record;
     }
@@ -184,6 +186,7 @@ Record AutoRun::Run()
     m_bench.StopAll();
     record.finished = QDateTime::currentDateTime();
     record.completed = ok;
+    record.failure = m_failure;
     if (ok) {
         Q_EMIT ProgressChanged(100);
         Q_EMIT StepChanged(QStringLiteral("Поверка завершена: прибор %1").arg(record.Verdict()));

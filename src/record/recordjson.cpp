@@ -123,6 +123,7 @@ QByteArray Write(const Record &record)
         checks << WriteCheck(c);
     const QJsonObject o{
         {QStringLiteral("version"), kVersion},
+        {QStringLiteral("number"), record.number},
         {QStringLiteral("started"), Stamp(record.started)},
         {QStringLiteral("finished"), Stamp(record.finished)},
         {QStringLiteral("settings"), WriteSettings(record.settings)},
@@ -132,6 +133,7 @@ QByteArray Write(const Record &record)
         {QStringLiteral("flowmeter"), record.flowmeter},
         {QStringLiteral("checks"), checks},
         {QStringLiteral("completed"), record.completed},
+        {QStringLiteral("failure"), record.failure},
     };
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
@@ -147,6 +149,7 @@ std::optional<Record> Read(const QByteArray &json)
     if (version < 1 || version > kVersion)
         return std::nullopt;
     Record r;
+    r.number = o.value(QStringLiteral("number")).toInt();
     r.started = Stamp(o.value(QStringLiteral("started")));
     r.finished = Stamp(o.value(QStringLiteral("finished")));
     r.settings = ReadSettings(o.value(QStringLiteral("settings")).toObject());
@@ -157,6 +160,7 @@ std::optional<Record> Read(const QByteArray &json)
     for (const QJsonValue &c : o.value(QStringLiteral("checks")).toArray())
         r.checks << ReadCheck(c.toObject());
     r.completed = o.value(QStringLiteral("completed")).toBool();
+    r.failure = o.value(QStringLiteral("failure")).toString();
     return r;
 }
 

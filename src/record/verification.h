@@ -85,6 +85,7 @@ Reading VolumeReading(double imitated, double measured);
 Reading PulseReading(double flowmeterVolume, double pulses);
 
 struct Record {
+    int number = 0; // of the protocol, given by the journal in sequence; 0 before
     QDateTime started;
     QDateTime finished;
     Settings settings;
@@ -94,6 +95,7 @@ struct Record {
     QString flowmeter; // identification of the flowmeter
     QList<Check> checks;
     bool completed = false;
+    QString failure; // why the run ended early: a stop, a lost link, a fault
 
     bool Passed() const;
     QString Verdict() const { return Passed() ? QStringLiteral("годен") : QStringLiteral("не годен"); }

@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include <climits>
+
 namespace
 {
 const char *const kColumnNames[ExchangeLog::ColumnCount] = {
@@ -70,27 +72,55 @@ ExchangeLog::Counters &ExchangeLog::CountersFor(const QString &link)
     return m_counters[i];
 }
 
+ExchangeLog::Counters &ExchangeLog::CountersFor(const QString &link, int device)
+{
+    return m_deviceCounters[{link, device}];
+}
+
 ExchangeLog::Counters ExchangeLog::CountersOf(const QString &link) const
 {
     const qsizetype i = m_links.indexOf(link);
     return i < 0 ? Counters() : m_counters.at(i);
 }
 
+ExchangeLog::Counters ExchangeLog::CountersOf(const QString &link, int device) const
+{
+    const auto found = m_deviceCounters.find({link, device});
+    return found == m_deviceCounters.end() ? Counters() : found->second;
+}
+
+QList<ExchangeLog::CounterRow> ExchangeLog::CounterRows() const
+{
+    QList<CounterRow> rows;
+    for (qsizetype i = 0; i < m_links.size(); ++i) {
+        rows.append({m_links.at(i), -1, m_counters.at(i)});
+        for (auto it = m_deviceCounters.lower_bound({m_links.at(i), INT_MIN});
+             it != m_deviceCounters.end() && it->first.first == m_links.at(i); ++it)
+            rows.append({it->first.first, it->first.second, it->second});
+    }
+    return rows;
+}
+
+void ExchangeLog::Counters::Count(const ExchangeRecord &r)
+{
+    requests += r.Sent();
+    answered += r.Answered();
+    timeouts += r.result == 1;
+    crcErrors += r.result == 2;
+    exceptions += r.IsException();
+    retries += r.Sent() && r.attempt > 1;
+    if (r.Sent() && r.Answered()) {
+        minUs = timed ? qMin(minUs, r.durationUs) : r.durationUs;
+        maxUs = qMax(maxUs, r.durationUs);
+        sumUs += r.durationUs;
+        ++timed;
+    }
+}
+
 void ExchangeLog::Append(const ExchangeRecord &record)
 {
-    Counters &c = CountersFor(record.link);
-    c.requests += record.Sent();
-    c.answered += record.Answered();
-    c.timeouts += record.result == 1;
-    c.crcErrors += record.result == 2;
-    c.exceptions += record.IsException();
-    c.retries += record.Sent() && record.attempt > 1;
-    if (record.Sent() && record.Answered()) {
-        c.minUs = c.timed ? qMin(c.minUs, record.durationUs) : record.durationUs;
-        c.maxUs = qMax(c.maxUs, record.durationUs);
-        c.sumUs += record.durationUs;
-        ++c.timed;
-    }
+    CountersFor(record.link).Count(record);
+    CountersFor(record.link, record.device).Count(record);
     m_countersDirty = true;
     if (m_file && !m_file->Write(record)) {
         const std::unique_ptr<ExchangeFileLog> failed = std::move(m_file);
@@ -166,6 +196,7 @@ void ExchangeLog::Clear()
     endResetModel();
     for (Counters &c : m_counters)
         c = Counters();
+    m_deviceCounters.clear();
     m_countersDirty = false;
     emit CountersChanged();
 }

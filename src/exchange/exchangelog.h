@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -54,6 +55,14 @@ public:
         qint64 minUs = 0;
         qint64 maxUs = 0;
         qint64 sumUs = 0;
+
+        void Count(const ExchangeRecord &r);
+    };
+    // A row of the counters: a link's totals (device -1), then each device it asked.
+    struct CounterRow {
+        QString link;
+        int device = -1;
+        Counters counters;
     };
 
     explicit ExchangeLog(QObject *parent = nullptr, int capacity = kCapacity);
@@ -78,6 +87,9 @@ public:
     bool Paused() const { return m_paused; }
 
     Counters CountersOf(const QString &link) const;
+    Counters CountersOf(const QString &link, int device) const;
+    // Every link's totals followed by its devices in address order.
+    QList<CounterRow> CounterRows() const;
     int Capacity() const { return m_capacity; }
     const ExchangeRecord &At(int row) const { return m_ring[Slot(row)]; }
 
@@ -106,6 +118,7 @@ Q_SIGNALS:
 private:
     int Slot(int row) const { return int((m_first + row) % m_ring.size()); }
     Counters &CountersFor(const QString &link);
+    Counters &CountersFor(const QString &link, int device);
 
     int m_capacity;
     std::vector<ExchangeRecord> m_ring; // allocated at the first record
@@ -117,6 +130,7 @@ private:
     bool m_countersDirty = false;
     QStringList m_links;
     QList<Counters> m_counters; // one per link, in the order of m_links
+    std::map<std::pair<QString, int>, Counters> m_deviceCounters;
     std::unique_ptr<LineCapture::Hold> m_capture;
     QHash<QString, std::function<QString(int)>> m_qidNames;
     std::unique_ptr<ExchangeFileLog> m_file;

@@ -59,15 +59,7 @@ TExchangeMonitorFrm::TExchangeMonitorFrm(ExchangeLog &log, QWidget *parent)
 
     for (const QString &link : log.Links())
         ui->CbLink->addItem(link);
-    ui->TblCounters->setRowCount(int(log.Links().size()));
-    ui->TblCounters->setVerticalHeaderLabels(log.Links());
-    for (int r = 0; r < ui->TblCounters->rowCount(); ++r)
-        for (int c = 0; c < ui->TblCounters->columnCount(); ++c) {
-            auto *item = new QTableWidgetItem;
-            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            ui->TblCounters->setItem(r, c, item);
-        }
-    // Room for the captions and for the counts of a long session; no resizing later.
+    // Room for the captions and for the counts of a long session.
     QHeaderView *ch = ui->TblCounters->horizontalHeader();
     for (int c = 0; c < ui->TblCounters->columnCount(); ++c) {
         const QString caption = ui->TblCounters->horizontalHeaderItem(c)->text();
@@ -75,12 +67,6 @@ TExchangeMonitorFrm::TExchangeMonitorFrm(ExchangeLog &log, QWidget *parent)
                                   fontMetrics().horizontalAdvance(QStringLiteral("00000000"))));
     }
     ch->setSectionResizeMode(QHeaderView::Fixed);
-    ui->TblCounters->setFixedSize(ui->TblCounters->verticalHeader()->sizeHint().width() + ch->length() +
-                                      2 * ui->TblCounters->frameWidth(),
-                                  ch->sizeHint().height() +
-                                      ui->TblCounters->rowCount() *
-                                          ui->TblCounters->verticalHeader()->defaultSectionSize() +
-                                      2 * ui->TblCounters->frameWidth());
     ui->LblLegend->setText(
         Swatch(ExchangeLog::Kind::Exception, QStringLiteral("исключение")) + QLatin1Char(' ') +
         Swatch(ExchangeLog::Kind::Timeout, QStringLiteral("нет ответа")) + QLatin1Char(' ') +
@@ -194,12 +180,36 @@ void TExchangeMonitorFrm::ApplyFilter()
     ShowCount();
 }
 
+void TExchangeMonitorFrm::LayCounterRows(const QList<ExchangeLog::CounterRow> &rows)
+{
+    QTableWidget *t = ui->TblCounters;
+    t->setRowCount(int(rows.size()));
+    QStringList labels;
+    for (const ExchangeLog::CounterRow &row : rows)
+        labels << (row.device < 0 ? row.link : QStringLiteral("%1, адрес %2").arg(row.link).arg(row.device));
+    t->setVerticalHeaderLabels(labels);
+    for (int r = 0; r < t->rowCount(); ++r)
+        for (int c = 0; c < t->columnCount(); ++c)
+            if (!t->item(r, c)) {
+                auto *item = new QTableWidgetItem;
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                t->setItem(r, c, item);
+            }
+    // As tall as its rows: a device that answers for the first time adds one.
+    t->setFixedSize(t->verticalHeader()->sizeHint().width() + t->horizontalHeader()->length() +
+                        2 * t->frameWidth(),
+                    t->horizontalHeader()->sizeHint().height() +
+                        t->rowCount() * t->verticalHeader()->defaultSectionSize() + 2 * t->frameWidth());
+}
+
 void TExchangeMonitorFrm::ShowCounters()
 {
-    const QStringList links = m_log.Links();
-    for (int r = 0; r < ui->TblCounters->rowCount() && r < links.size(); ++r) {
-        const ExchangeLog::Counters c = m_log.CountersOf(links.at(r));
-        const QLocale locale;
+    const QList<ExchangeLog::CounterRow> rows = m_log.CounterRows();
+    if (rows.size() != ui->TblCounters->rowCount())
+        LayCounterRows(rows);
+    const QLocale locale;
+    for (int r = 0; r < int(rows.size()); ++r) {
+        const ExchangeLog::Counters &c = rows.at(r).counters;
         auto ms = [&locale, &c](qint64 us) { return c.timed ? locale.toString(double(us) / 1000.0, 'f', 1) : QString(); };
         const QString values[] = {QString::number(c.requests),   QString::number(c.answered),
                                   QString::number(c.timeouts),   QString::number(c.crcErrors),

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "exchange/exchangelog.h"
+
 #include <QModelIndex>
 #include <QWidget>
 
 #include <memory>
 
 class ExchangeFilter;
-class ExchangeLog;
 namespace Ui
 {
 class TExchangeMonitorFrm;
@@ -42,6 +43,7 @@ protected:
 private:
     void ApplyFilter();
     void ShowCounters();
+    void LayCounterRows(const QList<ExchangeLog::CounterRow> &rows);
     void ShowCount();
     void ShowDecode(const QModelIndex &current);
     void ReadPlace();

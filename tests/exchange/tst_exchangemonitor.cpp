@@ -144,7 +144,13 @@ private Q_SLOTS:
         // Requests, answered, time-outs, CRC errors, exceptions, retries, then the
         // response time: minimum, mean, maximum.
         QCOMPARE(Row(counters, 0), (QStringList{"3", "1", "1", "1", "0", "0", "12,3", "12,3", "12,3"}));
-        QCOMPARE(Row(counters, 1), (QStringList{"2", "2", "0", "0", "1", "0", "2,5", "2,8", "3,0"}));
+        // Each device under its link: the one that never answers stands out.
+        QCOMPARE(counters->verticalHeaderItem(2)->text(), kBench + QStringLiteral(", адрес 2"));
+        QCOMPARE(Row(counters, 2), (QStringList{"1", "0", "1", "0", "0", "0", "", "", ""}));
+        QCOMPARE(counters->verticalHeaderItem(4)->text(), kMeter);
+        QCOMPARE(Row(counters, 4), (QStringList{"2", "2", "0", "0", "1", "0", "2,5", "2,8", "3,0"}));
+        QCOMPARE(Row(counters, 5), Row(counters, 4));
+        QCOMPARE(counters->rowCount(), 6);
 
         // Every failure kind has a colour of its own; a plain answer none.
         QList<QRgb> colours;

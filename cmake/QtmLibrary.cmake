@@ -30,14 +30,15 @@ function(qtm_library name)
   target_link_libraries(${name} PUBLIC Qt6::Core Qt6::Gui Qt6::Widgets ${ARGN})
 endfunction()
 
-# qtm_test(NAME SOURCES... LIBS ...): one Qt Test executable registered with CTest,
-# run offscreen with its own settings folder.
+# qtm_test(NAME SOURCES... LIBS ... [WRAP command...]): one Qt Test executable
+# registered with CTest, run offscreen with its own settings folder (or by WRAP,
+# which gets the executable as its last argument).
 function(qtm_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;WRAP" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
-  add_test(NAME ${name} COMMAND ${name})
+  add_test(NAME ${name} COMMAND ${T_WRAP} $<TARGET_FILE:${name}>)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()

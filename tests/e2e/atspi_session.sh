@@ -41,5 +41,7 @@ export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
 unset QTM_CONFIG_DIR
 
 # dbus-run-session ends the session bus, and with it the accessibility bus
-# launcher and its registry, when the command ends.
-timeout -k 5 "$deadline" dbus-run-session -- "$@"
+# launcher and its registry, when the command ends. The accessibility bus is
+# started first: Qt's bridge only waits for it and does not start it itself.
+timeout -k 5 "$deadline" dbus-run-session -- sh -c \
+  'dbus-send --session --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress && exec "$@"' sh "$@"

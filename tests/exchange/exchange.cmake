@@ -7,3 +7,12 @@ qtm_test(tst_exchangewire
   SOURCES ${CMAKE_SOURCE_DIR}/tests/exchange/tst_exchangewire.cpp
   LIBS qtm_exchange qtm_testsupport TIMEOUT 120)
 add_dependencies(tst_exchangewire qtm-bench-sim)
+# A screen reader on the filling list: in a desktop session with the accessibility bus.
+find_program(QTM_XVFB Xvfb)
+find_program(QTM_DBUS_RUN_SESSION dbus-run-session)
+if(QTM_XVFB AND QTM_DBUS_RUN_SESSION)
+  qtm_test(tst_exchangereader
+    SOURCES ${CMAKE_SOURCE_DIR}/tests/exchange/tst_exchangereader.cpp
+    LIBS qtm_exchange TIMEOUT 90
+    WRAP bash ${CMAKE_SOURCE_DIR}/tests/e2e/atspi_session.sh 80)
+endif()

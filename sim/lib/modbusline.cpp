@@ -4,8 +4,11 @@
 #include "simdevice.h"
 
 #include <QPointer>
+#include <QDeadlineTimer>
 #include <QTimer>
-#include <cmath>
+
+#include <chrono>
+#include <thread>
 
 ModbusLine::ModbusLine(QObject *parent) : QObject(parent) {}
 
@@ -32,7 +35,13 @@ void ModbusLine::RunNext()
         }
         busy_ = true;
         QPointer<ModbusLine> self(this);
-        QTimer::singleShot(int(std::ceil(ms)), this, [self, reply, done = std::move(p.done)] {
+        // The timer keeps whole milliseconds: it wakes before the time and the rest,
+        // under a millisecond, is slept, so a line's rate is not rounded.
+        QDeadlineTimer due(Qt::PreciseTimer);
+        due.setPreciseRemainingTime(0, qint64(ms * 1e6), Qt::PreciseTimer);
+        QTimer::singleShot(int(ms), Qt::PreciseTimer, this, [self, reply, due, done = std::move(p.done)] {
+            if (const qint64 rest = due.remainingTimeNSecs(); rest > 0)
+                std::this_thread::sleep_for(std::chrono::nanoseconds(rest));
             done(reply);
             if (self) {
                 self->busy_ = false;
@@ -94,14 +103,24 @@ bool ModbusLine::Chance(double percent)
     return rng_.generateDouble() * 100.0 < percent;
 }
 
+double ModbusLine::SilenceMs() const
+{
+    if (baud_ <= 0)
+        return 0;
+    // 3.5 characters; above 19200 baud the protocol fixes 1.75 ms.
+    return baud_ > 19200 ? 1.75 : 3.5 * kBitsPerChar * 1000.0 / baud_;
+}
+
 double ModbusLine::TransferMs(int requestPduBytes, int replyPduBytes) const
 {
     if (baud_ <= 0)
         return 0;
-    // RTU frames: address + PDU + CRC, 10 bits a character, 3.5 characters of silence
-    // before each frame.
-    double chars = requestPduBytes + 3 + 3.5;
+    // From the request's first character to the reply's last: the request (address,
+    // PDU, CRC), the silence that ends it, the reply. The silence before a request is
+    // the master's to keep, not the line's.
+    const double charMs = kBitsPerChar * 1000.0 / baud_;
+    double ms = (requestPduBytes + 3) * charMs;
     if (replyPduBytes >= 0)
-        chars += replyPduBytes + 3 + 3.5;
-    return chars * 10.0 * 1000.0 / baud_;
+        ms += SilenceMs() + (replyPduBytes + 3) * charMs;
+    return ms;
 }

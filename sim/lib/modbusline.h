@@ -42,6 +42,10 @@ public:
 
     // Time a request and its reply take on the line, in ms (0 without a line speed).
     double TransferMs(int requestPduBytes, int replyPduBytes) const;
+    // The silence that ends a frame at the line's speed.
+    double SilenceMs() const;
+    // A start bit, eight data bits and a stop bit.
+    static constexpr double kBitsPerChar = 10;
 
 private:
     struct Pending {

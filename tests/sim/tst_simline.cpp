@@ -42,9 +42,13 @@ void TestSimLine::transferTimeAtLineSpeed()
     ModbusLine line;
     QCOMPARE(line.TransferMs(5, 9), 0.0);
     line.SetLineSpeed(9600);
-    // 8 + 3.5 request characters, 12 + 3.5 reply characters, 10 bits each.
-    QCOMPARE(line.TransferMs(5, 9), 27 * 10 * 1000.0 / 9600);
-    QCOMPARE(line.TransferMs(5, -1), 11.5 * 10 * 1000.0 / 9600);
+    // 8 request characters, the 3.5 that end it, 12 reply characters, 10 bits each:
+    // the master keeps the silence before its next request.
+    QCOMPARE(line.TransferMs(5, 9), 23.5 * 10 * 1000.0 / 9600);
+    QCOMPARE(line.TransferMs(5, -1), 8 * 10 * 1000.0 / 9600);
+    // Above 19200 baud the silence is 1.75 ms whatever the speed.
+    line.SetLineSpeed(115200);
+    QCOMPARE(line.TransferMs(5, 9), 1.75 + 20 * 10 * 1000.0 / 115200);
 }
 
 void TestSimLine::answersTakeTheLineTime()

@@ -2,7 +2,9 @@
 #include "journal/journalcsv.h"
 #include "pgcluster.h"
 #include "record/protocoldocument.h"
+#include "journal/runjournal.h"
 #include "record/recordjson.h"
+#include "support/messagerecorder.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -387,17 +389,31 @@ private Q_SLOTS:
         QVERIFY(!db.tables().contains(QStringLiteral("runs"))); // nothing made in the newer journal
     }
 
-    // A journal that cannot be reached says so in Russian, soon; nothing hangs.
+    // A journal that cannot be reached says so in Russian, soon, once per run; the run
+    // goes on and nothing hangs.
     void unreachableJournalFailsInTime()
     {
+        MessageRecorder messages;
         JournalConfig file;
         file.file = QStringLiteral("/dev/null/journal.sqlite");
-        Journal none(file);
-        QVERIFY(!none.Open());
-        QVERIFY2(none.Error().startsWith(QStringLiteral("Журнал поверок (")), qPrintable(none.Error()));
-        Record r;
-        QVERIFY(!none.Finish(r, Outcome::Completed));
+        RunJournal lost(file);
+        Record r = SampleRun(QDateTime::currentDateTime(), true);
+        lost.Begin(r);
+        lost.Finish(r, false);
         QCOMPARE(r.number, 0);
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY2(messages.shown[0].startsWith(QStringLiteral("Журнал поверок (")), qPrintable(messages.shown[0]));
+
+        // A run that the journal took only at its end still gets its number.
+        JournalConfig late;
+        late.file = m_dir.filePath(QStringLiteral("late.sqlite"));
+        RunJournal taken(late);
+        r.completed = false;
+        taken.Finish(r, true);
+        QCOMPARE(r.number, 1);
+        Journal check(late);
+        QCOMPARE(check.List({}).value(0).outcome, QStringLiteral("остановлена"));
+        QCOMPARE(messages.shown.size(), 1);
 
         // A server that takes the connection and never answers.
         QTcpServer silent;

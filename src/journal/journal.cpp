@@ -31,14 +31,18 @@ QDateTime Stamp(const QVariant &v)
     return QDateTime::fromString(v.toString(), kStamp);
 }
 
+// A field of the password file, its ':' and backslashes escaped.
+QString PassField(QString s)
+{
+    return s.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char(':'), QStringLiteral("\\:"));
+}
+
 // "host:port:database:user:" as the password file writes it.
 QString PassKey(const JournalConfig &c)
 {
-    const auto esc = [](QString s) {
-        return s.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char(':'), QStringLiteral("\\:"));
-    };
     const QString host = c.host.isEmpty() ? QStringLiteral("localhost") : c.host;
-    return QStringLiteral("%1:%2:%3:%4:").arg(esc(host), QString::number(c.port), esc(c.database), esc(c.user));
+    return QStringLiteral("%1:%2:%3:%4:")
+        .arg(PassField(host), QString::number(c.port), PassField(c.database), PassField(c.user));
 }
 
 // A null string would be bound as NULL.
@@ -117,9 +121,7 @@ QString SavePassword(const JournalConfig &config)
             if (!line.isEmpty() && !line.startsWith(key))
                 lines << line;
     }
-    QString password = config.password;
-    password.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char(':'), QStringLiteral("\\:"));
-    lines << key + password;
+    lines << key + PassField(config.password);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile out(path);
     // The client library ignores a password file that others can read.

@@ -5,6 +5,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <memory>
 
 #include <pwd.h>

@@ -3,10 +3,22 @@
 #include "pgcluster.h"
 #include "record/protocoldocument.h"
 #include "journal/runjournal.h"
+#include "journal/tjournalfrm.h"
+#include "journal/tjournalsettingsfrm.h"
+#include "link/inifile.h"
 #include "record/recordjson.h"
 #include "support/messagerecorder.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableWidget>
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QSqlDatabase>
@@ -387,6 +399,71 @@ private Q_SLOTS:
         QVERIFY(q.exec(QStringLiteral("SELECT version FROM journal_schema")) && q.next());
         QCOMPARE(q.value(0).toInt(), 3);
         QVERIFY(!db.tables().contains(QStringLiteral("runs"))); // nothing made in the newer journal
+    }
+
+    // The window's filters reach the journal as the operator set them; the list goes to
+    // CSV; the server's password never lands in "QTM.ini".
+    void windowFiltersExportsAndConfigures()
+    {
+        MessageRecorder messages;
+        QTemporaryDir config;
+        qputenv("QTM_CONFIG_DIR", QFile::encodeName(config.path()));
+        const QDateTime day(QDate(2026, 3, 4), QTime(5, 6, 7));
+        {
+            Journal journal(JournalConfig{});
+            Record done = SampleRun(day, true);
+            Record stopped = SampleRun(day.addDays(3), false);
+            stopped.settings.serial = QStringLiteral("Б-2");
+            done.number = journal.Begin(done);
+            QVERIFY2(journal.Finish(done, Outcome::Completed), qPrintable(journal.Error()));
+            QVERIFY(journal.Finish(stopped, Outcome::Stopped));
+        }
+        TJournalFrm w;
+        w.show();
+        QCOMPARE(w.Entries().size(), 2);
+        auto *verdict = w.findChild<QComboBox *>(QStringLiteral("CbVerdict"));
+        QCOMPARE(verdict->count(), 3); // all, the one verdict found, none
+        verdict->setCurrentText(QStringLiteral("Без заключения"));
+        QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("BtnFind")), Qt::LeftButton);
+        QCOMPARE(w.Entries().size(), 1);
+        QCOMPARE(w.Entries()[0].serial, QStringLiteral("Б-2"));
+        verdict->setCurrentIndex(0);
+        w.findChild<QLineEdit *>(QStringLiteral("EdtSerial"))->setText(QStringLiteral("лк"));
+        w.findChild<QCheckBox *>(QStringLiteral("ChbTo"))->setChecked(true);
+        w.findChild<QDateEdit *>(QStringLiteral("DateTo"))->setDate(day.date());
+        QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("BtnFind")), Qt::LeftButton);
+        QCOMPARE(w.Entries().size(), 1);
+        QCOMPARE(w.findChild<QTableWidget *>(QStringLiteral("TblRuns"))->item(0, 3)->text(),
+                 QStringLiteral("04.03.2026 05:06:07"));
+
+        const QString csv = config.filePath(QStringLiteral("list.csv"));
+        w.chooseCsv = [&csv](const QString &) { return csv; };
+        QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("BtnCsv")), Qt::LeftButton);
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), JournalCsv::Write(w.Entries()));
+
+        TJournalSettingsFrm settings;
+        settings.findChild<QRadioButton *>(QStringLiteral("RbServer"))->setChecked(true);
+        settings.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        QVERIFY(messages.shown.last().startsWith(QStringLiteral("Укажите адрес сервера")));
+        QVERIFY(settings.result() != QDialog::Accepted);
+        settings.findChild<QLineEdit *>(QStringLiteral("EdtHost"))->setText(QStringLiteral("db.lab"));
+        settings.findChild<QLineEdit *>(QStringLiteral("EdtDatabase"))->setText(QStringLiteral("qtm"));
+        settings.findChild<QLineEdit *>(QStringLiteral("EdtUser"))->setText(QStringLiteral("bench2"));
+        settings.findChild<QLineEdit *>(QStringLiteral("EdtPassword"))->setText(QStringLiteral("тайна"));
+        settings.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        QCOMPARE(settings.result(), int(QDialog::Accepted));
+        const JournalConfig kept = JournalConfig::Read(IniFile(QStringLiteral("QTM.ini")));
+        QVERIFY(kept.server);
+        QCOMPARE(kept.Describe(), QStringLiteral("bench2@db.lab:5432/qtm"));
+        QFile ini(config.filePath(QStringLiteral("QTM.ini")));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QVERIFY(!ini.readAll().contains("тайна"));
+        QFile pass(PgPassFile());
+        QVERIFY(pass.open(QIODevice::ReadOnly));
+        QVERIFY(pass.readAll().contains(QStringLiteral("db.lab:5432:qtm:bench2:тайна").toUtf8()));
+        qunsetenv("QTM_CONFIG_DIR");
     }
 
     // A journal that cannot be reached says so in Russian, soon, once per run; the run

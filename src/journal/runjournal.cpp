@@ -33,3 +33,14 @@ void RunJournal::Finish(Verification::Record &record, bool stopAsked)
                        QStringLiteral("\rПоверка не записана в журнал; протокол создаётся как обычно."));
     }
 }
+
+void RunJournal::KeepProtocol(const Verification::Record &record)
+{
+    if (record.number == 0 || !record.completed)
+        return;
+    Verification::Record kept = record;
+    Journal journal{JournalConfig::Read(IniFile(QStringLiteral("QTM.ini")))};
+    if (!journal.Finish(kept, Outcome::Completed))
+        Messages::Show(journal.Error() +
+                       QStringLiteral("\rПротокол записан; в журнале поверка осталась такой, какой была в её конце."));
+}

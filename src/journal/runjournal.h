@@ -16,6 +16,9 @@ public:
     void Begin(const Verification::Record &start);
     // Sets record.number when the journal took the run.
     void Finish(Verification::Record &record, bool stopAsked);
+    // Keeps a completed run's record as its protocol was made from it, so the journal
+    // makes the same protocol again; a run without a number is left alone.
+    static void KeepProtocol(const Verification::Record &record);
 
 private:
     JournalConfig m_config;

@@ -209,6 +209,7 @@ void VerificationControl::CreateProtocol()
         }
     m_pdf = pdf;
     m_xlsx = xlsx;
+    RunJournal::KeepProtocol(record);
     if (record.settings.print) {
         QPrinter printer;
         QPrintDialog dlg(&printer, &m_main);

@@ -34,7 +34,8 @@ QDateTime Stamp(const QVariant &v)
 // A field of the password file, its ':' and backslashes escaped.
 QString PassField(QString s)
 {
-    return s.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char(':'), QStringLiteral("\\:"));
+    return s.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+        .replace(QLatin1Char(':'), QStringLiteral("\\:"));
 }
 
 // "host:port:database:user:" as the password file writes it.
@@ -125,7 +126,8 @@ QString SavePassword(const JournalConfig &config)
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile out(path);
     // The client library ignores a password file that others can read.
-    if (!out.open(QIODevice::WriteOnly) || !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+    if (!out.open(QIODevice::WriteOnly) ||
+        !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
         out.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()) < 0 || !out.commit())
         return QStringLiteral("Пароль не записан в %1: %2").arg(path, out.errorString());
     return {};
@@ -316,11 +318,13 @@ bool Journal::Finish(Record &record, Outcome outcome)
     QSqlQuery q(m_db);
     const bool fresh = record.number == 0;
     if (fresh) {
-        q.prepare(QStringLiteral("INSERT INTO runs (serial, model, started, finished, outcome, verdict, verifier, "
-                                 "bench, record) VALUES (?, ?, ?, ?, ?, ?, ?, ?, '') RETURNING number"));
+        q.prepare(
+            QStringLiteral("INSERT INTO runs (serial, model, started, finished, outcome, verdict, verifier, "
+                           "bench, record) VALUES (?, ?, ?, ?, ?, ?, ?, ?, '') RETURNING number"));
     } else {
-        q.prepare(QStringLiteral("UPDATE runs SET serial = ?, model = ?, started = ?, finished = ?, outcome = ?, "
-                                 "verdict = ?, verifier = ?, bench = ? WHERE number = ?"));
+        q.prepare(
+            QStringLiteral("UPDATE runs SET serial = ?, model = ?, started = ?, finished = ?, outcome = ?, "
+                           "verdict = ?, verifier = ?, bench = ? WHERE number = ?"));
     }
     q.addBindValue(Text(record.settings.serial));
     q.addBindValue(Text(record.model));
@@ -382,8 +386,9 @@ QList<JournalEntry> Journal::List(const JournalFilter &filter)
         where << QStringLiteral("verdict = ?");
         values << Text(*filter.verdict);
     }
-    QString sql = QStringLiteral("SELECT number, serial, model, started, finished, outcome, verdict, verifier, bench "
-                                 "FROM runs");
+    QString sql =
+        QStringLiteral("SELECT number, serial, model, started, finished, outcome, verdict, verifier, bench "
+                       "FROM runs");
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     sql += QStringLiteral(" ORDER BY number DESC");

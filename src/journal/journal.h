@@ -60,8 +60,8 @@ struct JournalEntry {
 };
 
 struct JournalFilter {
-    QString serial; // part of the serial number, any case
-    QDate from, to; // inclusive; a null date does not limit
+    QString serial;                 // part of the serial number, any case
+    QDate from, to;                 // inclusive; a null date does not limit
     std::optional<QString> verdict; // "" = runs without a verdict
 };
 

@@ -30,15 +30,22 @@ QString Line(const QStringList &cells)
 
 QStringList Columns()
 {
-    return {QStringLiteral("№"),         QStringLiteral("Заводской номер"), QStringLiteral("Модель"),
-            QStringLiteral("Начало"),    QStringLiteral("Окончание"),       QStringLiteral("Исход"),
+    return {QStringLiteral("№"),          QStringLiteral("Заводской номер"), QStringLiteral("Модель"),
+            QStringLiteral("Начало"),     QStringLiteral("Окончание"),       QStringLiteral("Исход"),
             QStringLiteral("Заключение"), QStringLiteral("Поверитель"),      QStringLiteral("Стенд")};
 }
 
 QStringList Cells(const JournalEntry &e)
 {
-    return {QString::number(e.number), e.serial,     e.model,      Time(e.started), Time(e.finished),
-            e.outcome,                 e.verdict,    e.verifier,   e.bench};
+    return {QString::number(e.number),
+            e.serial,
+            e.model,
+            Time(e.started),
+            Time(e.finished),
+            e.outcome,
+            e.verdict,
+            e.verifier,
+            e.bench};
 }
 
 QByteArray Write(const QList<JournalEntry> &entries)

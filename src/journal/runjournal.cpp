@@ -13,9 +13,10 @@ void RunJournal::Begin(const Verification::Record &start)
     m_number = journal.Begin(start);
     if (m_number == 0 && !m_told) {
         m_told = true;
-        Messages::Show(journal.Error() +
-                       QStringLiteral("\rПоверка пройдёт; в журнал она будет записана в конце, если он станет "
-                                      "доступен."));
+        Messages::Show(
+            journal.Error() +
+            QStringLiteral("\rПоверка пройдёт; в журнал она будет записана в конце, если он станет "
+                           "доступен."));
     }
 }
 
@@ -41,6 +42,7 @@ void RunJournal::KeepProtocol(const Verification::Record &record)
     Verification::Record kept = record;
     Journal journal{JournalConfig::Read(IniFile(QStringLiteral("QTM.ini")))};
     if (!journal.Finish(kept, Outcome::Completed))
-        Messages::Show(journal.Error() +
-                       QStringLiteral("\rПротокол записан; в журнале поверка осталась такой, какой была в её конце."));
+        Messages::Show(
+            journal.Error() +
+            QStringLiteral("\rПротокол записан; в журнале поверка осталась такой, какой была в её конце."));
 }

@@ -61,9 +61,9 @@ TJournalFrm::TJournalFrm(QWidget *parent) : QWidget(parent), ui(std::make_unique
     connect(ui->BtnSettings, &QPushButton::clicked, this, &TJournalFrm::BtnSettingsClick);
 
     chooseFolder = [this] {
-        return QFileDialog::getExistingDirectory(this, QStringLiteral("Папка для протокола"),
-                                                 IniFile(kIni).ReadString(QStringLiteral("Protocol"),
-                                                                          QStringLiteral("Folder")));
+        return QFileDialog::getExistingDirectory(
+            this, QStringLiteral("Папка для протокола"),
+            IniFile(kIni).ReadString(QStringLiteral("Protocol"), QStringLiteral("Folder")));
     };
     chooseCsv = [this](const QString &proposed) {
         return QFileDialog::getSaveFileName(this, QStringLiteral("Список поверок"), proposed,
@@ -135,10 +135,10 @@ void TJournalFrm::BtnFindClick()
             ui->TblRuns->selectRow(r);
     }
     ui->TblRuns->resizeColumnsToContents();
-    ui->LblState->setText(journal.Error().isEmpty() ? QStringLiteral("Журнал: %1. Поверок: %2")
-                                                          .arg(Config().Describe())
-                                                          .arg(m_entries.size())
-                                                    : journal.Error());
+    ui->LblState->setText(
+        journal.Error().isEmpty()
+            ? QStringLiteral("Журнал: %1. Поверок: %2").arg(Config().Describe()).arg(m_entries.size())
+            : journal.Error());
 }
 
 int TJournalFrm::SelectedNumber() const

@@ -7,7 +7,8 @@
 #include <functional>
 #include <memory>
 
-namespace Ui {
+namespace Ui
+{
 class TJournalFrm;
 }
 

@@ -4,7 +4,8 @@
 
 #include "record/protocoldocument.h"
 
-TJournalRecordFrm::TJournalRecordFrm(const Verification::Record &record, const QString &outcome, QWidget *parent)
+TJournalRecordFrm::TJournalRecordFrm(const Verification::Record &record, const QString &outcome,
+                                     QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::TJournalRecordFrm>())
 {
     ui->setupUi(this);

@@ -6,7 +6,8 @@
 
 #include <memory>
 
-namespace Ui {
+namespace Ui
+{
 class TJournalRecordFrm;
 }
 

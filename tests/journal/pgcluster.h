@@ -30,7 +30,8 @@ public:
     {
         QDir root(QStringLiteral("/usr/lib/postgresql"));
         QStringList versions = root.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        std::sort(versions.begin(), versions.end(), [](const QString &a, const QString &b) { return a.toInt() > b.toInt(); });
+        std::sort(versions.begin(), versions.end(),
+                  [](const QString &a, const QString &b) { return a.toInt() > b.toInt(); });
         for (const QString &v : versions)
             if (QFile::exists(root.filePath(v + QStringLiteral("/bin/initdb"))))
                 return root.filePath(v + QStringLiteral("/bin"));
@@ -67,17 +68,18 @@ public:
         const QString data = m_dir->filePath(QStringLiteral("data"));
         QString out;
         if (!Run(QStringLiteral("initdb"),
-                 {QStringLiteral("-D"), data, QStringLiteral("-U"), user, QStringLiteral("--pwfile=") + pw.fileName(),
-                  QStringLiteral("--auth=scram-sha-256"), QStringLiteral("-E"), QStringLiteral("UTF8"),
-                  QStringLiteral("--no-sync")},
+                 {QStringLiteral("-D"), data, QStringLiteral("-U"), user,
+                  QStringLiteral("--pwfile=") + pw.fileName(), QStringLiteral("--auth=scram-sha-256"),
+                  QStringLiteral("-E"), QStringLiteral("UTF8"), QStringLiteral("--no-sync")},
                  &out))
             return QStringLiteral("initdb failed: ") + out;
-        const QString options =
-            QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off").arg(port).arg(m_dir->path());
+        const QString options = QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off")
+                                    .arg(port)
+                                    .arg(m_dir->path());
         if (!Run(QStringLiteral("pg_ctl"),
                  {QStringLiteral("-D"), data, QStringLiteral("-l"), m_dir->filePath(QStringLiteral("log")),
-                  QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("30"), QStringLiteral("-o"), options,
-                  QStringLiteral("start")},
+                  QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("30"), QStringLiteral("-o"),
+                  options, QStringLiteral("start")},
                  &out))
             return QStringLiteral("pg_ctl start failed: ") + out;
         m_running = true;

@@ -253,7 +253,10 @@ bool Journal::Migrate()
     // Two benches opening a fresh server journal at once must not both create it.
     if (pg && !Exec(QStringLiteral("SELECT pg_advisory_xact_lock(2201220122)")))
         return rollback();
-    if (!Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS journal_schema (version INTEGER NOT NULL)")))
+    // A bench's role may lack the right to create tables (PostgreSQL 15 gives it no
+    // such right by default): an existing journal is only read here.
+    if (!m_db.tables().contains(QStringLiteral("journal_schema")) &&
+        !Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS journal_schema (version INTEGER NOT NULL)")))
         return rollback();
     const int version = SchemaVersion();
     if (version > kSchemaVersion) {
@@ -279,9 +282,18 @@ bool Journal::Migrate()
     };
     static_assert(kSchemaVersion == 2, "a schema version needs its step");
     for (int v = version; v < kSchemaVersion; ++v)
-        for (const QString &sql : steps[v])
-            if (!Exec(sql))
+        for (const QString &sql : steps[v]) {
+            QSqlQuery q(m_db);
+            if (!q.exec(sql)) {
+                Fail(QStringLiteral(
+                         "не переводится со схемы %1 на схему %2 (это делает пользователь, которому "
+                         "разрешено менять таблицы журнала)")
+                         .arg(version)
+                         .arg(kSchemaVersion),
+                     q.lastError().text());
                 return rollback();
+            }
+        }
     if (version != kSchemaVersion) {
         QSqlQuery q(m_db);
         q.prepare(version == 0 ? QStringLiteral("INSERT INTO journal_schema (version) VALUES (?)")

@@ -31,7 +31,7 @@ struct JournalConfig {
     // set (tests, portable use), else in the user's data folder.
     static QString DefaultFile();
     QString SqliteFile() const { return file.isEmpty() ? DefaultFile() : file; }
-    // What the operator sees of the place, e.g. in the journal window's title.
+    // The place as the operator reads it (file path, or user@host:port/database).
     QString Describe() const;
 };
 

@@ -30,8 +30,12 @@ void RunJournal::Finish(Verification::Record &record, bool stopAsked)
     record.number = m_number;
     if (!m_told) {
         m_told = true;
-        Messages::Show(journal.Error() +
-                       QStringLiteral("\rПоверка не записана в журнал; протокол создаётся как обычно."));
+        Messages::Show(
+            journal.Error() +
+            (m_number ? QStringLiteral("\rКонец поверки не записан: в журнале она значится "
+                                       "прерванной под № %1. Протокол создаётся как обычно.")
+                            .arg(m_number)
+                      : QStringLiteral("\rПоверка не записана в журнал; протокол создаётся как обычно.")));
     }
 }
 

@@ -26,6 +26,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The xcb platform plugin is only recommended by the Qt libraries, but the program cannot start without one;
-# Qt's own Russian texts make the standard dialogs speak the program's language.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
+# Qt's own Russian texts make the standard dialogs speak the program's language. The journal's database
+# drivers are plugins that the shared library scan cannot see.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, libqt6sql6-sqlite, libqt6sql6-psql")
 include(CPack)

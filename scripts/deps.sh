@@ -3,12 +3,15 @@
 # what the libFuzzer build of fuzz/ needs. Run as root.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-serialbus-dev
-      qt6-serialport-dev libgl-dev libxlsxwriter-dev pkg-config fonts-dejavu-core qt6-translations-l10n)
+      qt6-serialport-dev libgl-dev libxlsxwriter-dev pkg-config fonts-dejavu-core qt6-translations-l10n
+      libqt6sql6-sqlite libqt6sql6-psql)
 if [ "${1:-}" = test ]; then
   # Modbus peers and a pseudo-terminal pair for the link and simulator tests
   pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat)
   # the protocol documents read back: PDF text, the spreadsheet
   pkgs+=(poppler-utils python3-openpyxl)
+  # the journal's tests start a throwaway PostgreSQL server of their own
+  pkgs+=(postgresql)
   # the accessibility road: a private X display, session and accessibility buses, a pointer, a screenshot
   pkgs+=(xvfb xauth python3-pyatspi at-spi2-core dbus dbus-x11 xdotool imagemagick)
   # the package test: cpack's DEB generator, the desktop entry check; the Windows build and resource compiler

@@ -28,4 +28,5 @@ struct ProgramWindows
     QPointer<TFlowMeterForm> FlowMeterForm;
     QPointer<TFlowMeterFormGS> FlowMeterFormGS;
     QPointer<QWidget> ExchangeMonitorFrm; // made when first opened
+    QPointer<QWidget> JournalFrm;         // made when first opened
 };

@@ -113,6 +113,7 @@ TMainFrm::TMainFrm(IMBComMaster *mbcm, IMBComMaster *mbcm1, QWidget *parent)
     WireTuning();
     WireProtocol();
     WireMonitor();
+    WireJournal();
     m_flow->SetPolledFields(Control<QLineEdit>(QStringLiteral("EdtRashQ1")),
                             Control<QLineEdit>(QStringLiteral("edtnabor")));
 

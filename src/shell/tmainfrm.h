@@ -149,6 +149,7 @@ private:
     void WireProtocol();
     VerificationControl *m_verification = nullptr;
     void WireMonitor();
+    void WireJournal();
     ImrController *m_imr = nullptr;
     ModuleSearch *m_search = nullptr;
     void BtnPropClick();

@@ -2,6 +2,7 @@
 
 #include "auxiliary/protocolpage.h"
 #include "auxiliary/tparatfrm.h"
+#include "journal/runjournal.h"
 #include "link/conventions.h"
 #include "link/inifile.h"
 #include "link/messages.h"
@@ -143,17 +144,24 @@ void VerificationControl::Start()
     m_bench.needPulses = m_settings.WithPulses();
     if (!m_window)
         m_window = new TForm3(&m_main);
+    RunJournal journal;
+    Record begun;
+    begun.settings = m_settings;
+    begun.started = QDateTime::currentDateTime();
+    journal.Begin(begun);
     AutoRun run(m_bench, m_settings);
     m_run = &run;
+    m_stopAsked = false;
     connect(&run, &AutoRun::StepChanged, m_window, &TForm3::SetStep);
     connect(&run, &AutoRun::ProgressChanged, m_window, &TForm3::SetProgress);
-    const auto stop = connect(m_window, &TForm3::StopClicked, &run, &AutoRun::Stop);
+    const auto stop = connect(m_window, &TForm3::StopClicked, this, &VerificationControl::Stop);
     m_window->SetProgress(0);
     m_window->show();
-    const Record record = run.Run();
+    Record record = run.Run();
     disconnect(stop);
     m_run = nullptr;
     m_window->hide();
+    journal.Finish(record, m_stopAsked);
     if (!record.completed) {
         Messages::Show(run.Failure());
         return;
@@ -165,8 +173,10 @@ void VerificationControl::Start()
 
 void VerificationControl::Stop()
 {
-    if (m_run)
-        m_run->Stop();
+    if (!m_run)
+        return;
+    m_stopAsked = true;
+    m_run->Stop();
 }
 
 void VerificationControl::CreateProtocol()
@@ -199,6 +209,7 @@ void VerificationControl::CreateProtocol()
         }
     m_pdf = pdf;
     m_xlsx = xlsx;
+    RunJournal::KeepProtocol(record);
     if (record.settings.print) {
         QPrinter printer;
         QPrintDialog dlg(&printer, &m_main);

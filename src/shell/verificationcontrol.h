@@ -52,6 +52,7 @@ private:
     MainVerificationBench m_bench;
     Verification::Settings m_settings;
     AutoRun *m_run = nullptr;
+    bool m_stopAsked = false; // the run ends stopped, not failed
     Verification::Record m_record;
     bool m_hasRecord = false;
     QString m_pdf, m_xlsx;

@@ -42,6 +42,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTimer>
 #include <QTextEdit>
 
 namespace {
@@ -155,6 +156,8 @@ void TMainFrm::FormCreate()
     m_mpro->readINI();
     ReadFINI();
     m_appearance->ReadIniColor();
+    // Told from the event loop, over the shown window and with the signal handler in place.
+    QTimer::singleShot(0, this, &TMainFrm::TellSettingsProblems);
     m_session->ImrDev().Adr = quint8(m_mpro->Imr);
     m_session->UsiDev().Adr = quint8(m_mpro->Usi);
     m_session->IptDev().Adr = quint8(m_mpro->IPT);
@@ -334,6 +337,16 @@ void TMainFrm::ReadFINI()
     }
     m_session->SetPribType(ui->cbxprib->currentIndex());
     ApplyModel(m_session->PribType());
+}
+
+void TMainFrm::TellSettingsProblems()
+{
+    // Settings that were not read leave the program on defaults: the operator must know why.
+    for (const QString &name : {QString::fromLatin1(kIniName), QStringLiteral("color.ini")}) {
+        const QString problem = IniFile(name).ReadProblem();
+        if (!problem.isEmpty())
+            Messages::Show(problem);
+    }
 }
 
 void TMainFrm::WriteFINI()

@@ -228,6 +228,7 @@ void TFlowMeterFormGS::SetCalibrating(bool on)
 {
     ui->RgCanal->setEnabled(!on);
     ui->Button6->setEnabled(!on);
+    emit CalibratingChanged(on);
 }
 
 void TFlowMeterFormGS::BtnSetupClick()

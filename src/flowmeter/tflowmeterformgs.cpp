@@ -290,6 +290,8 @@ void TFlowMeterFormGS::SubscribeResults()
             return;
         const QSignalBlocker quiet(m_rgCanal);
         m_rgCanal->SetItemIndex(-1);
+        // The choice undone: say why.
+        SetStatus(QStringLiteral("Выбор канала: ") + ResultText(result));
     });
     Subscribe(kQidCount, [this](int, const QVariant &value, int result) {
         if (result != 0) {

@@ -27,7 +27,7 @@ class TestShutdown : public QObject
         return false;
     }
 
-    enum Store { Writable, FolderInPlace, ReadOnlyFolder };
+    enum Store { Writable, FolderInPlace, ReadOnlyFolder, Unreadable };
 
 private Q_SLOTS:
     void signalClosesNormally_data()
@@ -41,6 +41,9 @@ private Q_SLOTS:
             << int(SIGTERM) << int(FolderInPlace) << QStringLiteral("на месте файла папка");
         QTest::newRow("SIGTERM, read-only folder")
             << int(SIGTERM) << int(ReadOnlyFolder) << QStringLiteral("закрыта для записи");
+        // Told at the start in a box the signal closes; the file is not written over.
+        QTest::newRow("SIGTERM, unreadable QTM.ini")
+            << int(SIGTERM) << int(Unreadable) << QStringLiteral("нет доступа к файлу");
     }
     void signalClosesNormally()
     {
@@ -52,9 +55,19 @@ private Q_SLOTS:
         QStringList args;
         if (store == FolderInPlace)
             QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("QTM.ini")));
-        if (store == ReadOnlyFolder) {
+        const QByteArray kept("[Form]\nleft=7\ntop=9\n");
+        if (store == Unreadable) {
+            QFile f(dir.filePath(QStringLiteral("QTM.ini")));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(kept) == kept.size());
+            f.close();
+            QVERIFY(f.setPermissions({}));
+            QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                          QFile::ReadOther | QFile::WriteOther | QFile::ExeOther));
+        }
+        if (store == ReadOnlyFolder)
             QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
                                                           QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+        if (store == ReadOnlyFolder || store == Unreadable) {
             // The superuser writes into any folder: the monitor runs as nobody instead.
             if (::geteuid() == 0) {
                 program = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
@@ -89,6 +102,12 @@ private Q_SLOTS:
             const QString err = QString::fromLocal8Bit(p.readAllStandardError());
             QVERIFY2(err.contains(QStringLiteral("Не удалось записать файл")) && err.contains(told), qPrintable(err));
             QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            if (store == Unreadable) {
+                QFile f(dir.filePath(QStringLiteral("QTM.ini")));
+                QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+                QVERIFY(f.open(QIODevice::ReadOnly));
+                QCOMPARE(f.readAll(), kept);
+            }
             return;
         }
         QFile ini(dir.filePath(QStringLiteral("QTM.ini")));

@@ -117,8 +117,9 @@ void FlowmeterLink::CreateWindows()
         bind(m_formGS);
         connect(m_formGS, &TFlowMeterFormGS::CalibratingChanged, this, [this](bool on) {
             m_ui.cbxprib->setEnabled(!on);
-            m_ui.cbxprib->setToolTip(on ? QStringLiteral("Модель нельзя сменить, пока идёт калибровка токового выхода")
-                                        : QString());
+            m_ui.cbxprib->setToolTip(
+                on ? QStringLiteral("Модель нельзя сменить, пока идёт калибровка токового выхода")
+                   : QString());
         });
     }
 }

@@ -61,6 +61,6 @@ private:
     // Set while the page changes a selection itself: that is no operator's choice.
     bool m_quiet = false;
     bool m_running = false;
-    int m_calibrations = 0;            // nested calibration runs
+    int m_calibrations = 0; // nested calibration runs
     QList<bool> m_enabledBeforeCalibration;
 };

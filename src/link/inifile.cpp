@@ -520,7 +520,8 @@ QString Reason(const QString &path, QFileDevice::FileError error)
     if (!folder.isDir())
         return QStringLiteral("нет папки %1").arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
     if (!folder.isWritable())
-        return QStringLiteral("папка %1 закрыта для записи").arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
+        return QStringLiteral("папка %1 закрыта для записи")
+            .arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
     switch (error) {
     case QFileDevice::PermissionsError:
     case QFileDevice::OpenError:
@@ -555,7 +556,8 @@ bool IniFile::UpdateFile()
         return false;
     }
     if (file.write(bytes) != bytes.size() || !file.flush() || !FlushToDisk(file.handle())) {
-        m_error = Reason(m_path, file.error() == QFileDevice::NoError ? QFileDevice::WriteError : file.error());
+        m_error =
+            Reason(m_path, file.error() == QFileDevice::NoError ? QFileDevice::WriteError : file.error());
         file.cancelWriting();
         return false;
     }

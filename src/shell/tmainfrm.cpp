@@ -34,16 +34,16 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QMenu>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
-#include <QTimer>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace {
 const char *const kIniName = "QTM.ini";

@@ -144,8 +144,9 @@ private Q_SLOTS:
         const QString told = rig.messages.shown.join(QLatin1Char('|'));
         QCOMPARE(rig.messages.shown.size(), 2);
         for (const QString &what : {QStringLiteral("ЦТМ"), QStringLiteral("расходомеру")})
-            QVERIFY2(told.contains(QStringLiteral("Не удалось подключиться к %1 (/dev/nonexistent-qtm): порт не найден")
-                                       .arg(what)),
+            QVERIFY2(told.contains(
+                         QStringLiteral("Не удалось подключиться к %1 (/dev/nonexistent-qtm): порт не найден")
+                             .arg(what)),
                      qPrintable(told));
     }
 

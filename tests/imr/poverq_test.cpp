@@ -150,7 +150,8 @@ private slots:
         bench->silent = {416386};
         bool lockedInCalibration = false;
         QTimer::singleShot(0, page.get(), [&] {
-            lockedInCalibration = !W<QGroupBox>("RGControl")->isEnabled() && !W<QGroupBox>("rgPover")->isEnabled() &&
+            lockedInCalibration = !W<QGroupBox>("RGControl")->isEnabled() &&
+                                  !W<QGroupBox>("rgPover")->isEnabled() &&
                                   !W<QGroupBox>("RGNepr")->isEnabled();
             QTest::mouseClick(page->LineCheck()->Button(1), Qt::LeftButton);
             bench->Deliver(416386, {}, 4);

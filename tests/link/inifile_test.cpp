@@ -230,8 +230,9 @@ private Q_SLOTS:
         ini.WriteInteger(QStringLiteral("QTM"), QStringLiteral("Interval"), 30);
         ini.WriteInteger(QStringLiteral("QTM"), QStringLiteral("Link Type"), 1);
         QVERIFY(ini.UpdateFile());
-        QCOMPARE(Get(QStringLiteral("QTM.ini")),
-                 QByteArray("[QTM]\nComm Port=COM2\r\nInterval=30\nLink Type=1\n; note\r\n[Form]\r\nleft=5\n"));
+        QCOMPARE(
+            Get(QStringLiteral("QTM.ini")),
+            QByteArray("[QTM]\nComm Port=COM2\r\nInterval=30\nLink Type=1\n; note\r\n[Form]\r\nleft=5\n"));
     }
 
     void utf16FilesAreReadAndWrittenBackInUtf16()

@@ -309,7 +309,8 @@ private Q_SLOTS:
         QCOMPARE(Read(kTooLong, 312), 1);
         QVERIFY(m_changes->wait(2 * m_client->ExecutionBoundMs() + 2000));
         QCOMPARE(m_changes->first().at(0).toBool(), false);
-        QVERIFY2(took.elapsed() < 3 * m_client->ExecutionBoundMs(), qPrintable(QString::number(took.elapsed())));
+        QVERIFY2(took.elapsed() < 3 * m_client->ExecutionBoundMs(),
+                 qPrintable(QString::number(took.elapsed())));
         QVERIFY(!m_client->Connected());
         QCOMPARE(Read(kGood, 313), 3);
     }

@@ -3,8 +3,8 @@
 
 #include "bench/mprofrm.h"
 #include "calc/tcalcfrm.h"
-#include "flowmeter/tflowmeterform.h"
 #include "exchange/texchangemonitorfrm.h"
+#include "flowmeter/tflowmeterform.h"
 #include "flowmeter/tflowmeterformgs.h"
 #include "link/canalfrm.h"
 #include "link/inifile.h"
@@ -88,7 +88,8 @@ private Q_SLOTS:
         QTest::newRow("header without ]")
             << QByteArray("[QTM]\r\nComm Port=COM2\r\n[PRIBOR\r\nComm Port=COM3\r\n")
             << QStringLiteral("строка 3 \"[PRIBOR\"");
-        QTest::newRow("too large") << QByteArray("[QTM]\nComm Port=COM2\n") + QByteArray(int(IniFile::kMaxBytes), ';')
+        QTest::newRow("too large") << QByteArray("[QTM]\nComm Port=COM2\n") +
+                                          QByteArray(int(IniFile::kMaxBytes), ';')
                                    << QStringLiteral("Не удалось прочитать файл");
     }
     void theStartTellsSettingsThatWereNotRead()

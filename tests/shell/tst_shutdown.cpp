@@ -1,8 +1,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -62,11 +62,13 @@ private Q_SLOTS:
             f.close();
             QVERIFY(f.setPermissions({}));
             QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                                          QFile::ReadOther | QFile::WriteOther | QFile::ExeOther));
+                                                          QFile::ReadOther | QFile::WriteOther |
+                                                          QFile::ExeOther));
         }
         if (store == ReadOnlyFolder)
             QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+                                                          QFile::ExeGroup | QFile::ReadOther |
+                                                          QFile::ExeOther));
         if (store == ReadOnlyFolder || store == Unreadable) {
             // The superuser writes into any folder: the monitor runs as nobody instead.
             if (::geteuid() == 0) {
@@ -100,7 +102,8 @@ private Q_SLOTS:
         QCOMPARE(p.exitCode(), 0);
         if (store != Writable) {
             const QString err = QString::fromLocal8Bit(p.readAllStandardError());
-            QVERIFY2(err.contains(QStringLiteral("Не удалось записать файл")) && err.contains(told), qPrintable(err));
+            QVERIFY2(err.contains(QStringLiteral("Не удалось записать файл")) && err.contains(told),
+                     qPrintable(err));
             QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             if (store == Unreadable) {
                 QFile f(dir.filePath(QStringLiteral("QTM.ini")));

@@ -87,10 +87,8 @@ bool TMProFrm::writeIni()
         WriteTypeList(ini, Session->ImrDev().Adr, Session->UsiDev().Adr, Session->IptDev().Adr, Prib);
     else
         WriteTypeList(ini, Imr, Usi, IPT, Prib);
-    if (!ini.UpdateFile()) {
-        Messages::Show(QStringLiteral("Не удалось записать файл %1").arg(ini.FileName()));
+    if (!ini.Save())
         return false;
-    }
     hide();
     return true;
 }

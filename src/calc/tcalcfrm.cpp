@@ -87,8 +87,7 @@ void TcalcFrm::FormDestroy()
     IniFile ini(kIni);
     ini.WriteInteger(kSection, QStringLiteral("left"), x());
     ini.WriteInteger(kSection, QStringLiteral("top"), y());
-    // Nothing to tell the operator at this point: the program is ending.
-    ini.UpdateFile();
+    ini.Save(IniFile::Tell::Once);
 }
 
 void TcalcFrm::OnQIzm(double x)

@@ -157,8 +157,7 @@ void TExchangeMonitorFrm::WritePlace() const
     ini.WriteInteger(kSection, QStringLiteral("top"), y());
     ini.WriteInteger(kSection, QStringLiteral("width"), width());
     ini.WriteInteger(kSection, QStringLiteral("height"), height());
-    // A place that cannot be kept is not worth a message.
-    ini.UpdateFile();
+    ini.Save(IniFile::Tell::Once);
 }
 
 void TExchangeMonitorFrm::hideEvent(QHideEvent *event)

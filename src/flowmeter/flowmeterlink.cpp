@@ -115,6 +115,12 @@ void FlowmeterLink::CreateWindows()
     if (!m_formGS) {
         m_formGS = new TFlowMeterFormGS(m_windowParent);
         bind(m_formGS);
+        connect(m_formGS, &TFlowMeterFormGS::CalibratingChanged, this, [this](bool on) {
+            m_ui.cbxprib->setEnabled(!on);
+            m_ui.cbxprib->setToolTip(
+                on ? QStringLiteral("Модель нельзя сменить, пока идёт калибровка токового выхода")
+                   : QString());
+        });
     }
 }
 

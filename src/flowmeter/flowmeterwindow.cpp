@@ -50,8 +50,7 @@ void StorePlacement(const QWidget *window, const QString &section)
     IniFile ini(kIni);
     ini.WriteInteger(section, QStringLiteral("left"), window->x());
     ini.WriteInteger(section, QStringLiteral("top"), window->y());
-    // The program is ending: nobody to tell about a file that cannot be written.
-    ini.UpdateFile();
+    ini.Save(IniFile::Tell::Once);
 }
 
 QLabel *AddStatusPanel(QStatusBar *sb)

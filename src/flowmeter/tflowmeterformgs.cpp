@@ -228,6 +228,7 @@ void TFlowMeterFormGS::SetCalibrating(bool on)
 {
     ui->RgCanal->setEnabled(!on);
     ui->Button6->setEnabled(!on);
+    emit CalibratingChanged(on);
 }
 
 void TFlowMeterFormGS::BtnSetupClick()
@@ -289,6 +290,8 @@ void TFlowMeterFormGS::SubscribeResults()
             return;
         const QSignalBlocker quiet(m_rgCanal);
         m_rgCanal->SetItemIndex(-1);
+        // The choice undone: say why.
+        SetStatus(QStringLiteral("Выбор канала: ") + ResultText(result));
     });
     Subscribe(kQidCount, [this](int, const QVariant &value, int result) {
         if (result != 0) {

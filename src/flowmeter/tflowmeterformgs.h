@@ -63,6 +63,10 @@ public:
 
     void SubscribeResults() override;
 
+Q_SIGNALS:
+    // The model choice of the main window restarts the polling too: its owner locks it.
+    void CalibratingChanged(bool on);
+
 public Q_SLOTS:
     void RgCanalClick();
     void Button7Click();

@@ -7,6 +7,7 @@
 #include "link/conventions.h"
 #include "link/messages.h"
 
+#include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
 
@@ -223,6 +224,8 @@ void ImrController::EmulBitRead(int result)
 
 bool ImrController::CalibrateDelayLine()
 {
+    emit CalibratingChanged(true);
+    const QScopeGuard ended([this] { emit CalibratingChanged(false); });
     m_told = false;
     Status(kCalibPrefix);
     if (m_session.ImrDev().Adr == 0)

@@ -92,6 +92,8 @@ Q_SIGNALS:
     void ImitFlowStarted(double imitQ);        // imitation (re)started at this flow rate
     void ImitFlowStopped();                    // stopped by SetImitFlow(0)
     void ModesReset();                         // the reset of all modes brought the ИМР to idle
+    // A delay-line calibration began (true) or ended: commands to the ИМР would disturb it.
+    void CalibratingChanged(bool on);
     void AllTasksFreed();                      // the reset freed every bench task
     void ImitLengthSet(int seconds);
     void AutoCircTextChanged(const QString &text); // the count field of the configuration page

@@ -48,6 +48,7 @@ PoverQPage::PoverQPage(ImrController &imr, QWidget *parent)
     chosen(m_points, &PoverQPage::rgPoverClick);
     chosen(m_nepr, &PoverQPage::RGNeprClick);
     chosen(m_control, &PoverQPage::RGControlClick);
+    connect(&m_imr, &ImrController::CalibratingChanged, this, &PoverQPage::LockForCalibration);
 }
 
 PoverQPage::~PoverQPage() = default;
@@ -77,6 +78,24 @@ void PoverQPage::EnableChecks(bool on)
 QList<QWidget *> PoverQPage::Checks() const
 {
     return {ui->rgPover, ui->RGNepr, ui->RGControl, ui->btnPover1, ui->BtnStopPover};
+}
+
+void PoverQPage::LockForCalibration(bool on)
+{
+    // A check chosen inside the calibration would write its command between the calibration's.
+    const QList<QWidget *> locked{ui->rgPover, ui->RGNepr, ui->RGControl, ui->btnPover1};
+    if (on) {
+        if (m_calibrations++ > 0)
+            return;
+        m_enabledBeforeCalibration.clear();
+        for (QWidget *w : locked) {
+            m_enabledBeforeCalibration << w->isEnabled();
+            w->setEnabled(false);
+        }
+    } else if (m_calibrations > 0 && --m_calibrations == 0) {
+        for (qsizetype i = 0; i < locked.size() && i < m_enabledBeforeCalibration.size(); ++i)
+            locked[i]->setEnabled(m_enabledBeforeCalibration[i]);
+    }
 }
 
 int PoverQPage::Command(int code)

@@ -48,6 +48,8 @@ private:
     void EnableChecks(bool on);
     // What a running check locks: the groups, "Проверить" and "Стоп".
     QList<QWidget *> Checks() const;
+    // Locks the checks while a delay-line calibration runs (the status bar names it).
+    void LockForCalibration(bool on);
     // Runs a command and waits; the result code.
     int Command(int code);
 
@@ -59,4 +61,6 @@ private:
     // Set while the page changes a selection itself: that is no operator's choice.
     bool m_quiet = false;
     bool m_running = false;
+    int m_calibrations = 0; // nested calibration runs
+    QList<bool> m_enabledBeforeCalibration;
 };

@@ -158,10 +158,7 @@ bool TCanalFrm::WriteFINI()
     ini.WriteInteger(TitleP, kLink, varCLink);
     ini.WriteInteger(TitleP, kDelay, varAnsDel);
     ini.WriteInteger(TitleP, kRetries, varRet);
-    if (ini.UpdateFile())
-        return true;
-    Messages::Show(QStringLiteral("Не удалось записать файл %1").arg(ini.FileName()));
-    return false;
+    return ini.Save();
 }
 
 void TCanalFrm::ShowForBench()

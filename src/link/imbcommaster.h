@@ -37,7 +37,8 @@ public:
     void SetDeviceAddres(int addr) { m_deviceAddres = addr; }
 
     virtual bool Connected() const = 0;
-    // Opens or closes the link; the outcome is reported by OnChangeConnected only.
+    // Opens or closes the link; the outcome is reported by OnChangeConnected, and an
+    // opening that fails by OnConnectFailed.
     virtual void SetConnected(bool on) = 0;
 
     virtual void ReadInputRegs(int qid, int period, int regAddres, int dataType, int dataCount) = 0;
@@ -66,6 +67,8 @@ public:
 
 Q_SIGNALS:
     void OnChangeConnected(bool connected);
+    // An opening ended without an open link; why, in Russian.
+    void OnConnectFailed(const QString &reason);
     void OnExchange(int qid, int mbAddr, int funNumber, const QVariant &value, int result);
     // What went over the line for one execution, emitted just before its OnExchange
     // by clients that see their line, and only while something is connected to it.

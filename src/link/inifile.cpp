@@ -120,6 +120,7 @@ struct Line {
     QByteArray raw;   // as in the file, without the line end
     QByteArray name;  // Header: section name; Entry: key
     QByteArray value; // Entry
+    QByteArray end;   // the line's own end as read ("\r\n", "\n"); empty: the file's
 };
 
 // A run of lines under one header. Block 0 holds the lines before the first header;
@@ -191,12 +192,20 @@ void IniFile::Store::Parse(QByteArray data)
     if (!rows.isEmpty())
         eol = rows.first().endsWith('\r') ? "\r\n" : "\n";
     lines.reserve(size_t(rows.size()));
+    const bool lastEnded = data.endsWith('\n');
     int block = 0;
-    for (QByteArray &row : rows) {
-        while (row.endsWith('\r'))
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        QByteArray &row = rows[r];
+        qsizetype crs = 0;
+        while (row.endsWith('\r')) {
             row.chop(1);
+            ++crs;
+        }
         Line line;
         line.raw = row;
+        // A file edited on both systems keeps each line's end as it was.
+        if (r + 1 < rows.size() || lastEnded)
+            line.end = QByteArray(crs, '\r') + '\n';
         const QByteArray t = row.trimmed();
         if (t.startsWith('[')) {
             const qsizetype close = t.indexOf(']');
@@ -227,7 +236,7 @@ QByteArray IniFile::Store::Serialize() const
 {
     QByteArray text;
     for (const Line &l : lines)
-        text += l.raw + eol;
+        text += l.raw + (l.end.isEmpty() ? eol : l.end);
     switch (encoding) {
     case Encoding::Bytes:
         return text;
@@ -249,9 +258,27 @@ IniFile::IniFile(const QString &name) : m_store(std::make_unique<Store>())
 {
     m_path =
         (name.contains(QChar('/')) || QDir::isAbsolutePath(name)) ? name : ConfigDir() + QChar('/') + name;
+    const QFileInfo info(m_path);
+    if (!info.exists())
+        return;
     QFile file(m_path);
-    if (file.open(QIODevice::ReadOnly))
-        m_store->Parse(file.readAll());
+    if (info.isDir())
+        m_readError = QStringLiteral("на месте файла папка");
+    else if (info.size() > kMaxBytes)
+        m_readError = QStringLiteral("файл занимает %1 МБ, а файл настроек не бывает больше %2 МБ")
+                          .arg(QString::number(double(info.size()) / kMaxBytes, 'f', 1))
+                          .arg(kMaxBytes / (1024 * 1024));
+    else if (!file.open(QIODevice::ReadOnly))
+        m_readError = QStringLiteral("нет доступа к файлу");
+    else {
+        const QByteArray data = file.read(kMaxBytes + 1);
+        if (file.error() != QFileDevice::NoError)
+            m_readError = QStringLiteral("ошибка чтения с диска");
+        else if (data.size() > kMaxBytes)
+            m_readError = QStringLiteral("файл больше %1 МБ").arg(kMaxBytes / (1024 * 1024));
+        else
+            m_store->Parse(data);
+    }
 }
 
 IniFile IniFile::FromData(const QByteArray &data)
@@ -267,6 +294,30 @@ IniFile::IniFile(IniFile &&) noexcept = default;
 bool IniFile::Exists() const
 {
     return !m_path.isEmpty() && QFileInfo::exists(m_path);
+}
+
+QString IniFile::ReadProblem() const
+{
+    const QString name = QDir::toNativeSeparators(m_path);
+    if (!m_readError.isEmpty())
+        return QStringLiteral("Не удалось прочитать файл %1: %2. Его настройки не действуют, "
+                              "программа работает с настройками по умолчанию.")
+            .arg(name, m_readError);
+    QStringList broken;
+    for (size_t i = 0; i < m_store->lines.size(); ++i) {
+        const Line &l = m_store->lines[i];
+        if (l.kind == Kind::Other && l.raw.trimmed().startsWith('['))
+            broken << QStringLiteral("строка %1 \"%2\"").arg(i + 1).arg(Decode(l.raw.trimmed()));
+    }
+    if (broken.isEmpty())
+        return QString();
+    constexpr int kShown = 5;
+    const qsizetype more = broken.size() - kShown;
+    if (more > 0)
+        broken = broken.mid(0, kShown) << QStringLiteral("и ещё %1").arg(more);
+    return QStringLiteral("В файле %1 заголовок раздела без \"]\" (%2): настройки под ним не прочитаны, "
+                          "действуют настройки по умолчанию. Исправьте файл.")
+        .arg(name, broken.join(QStringLiteral(", ")));
 }
 
 QString IniFile::ReadString(const QString &section, const QString &key, const QString &def) const
@@ -332,14 +383,14 @@ void IniFile::WriteString(const QString &section, const QString &key, const QStr
         }
         return;
     }
-    Line entry{Kind::Entry, 0, k + '=' + v, k, v};
+    Line entry{Kind::Entry, 0, k + '=' + v, k, v, {}};
     int header = st.FindHeader(s);
     if (header < 0) {
         if (!st.lines.empty() && !st.lines.back().raw.trimmed().isEmpty())
-            st.lines.push_back(Line{Kind::Other, st.lines.back().block, {}, {}, {}});
+            st.lines.push_back(Line{Kind::Other, st.lines.back().block, {}, {}, {}, {}});
         st.blocks.push_back(Block{s, true});
         const int block = int(st.blocks.size()) - 1;
-        st.lines.push_back(Line{Kind::Header, block, '[' + s + ']', s, {}});
+        st.lines.push_back(Line{Kind::Header, block, '[' + s + ']', s, {}, {}});
         entry.block = block;
         st.lines.push_back(std::move(entry));
         return;
@@ -456,8 +507,21 @@ void FlushFolder(const QString &folder)
 #endif
 }
 
-QString Reason(QFileDevice::FileError error)
+// The file system says more than the error class Qt reports: a read-only file and a
+// read-only folder come back as other classes than their names suggest.
+QString Reason(const QString &path, QFileDevice::FileError error)
 {
+    const QFileInfo file(path);
+    if (file.isDir())
+        return QStringLiteral("на месте файла папка");
+    if (file.exists() && !file.isWritable())
+        return QStringLiteral("файл только для чтения");
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isDir())
+        return QStringLiteral("нет папки %1").arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
+    if (!folder.isWritable())
+        return QStringLiteral("папка %1 закрыта для записи")
+            .arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
     switch (error) {
     case QFileDevice::PermissionsError:
     case QFileDevice::OpenError:
@@ -476,34 +540,56 @@ QString Reason(QFileDevice::FileError error)
 bool IniFile::UpdateFile()
 {
     m_error.clear();
+    if (!m_readError.isEmpty()) {
+        m_error = QStringLiteral("файл не удалось прочитать (%1), и запись стёрла бы его").arg(m_readError);
+        return false;
+    }
     const QByteArray bytes = Data();
     const QFileInfo info(m_path);
     if (m_path.isEmpty() || !QDir().mkpath(info.absolutePath())) {
-        m_error = Reason(QFileDevice::OpenError);
+        m_error = Reason(m_path, QFileDevice::OpenError);
         return false;
     }
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly)) {
-        m_error = Reason(file.error());
+        m_error = Reason(m_path, file.error());
         return false;
     }
     if (file.write(bytes) != bytes.size() || !file.flush() || !FlushToDisk(file.handle())) {
-        m_error = Reason(file.error() == QFileDevice::NoError ? QFileDevice::WriteError : file.error());
+        m_error =
+            Reason(m_path, file.error() == QFileDevice::NoError ? QFileDevice::WriteError : file.error());
         file.cancelWriting();
         return false;
     }
     if (!file.commit()) {
-        m_error = Reason(file.error());
+        m_error = Reason(m_path, file.error());
         return false;
     }
     FlushFolder(info.absolutePath());
     return true;
 }
 
-bool IniFile::Save()
+namespace
 {
-    if (UpdateFile())
+// Files whose failed save the operator has been told of since they were last written.
+QStringList &ToldFailures()
+{
+    static QStringList told;
+    return told;
+}
+} // namespace
+
+bool IniFile::Save(Tell tell)
+{
+    const QString key = QFileInfo(m_path).absoluteFilePath();
+    if (UpdateFile()) {
+        ToldFailures().removeAll(key);
         return true;
+    }
+    if (tell == Tell::Once && ToldFailures().contains(key))
+        return false;
+    if (!ToldFailures().contains(key))
+        ToldFailures() << key;
     Messages::Show(QStringLiteral("Не удалось записать файл %1: %2. Настройки не сохранены.")
                        .arg(QDir::toNativeSeparators(m_path), m_error));
     return false;

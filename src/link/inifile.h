@@ -15,9 +15,11 @@ QString DecodeWindows1251(const QByteArray &bytes);
 // One INI file, read at construction, written back by UpdateFile(). Section and
 // key names match without regard to case; the first of repeated keys counts, as
 // with the system's own INI reader. Everything else in the file (other sections,
-// keys, comments, lines not understood) is kept as it was. Keys under a "[" line
-// without "]" belong to no section. A file in UTF-16 or with a UTF-8 byte order
-// mark is written back in the same form; new files are UTF-8.
+// keys, comments, lines not understood, each line's own line end) is kept as it was.
+// Keys under a "[" line without "]" belong to no section. A file in UTF-16 or with a
+// UTF-8 byte order mark is written back in the same form; new files are UTF-8.
+// A file that exists but cannot be read, or is larger than any settings file, is
+// read as empty and never written over, so its contents are not lost.
 class IniFile
 {
 public:
@@ -30,8 +32,14 @@ public:
     IniFile(const IniFile &) = delete;
     IniFile &operator=(const IniFile &) = delete;
 
+    // Larger files are not settings files; reading one would take memory for nothing.
+    static constexpr qint64 kMaxBytes = 1024 * 1024;
+
     QString FileName() const { return m_path; }
     bool Exists() const;
+    // What the operator should know about reading the file, in Russian: why it could
+    // not be read, or which section headers lack their "]". Empty when all is well.
+    QString ReadProblem() const;
 
     QString ReadString(const QString &section, const QString &key, const QString &def = QString()) const;
     int ReadInteger(const QString &section, const QString &key, int def = 0) const;
@@ -55,8 +63,12 @@ public:
     // Writes the file through a temporary that is flushed to disk before it replaces
     // the old one; false on failure, with the reason in ErrorText().
     bool UpdateFile();
+    // Whether a failed save is told again when the same file failed and was told before.
+    // Saves the operator did not ask for (window places) tell a file's failure once,
+    // until a save of that file succeeds again.
+    enum class Tell { Always, Once };
     // UpdateFile(), and on failure the operator is told which file was not written and why.
-    bool Save();
+    bool Save(Tell tell = Tell::Always);
     // Why the last UpdateFile() failed, in Russian.
     QString ErrorText() const { return m_error; }
 
@@ -65,5 +77,6 @@ private:
     struct Store;
     QString m_path;
     QString m_error;
+    QString m_readError; // why an existing file was not read
     std::unique_ptr<Store> m_store;
 };

@@ -12,12 +12,14 @@ MessageSink::~MessageSink() = default;
 namespace
 {
 
+bool g_unattended = false;
+
 class BoxSink : public MessageSink
 {
 public:
     void Show(const QString &text) override
     {
-        if (!HaveWidgets()) {
+        if (!HaveWidgets() || g_unattended) {
             std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
             return;
         }
@@ -26,7 +28,7 @@ public:
 
     bool Ask(const QString &text) override
     {
-        if (!HaveWidgets()) {
+        if (!HaveWidgets() || g_unattended) {
             std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
             return false; // nobody to say yes
         }
@@ -60,6 +62,11 @@ void Show(const QString &text)
 bool Ask(const QString &text)
 {
     return Sink().Ask(text);
+}
+
+void SetUnattended()
+{
+    g_unattended = true;
 }
 
 void SetSink(MessageSink *sink)

@@ -17,6 +17,9 @@ namespace Messages
 void Show(const QString &text);
 // A Yes/No question; true = Yes.
 bool Ask(const QString &text);
+// From now on nobody is there to answer: boxes are written to stderr instead of
+// waiting, questions are answered No. Set when the program is closed by a signal.
+void SetUnattended();
 // nullptr restores the message boxes.
 void SetSink(MessageSink *sink);
 MessageSink *CurrentSink();

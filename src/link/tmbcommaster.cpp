@@ -50,11 +50,14 @@ int DecodeErrorResult(MbValues::Error e)
 
 } // namespace
 
-TMBComMaster::TMBComMaster(QObject *parent) : IMBComMaster(parent), m_watchdog(new QTimer(this))
+TMBComMaster::TMBComMaster(QObject *parent)
+    : IMBComMaster(parent), m_connectBound(new QTimer(this)), m_watchdog(new QTimer(this))
 {
     m_watchdog->setSingleShot(true);
     m_watchdog->setTimerType(Qt::PreciseTimer);
     connect(m_watchdog, &QTimer::timeout, this, &TMBComMaster::OnWatchdog);
+    m_connectBound->setSingleShot(true);
+    connect(m_connectBound, &QTimer::timeout, this, &TMBComMaster::OnConnectBound);
 }
 
 TMBComMaster::~TMBComMaster()
@@ -102,8 +105,7 @@ QModbusClient *TMBComMaster::CreateClient()
     client->setTimeout(qMax(10, AnswerDelay()));
     client->setNumberOfRetries(qMax(0, Retries()));
     m_bound = ExecutionBoundFor(client->timeout(), client->numberOfRetries(), ComSpeed(), !m_tcp);
-    if (m_tcp)
-        SniffReplies(client);
+    SniffReplies(client);
     WatchLine(client);
     // Queued: serial ports open inside connectDevice(), and the link state must
     // reach the system from the event loop like every other event.
@@ -131,15 +133,82 @@ void TMBComMaster::SetConnected(bool on)
             m_client->deleteLater();
         }
         m_client = CreateClient();
-        // A port that cannot be opened stays closed: no event is due.
+        // A port that cannot be opened stays closed: OnConnectFailed says why.
+        m_opening = true;
+        m_connectBound->start(m_bound);
         m_client->connectDevice();
     } else if (m_client) {
+        m_opening = false;
+        m_connectBound->stop();
         m_client->disconnectDevice();
+    }
+}
+
+QString TMBComMaster::OpenFailure() const
+{
+    if (!m_client)
+        return QStringLiteral("нет ответа");
+    if (auto *socket = qobject_cast<QAbstractSocket *>(m_client->device())) {
+        switch (socket->error()) {
+        case QAbstractSocket::ConnectionRefusedError:
+            return QStringLiteral("соединение отвергнуто (на этом порту никто не ждёт)");
+        case QAbstractSocket::HostNotFoundError:
+            return QStringLiteral("узел не найден");
+        case QAbstractSocket::NetworkError:
+            return QStringLiteral("сеть недоступна");
+        case QAbstractSocket::SocketTimeoutError:
+            return QStringLiteral("нет ответа");
+        default:
+            break;
+        }
+    } else if (auto *port = m_client->findChild<QSerialPort *>()) {
+        switch (port->error()) {
+        case QSerialPort::DeviceNotFoundError:
+            return QStringLiteral("порт не найден");
+        case QSerialPort::PermissionError:
+            return QStringLiteral("порт занят другой программой или нет прав на него");
+        case QSerialPort::OpenError:
+            return QStringLiteral("порт уже открыт");
+        default:
+            break;
+        }
+    }
+    return m_client->errorString();
+}
+
+void TMBComMaster::OnConnectBound()
+{
+    if (!m_client || m_client->state() == QModbusDevice::ConnectedState)
+        return;
+    // A peer whose accept queue stays full keeps Qt's connect going for a minute.
+    m_client->disconnect(this);
+    m_client->disconnectDevice();
+    m_client->deleteLater();
+    m_client = nullptr;
+    if (m_recycling) {
+        m_recycling = false;
+        if (m_connected) {
+            m_connected = false;
+            FailPending();
+            emit OnChangeConnected(false);
+        }
+    } else if (m_opening) {
+        m_opening = false;
+        emit OnConnectFailed(QStringLiteral("нет ответа за %1 с").arg((m_bound + 999) / 1000));
     }
 }
 
 void TMBComMaster::OnStateChanged(QModbusDevice::State state)
 {
+    if (state == QModbusDevice::ConnectedState || state == QModbusDevice::UnconnectedState)
+        m_connectBound->stop();
+    if (state == QModbusDevice::UnconnectedState && m_opening && !m_connected) {
+        m_opening = false;
+        emit OnConnectFailed(OpenFailure());
+        return;
+    }
+    if (state == QModbusDevice::ConnectedState)
+        m_opening = false;
     if (state == QModbusDevice::ConnectedState && !m_connected) {
         m_connected = true;
         ApplyRs485();
@@ -313,6 +382,8 @@ void TMBComMaster::Execute(const TaskPtr &task)
         return Finish(task, {}, kUnknown);
 
     m_frames.clear();
+    if (!m_tcp)
+        m_sniffed.clear();
     QModbusReply *reply = Send(*task);
     if (!reply)
         return Finish(task, {}, kCannotSend);
@@ -392,9 +463,16 @@ void TMBComMaster::OnReplyFinished(const QPointer<QModbusReply> &reply, quint64 
         // Qt's TCP client takes any reply with the right transaction id.
         QByteArray pdu(1, char(raw.functionCode() | (raw.isException() ? QModbusPdu::ExceptionByte : 0)));
         pdu += raw.data();
-        const int unit = ReplyUnit(pdu);
-        if (unit >= 0 && unit != task->device)
-            return Finish(task, {}, kOtherUnit);
+        if (m_tcp) {
+            const SniffedFrame *frame = FrameOf(pdu);
+            if (frame && frame->protocol != 0)
+                return Finish(task, {}, kUnknown); // not a Modbus frame
+            if (frame && frame->unit != task->device)
+                return Finish(task, {}, kOtherUnit);
+        } else if (m_client && m_client->device() && m_client->device()->isTransactionStarted() &&
+                   !ReplyEndsTheLine(*task, raw)) {
+            return Finish(task, {}, kCrc);
+        }
         if (raw.functionCode() != QModbusPdu::FunctionCode(FunctionOf(*task)))
             return Finish(task, {}, kOtherFunction);
     }
@@ -493,25 +571,38 @@ void TMBComMaster::Recycle()
     }
     m_recycling = true;
     m_client = CreateClient();
+    m_connectBound->start(m_bound);
     m_client->connectDevice();
 }
 
 void TMBComMaster::SniffReplies(QModbusClient *client)
 {
-    auto *socket = qobject_cast<QTcpSocket *>(client->device());
-    if (!socket)
+    QIODevice *device = client->device();
+    if (!device)
         return;
     m_sniffed.clear();
     m_frames.clear();
     // Qt's reader, connected first, reads everything inside the transaction; then
     // this one takes the same bytes for itself.
-    connect(socket, &QAbstractSocket::connected, this, [socket] { socket->startTransaction(); });
-    connect(socket, &QIODevice::readyRead, this, [this, client, socket] {
-        if (client != m_client || !socket->isTransactionStarted())
+    if (auto *socket = qobject_cast<QTcpSocket *>(device))
+        connect(socket, &QAbstractSocket::connected, this, [socket] { socket->startTransaction(); });
+    else
+        connect(client, &QModbusDevice::stateChanged, this, [device](QModbusDevice::State s) {
+            if (s == QModbusDevice::ConnectedState && !device->isTransactionStarted())
+                device->startTransaction();
+        });
+    connect(device, &QIODevice::readyRead, this, [this, client, device] {
+        if (client != m_client || !device->isTransactionStarted())
             return;
-        socket->rollbackTransaction();
-        m_sniffed += socket->readAll();
-        socket->startTransaction();
+        device->rollbackTransaction();
+        m_sniffed += device->readAll();
+        device->startTransaction();
+        if (!m_tcp) {
+            // A line that never stops talking must not grow the buffer.
+            if (m_sniffed.size() > 4096)
+                m_sniffed = m_sniffed.right(512);
+            return;
+        }
         while (m_sniffed.size() >= 8) {
             const int length = quint8(m_sniffed.at(4)) << 8 | quint8(m_sniffed.at(5));
             if (length < 2 || length > 254) {
@@ -520,7 +611,8 @@ void TMBComMaster::SniffReplies(QModbusClient *client)
             }
             if (m_sniffed.size() < 6 + length)
                 break;
-            m_frames.append({quint8(m_sniffed.at(6)), m_sniffed.mid(7, length - 1)});
+            m_frames.append({quint8(m_sniffed.at(6)), quint8(m_sniffed.at(2)) << 8 | quint8(m_sniffed.at(3)),
+                             m_sniffed.mid(7, length - 1)});
             m_sniffed.remove(0, 6 + length);
         }
         while (m_frames.size() > 8)
@@ -528,13 +620,23 @@ void TMBComMaster::SniffReplies(QModbusClient *client)
     });
 }
 
-int TMBComMaster::ReplyUnit(const QByteArray &pdu) const
+const TMBComMaster::SniffedFrame *TMBComMaster::FrameOf(const QByteArray &pdu) const
 {
     for (qsizetype i = m_frames.size() - 1; i >= 0; --i) {
-        if (m_frames.at(i).second == pdu)
-            return m_frames.at(i).first;
+        if (m_frames.at(i).pdu == pdu)
+            return &m_frames.at(i);
     }
-    return -1;
+    return nullptr;
+}
+
+// On a serial line a frame ends with the silence after it: bytes after the reply Qt
+// took make one longer frame whose check sum is wrong.
+bool TMBComMaster::ReplyEndsTheLine(const Task &task, const QModbusResponse &raw) const
+{
+    QByteArray adu(1, char(task.device));
+    adu += char(raw.functionCode() | (raw.isException() ? QModbusPdu::ExceptionByte : 0));
+    adu += raw.data();
+    return m_sniffed.size() >= adu.size() + 2 && m_sniffed.chopped(2).endsWith(adu);
 }
 
 int TMBComMaster::ExecutionBoundMs() const

@@ -24,7 +24,9 @@ class QTimer;
 // while its execution is still queued or on the line adds none. A watchdog ends
 // every execution within ExecutionBoundMs(): a reply Qt's client never finishes
 // (a malformed Modbus TCP header leaves it waiting for good) completes with code 1,
-// and the link goes on with a fresh Qt client.
+// and the link goes on with a fresh Qt client. Opening the link and that fresh
+// client's connect are bound by the same time; a fresh client that does not connect
+// within it closes the link.
 class TMBComMaster : public IMBComMaster
 {
     Q_OBJECT
@@ -84,9 +86,17 @@ private:
     void Release(const TaskPtr &task);
     void OnStateChanged(QModbusDevice::State state);
     void OnWatchdog();
+    void OnConnectBound();
     void Recycle();
     void SniffReplies(QModbusClient *client);
-    int ReplyUnit(const QByteArray &pdu) const;
+    struct SniffedFrame {
+        int unit = 0;
+        int protocol = 0; // 0 for Modbus
+        QByteArray pdu;
+    };
+    const SniffedFrame *FrameOf(const QByteArray &pdu) const;
+    bool ReplyEndsTheLine(const Task &task, const QModbusResponse &raw) const;
+    QString OpenFailure() const;
     void FailPending();
     void ApplyRs485();
     QModbusClient *CreateClient();
@@ -106,12 +116,15 @@ private:
     bool m_connected = false;
     bool m_tcp = false;
     bool m_recycling = false; // a fresh Qt client is connecting; the queue waits
+    bool m_opening = false;   // SetConnected(true) has not had its outcome yet
+    QTimer *m_connectBound = nullptr;
     int m_bound = 0;          // ExecutionBoundMs of the open link
     QTimer *m_watchdog = nullptr;
-    // Modbus TCP frames as they arrived (unit, PDU), newest last: Qt's client does
-    // not tell which unit answered.
+    // Modbus TCP frames as they arrived, newest last: Qt's client does not tell
+    // which unit answered, nor the protocol its header named. On a serial line, the
+    // bytes received since the request went out.
     QByteArray m_sniffed;
-    QList<QPair<int, QByteArray>> m_frames;
+    QList<SniffedFrame> m_frames;
     QList<TaskPtr> m_tasks;  // every task not yet freed (periodic ones until freed)
     QList<TaskPtr> m_queue;  // executions waiting for the line
     TaskPtr m_current;       // the execution on the line

@@ -14,6 +14,15 @@ Connections::Connections(TMainFrm &main) : QObject(&main), m_main(main)
 {
     connect(&main.Session(), &BenchSession::BenchLinkChanged, this, &Connections::MBCMChangeConnected);
     connect(&main.Session(), &BenchSession::FlowmeterLinkChanged, this, &Connections::MBCM1ChangeConnected);
+    // A link that does not open would otherwise only keep its button caption.
+    const auto tell = [](IMBComMaster *client, const QString &what) {
+        connect(client, &IMBComMaster::OnConnectFailed, client, [client, what](const QString &why) {
+            Messages::Show(
+                QStringLiteral("Не удалось подключиться к %1 (%2): %3").arg(what, client->ComPort(), why));
+        });
+    };
+    tell(main.Session().BenchClient(), QStringLiteral("ЦТМ"));
+    tell(main.Session().FlowmeterClient(), QStringLiteral("расходомеру"));
 }
 
 TCanalFrm *Connections::Canal() const

@@ -1,5 +1,7 @@
 #include "shell/signalcloser.h"
 
+#include "link/messages.h"
+
 #include <QApplication>
 #include <QWidget>
 
@@ -108,6 +110,8 @@ SignalCloser::~SignalCloser()
 
 void SignalCloser::OnSignal()
 {
+    // Whoever sent the signal waits for the end; the saves that follow must not wait on a box.
+    Messages::SetUnattended();
     // A modal dialog runs its own loop; close it first so the close reaches the main loop.
     for (int i = 0; i < 16; ++i) {
         QWidget *modal = QApplication::activeModalWidget();

@@ -34,15 +34,16 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QMenu>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace {
 const char *const kIniName = "QTM.ini";
@@ -156,6 +157,8 @@ void TMainFrm::FormCreate()
     m_mpro->readINI();
     ReadFINI();
     m_appearance->ReadIniColor();
+    // Told from the event loop, over the shown window and with the signal handler in place.
+    QTimer::singleShot(0, this, &TMainFrm::TellSettingsProblems);
     m_session->ImrDev().Adr = quint8(m_mpro->Imr);
     m_session->UsiDev().Adr = quint8(m_mpro->Usi);
     m_session->IptDev().Adr = quint8(m_mpro->IPT);
@@ -335,6 +338,16 @@ void TMainFrm::ReadFINI()
     }
     m_session->SetPribType(ui->cbxprib->currentIndex());
     ApplyModel(m_session->PribType());
+}
+
+void TMainFrm::TellSettingsProblems()
+{
+    // Settings that were not read leave the program on defaults: the operator must know why.
+    for (const QString &name : {QString::fromLatin1(kIniName), QStringLiteral("color.ini")}) {
+        const QString problem = IniFile(name).ReadProblem();
+        if (!problem.isEmpty())
+            Messages::Show(problem);
+    }
 }
 
 void TMainFrm::WriteFINI()

@@ -85,6 +85,7 @@ public:
 
     void ReadFINI();
     void WriteFINI();
+    void TellSettingsProblems();
 
 Q_SIGNALS:
     void FormClosed();

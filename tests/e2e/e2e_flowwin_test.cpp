@@ -1,13 +1,14 @@
 #include "benchrig.h"
 
 #include "calc/tcalcfrm.h"
+#include "flowmeter/currentcalibration.h"
 #include "flowmeter/flowmeterlink.h"
 #include "flowmeter/tflowmeterform.h"
 #include "flowmeter/tflowmeterformgs.h"
 #include "flowmeter/tgscalibtokform.h"
 #include "flowmeter/tgsform1.h"
-#include "session/benchqids.h"
 #include "link/radiogroup.h"
+#include "session/benchqids.h"
 #include "session/benchrouter.h"
 #include "sim/lib/flowmeter.h"
 #include "sim/lib/simbench.h"
@@ -167,6 +168,87 @@ private Q_SLOTS:
         Click(calc, "Button1");
         QTRY_COMPARE_WITH_TIMEOUT(In<QLineEdit>(calc, "edti4")->text(), QStringLiteral("4,06"), kDeadline);
         QCOMPARE(In<QLineEdit>(calc, "edti20")->text(), QStringLiteral("20,3"));
+    }
+
+    // Each write the flowmeter refuses is told where the operator looks, the calibration
+    // ends with its STOP, and nothing stays locked.
+    void refusedWrites_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("told");
+        const QString refused = ResultText(6); // exception 4, as the flowmeter refuses
+        QTest::newRow("point") << QStringLiteral("refuse:1:62:2") << QStringLiteral("calibrate")
+                               << QStringLiteral("message:Не удалось записать измеряемый ток!");
+        QTest::newRow("STOP") << QStringLiteral("refuse:1:60:0") << QStringLiteral("calibrate")
+                              << QStringLiteral("message:Не удалось записать команду STOP");
+        QTest::newRow("table") << QStringLiteral("refuse:1:%1").arg(CurrentCalibration::TableRegister(1, 0))
+                               << QStringLiteral("calibrate") << QStringLiteral("row 4 mA:") + refused;
+        QTest::newRow("channel") << QStringLiteral("refuse:1:75:1") << QStringLiteral("channel")
+                                 << QStringLiteral("status:Выбор канала: ") + refused;
+        QTest::newRow("reset") << QStringLiteral("refuse:1:84") << QStringLiteral("reset")
+                               << QStringLiteral("status:Сброс объема: ") + refused;
+    }
+    void refusedWrites()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, action);
+        QFETCH(QString, told);
+        SimOptions options;
+        options.gcChannels = 3;
+        QString why;
+        QVERIFY2(options.faults.Add(fault, &why), qPrintable(why));
+        QVERIFY(Prepare(6, options));
+        TMainFrm &main = *rig->main;
+        rig->W<QRadioButton>("rbi1")->setChecked(true);
+        rig->Click("BtnSetup");
+        TFlowMeterFormGS *w = main.Windows.FlowMeterFormGS;
+        QVERIFY(w && w->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(w->RgCanal()->Count(), 3, kDeadline);
+        rig->messages.Clear();
+
+        if (action == QLatin1String("channel")) {
+            QTest::mouseClick(w->RgCanal()->Button(1), Qt::LeftButton);
+            QTRY_COMPARE_WITH_TIMEOUT(w->Status(), told.mid(7), kDeadline);
+            QCOMPARE(w->RgCanal()->ItemIndex(), -1);
+            QCOMPARE(Meter().MeasuringChannel(), 0);
+        } else if (action == QLatin1String("reset")) {
+            QTest::mouseClick(w->RgCanal()->Button(1), Qt::LeftButton);
+            QTRY_COMPARE_WITH_TIMEOUT(Meter().MeasuringChannel(), 1, kDeadline);
+            Click(w, "Button9");
+            QTRY_COMPARE_WITH_TIMEOUT(w->Status(), told.mid(7), kDeadline);
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(In<QPushButton>(w, "BtnSetup")->isEnabled(), kDeadline);
+            Click(w, "BtnSetup");
+            TGsForm1 *gs1 = w->GsForm1();
+            QVERIFY(gs1 && gs1->isVisible());
+            Click(gs1, "Button2");
+            QTRY_VERIFY_WITH_TIMEOUT(In<QPushButton>(gs1, "btnCalib1")->isVisible(), kDeadline);
+            QTimer faster; // a tenth of the operator's ticks
+            connect(&faster, &QTimer::timeout, [gs1] {
+                if (TGsCalibTokForm *c = gs1->CalibForm(0); c && c->Timer()->interval() != 10)
+                    c->Timer()->setInterval(10);
+            });
+            faster.start(2);
+            Click(gs1, "btnCalib1");
+            TGsCalibTokForm *calib = gs1->CalibForm(0);
+            QVERIFY(calib);
+            QCOMPARE(calib->regim, 0);
+            if (told.startsWith(QLatin1String("message:"))) {
+                QCOMPARE(rig->messages.shown, QStringList{told.mid(8)});
+            } else {
+                QCOMPARE(rig->messages.shown, QStringList());
+                QTRY_COMPARE_WITH_TIMEOUT(In<QLabel>(calib, "lblStat4")->text(), told.mid(9), kDeadline);
+                QCOMPARE(In<QLabel>(calib, "lblstat20")->text(), QStringLiteral("Записано"));
+            }
+            // The STOP went out after every refusal but its own.
+            QList<quint16> mode;
+            QCOMPARE(int(Meter().Read(Space::Holding, 60, 1, &mode)), 0);
+            QCOMPARE(mode, QList<quint16>{quint16(fault.contains(QLatin1String(":60:0")) ? 1 : 0)});
+            QVERIFY(w->RgCanal()->Button(0)->parentWidget()->isEnabled());
+            QVERIFY(rig->W<QComboBox>("cbxprib")->isEnabled());
+            QVERIFY(In<QPushButton>(calib, "btnStart")->isEnabled());
+        }
     }
 };
 

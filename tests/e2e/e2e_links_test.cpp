@@ -140,7 +140,14 @@ private Q_SLOTS:
         QCOMPARE(rig.Caption("BtnConnect"), kOpen);
         QCOMPARE(rig.Caption("BtnConnect1"), kOpen);
         QVERIFY(!rig.W<QPushButton>("BitBtn5")->isEnabled());
-        QVERIFY2(rig.messages.shown.isEmpty(), qPrintable(rig.messages.shown.join(QLatin1Char('|'))));
+        // Each link that did not open tells the operator which port and why.
+        const QString told = rig.messages.shown.join(QLatin1Char('|'));
+        QCOMPARE(rig.messages.shown.size(), 2);
+        for (const QString &what : {QStringLiteral("ЦТМ"), QStringLiteral("расходомеру")})
+            QVERIFY2(told.contains(
+                         QStringLiteral("Не удалось подключиться к %1 (/dev/nonexistent-qtm): порт не найден")
+                             .arg(what)),
+                     qPrintable(told));
     }
 
     void searchFindsTheModulesAndKeepsThemOverARestart()

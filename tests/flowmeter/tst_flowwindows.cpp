@@ -260,12 +260,13 @@ void TestFlowWindows::calibration()
         if (n != 3)
             return;
         locked = !Child<QWidget>(f.formGS, "RgCanal")->isEnabled() &&
-                 !Child<QPushButton>(f.formGS, "Button6")->isEnabled();
+                 !Child<QPushButton>(f.formGS, "Button6")->isEnabled() && !f.ui.cbxprib->isEnabled();
         QTest::mouseClick(Child<QPushButton>(gs1, "btnCalib1"), Qt::LeftButton);
     };
     run(1, {0.15f, 4.1f, 5.2f, 20.9f});
     QVERIFY(locked);
     QVERIFY(Child<QWidget>(f.formGS, "RgCanal")->isEnabled() && Child<QPushButton>(f.formGS, "Button6")->isEnabled());
+    QVERIFY(f.ui.cbxprib->isEnabled());
     TGsCalibTokForm *second = gs1->CalibForm(1);
     QVERIFY(second && !second->isVisible());
     QCOMPARE(second->regim, 0);

@@ -144,6 +144,23 @@ private slots:
         QCOMPARE(imr->ImrMode(), 5);
         QCOMPARE(page->LineCheck()->ItemIndex(), -1);
         QVERIFY(W<QGroupBox>("RGControl")->isEnabled() && W<QGroupBox>("rgPover")->isEnabled());
+
+        // A delay-line calibration (its button, another page's start) locks the checks too:
+        // a choice inside it would write a check command between the calibration's.
+        bench->silent = {416386};
+        bool lockedInCalibration = false;
+        QTimer::singleShot(0, page.get(), [&] {
+            lockedInCalibration = !W<QGroupBox>("RGControl")->isEnabled() &&
+                                  !W<QGroupBox>("rgPover")->isEnabled() &&
+                                  !W<QGroupBox>("RGNepr")->isEnabled();
+            QTest::mouseClick(page->LineCheck()->Button(1), Qt::LeftButton);
+            bench->Deliver(416386, {}, 4);
+        });
+        QVERIFY(!imr->CalibrateDelayLine());
+        QVERIFY(lockedInCalibration);
+        QCOMPARE(bench->Commands(), QList<int>{11});
+        QCOMPARE(page->LineCheck()->ItemIndex(), -1);
+        QVERIFY(W<QGroupBox>("RGControl")->isEnabled() && W<QGroupBox>("RGNepr")->isEnabled());
     }
 };
 

@@ -221,6 +221,20 @@ private Q_SLOTS:
         QVERIFY(!text.replace("\r\n", "").contains('\n')); // Windows line ends kept
     }
 
+    void eachLineKeepsItsOwnLineEnd()
+    {
+        // Edited on Linux after Windows: the CRLF lines keep their CR, new lines take the first line's end.
+        const QByteArray mixed = "[QTM]\nComm Port=COM2\r\nInterval=20\n; note\r\n[Form]\r\nleft=5";
+        Put(QStringLiteral("QTM.ini"), mixed);
+        IniFile ini(QStringLiteral("QTM.ini"));
+        ini.WriteInteger(QStringLiteral("QTM"), QStringLiteral("Interval"), 30);
+        ini.WriteInteger(QStringLiteral("QTM"), QStringLiteral("Link Type"), 1);
+        QVERIFY(ini.UpdateFile());
+        QCOMPARE(
+            Get(QStringLiteral("QTM.ini")),
+            QByteArray("[QTM]\nComm Port=COM2\r\nInterval=30\nLink Type=1\n; note\r\n[Form]\r\nleft=5\n"));
+    }
+
     void utf16FilesAreReadAndWrittenBackInUtf16()
     {
         const QString text = QStringLiteral("[Прибор]\r\nИмя=Расходомер ГС\r\nAdr=7\r\n");

@@ -3,6 +3,7 @@
 #include "link/conventions.h"
 #include "link/mailbox.h"
 #include "link/tmbcommaster.h"
+#include "support/ptypair.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -13,7 +14,15 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QSocketNotifier>
+
 #include <memory>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace
 {
@@ -23,6 +32,7 @@ constexpr int kZeroLength = 31;
 constexpr int kCutShort = 32; // right length, half of the PDU
 constexpr int kOtherUnit = 33;
 constexpr int kOtherFunction = 34;
+constexpr int kOtherProtocol = 35; // a header naming protocol 1, not Modbus
 constexpr int kLateException = 36; // exception 3, 200 ms after the request
 constexpr int kAnswerDelay = 300;
 
@@ -50,6 +60,36 @@ public:
         });
     }
     QString Port() const { return QStringLiteral("tcp://127.0.0.1:%1").arg(m_server.serverPort()); }
+
+    // From now on the port takes no new connection: a listener whose accept queue is
+    // full drops every further SYN, so a connect waits as on a jammed gateway.
+    bool Jam()
+    {
+        const quint16 port = m_server.serverPort();
+        m_server.close();
+        m_jammed = ::socket(AF_INET, SOCK_STREAM, 0);
+        const int on = 1;
+        ::setsockopt(m_jammed, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in a = {};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::bind(m_jammed, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(m_jammed, 0) != 0)
+            return false;
+        for (int &filler : m_fillers) {
+            filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            ::connect(filler, reinterpret_cast<sockaddr *>(&a), sizeof a);
+        }
+        return true;
+    }
+    ~RawPeer() override
+    {
+        for (int fd : m_fillers)
+            if (fd >= 0)
+                ::close(fd);
+        if (m_jammed >= 0)
+            ::close(m_jammed);
+    }
 
     QHash<int, int> requests; // per unit
     int connections = 0;
@@ -100,6 +140,9 @@ private:
         case kOtherUnit:
             s->write(Mbap(tid, int(reply.size()) + 1, 7) + reply);
             return;
+        case kOtherProtocol:
+            s->write(Mbap(tid, int(reply.size()) + 1, unit).replace(2, 2, QByteArray("\0\1", 2)) + reply);
+            return;
         case kOtherFunction:
             reply[0] = char(fc == 0x03 ? 0x04 : 0x03);
             s->write(Mbap(tid, int(reply.size()) + 1, unit) + reply);
@@ -120,7 +163,20 @@ private:
 
     QTcpServer m_server;
     QHash<QTcpSocket *, QByteArray> m_buffers;
+    int m_jammed = -1;
+    int m_fillers[2] = {-1, -1};
 };
+
+quint16 Crc(const QByteArray &data)
+{
+    quint16 crc = 0xFFFF;
+    for (const char c : data) {
+        crc ^= quint8(c);
+        for (int i = 0; i < 8; ++i)
+            crc = (crc & 1) ? quint16((crc >> 1) ^ 0xA001) : quint16(crc >> 1);
+    }
+    return crc;
+}
 
 struct Exchange {
     int qid = 0;
@@ -225,6 +281,83 @@ private Q_SLOTS:
         m_client->GetDeviceName(302);
         QCOMPARE(Next(302, 3000).result, 12);
         QCOMPARE(Read(kGood, 303), 0);
+    }
+
+    // What the audit's hostile peers found: each must end in its own code or event.
+    void faultsOfTheLinkItself()
+    {
+        // A header that does not name Modbus is no reply.
+        QCOMPARE(Read(kOtherProtocol, 310), 14);
+        QCOMPARE(Read(kGood, 311), 0);
+
+        // A connect that is refused says so.
+        TMBComMaster refused;
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+        refused.SetComPort(QStringLiteral("tcp://127.0.0.1:%1").arg(closed.serverPort()));
+        closed.close();
+        QSignalSpy failed(&refused, &IMBComMaster::OnConnectFailed);
+        refused.SetConnected(true);
+        QVERIFY(failed.wait(5000));
+        QVERIFY2(failed.first().at(0).toString().contains(QStringLiteral("отвергнуто")),
+                 qPrintable(failed.first().at(0).toString()));
+
+        // The fresh connection after a broken reply gets no more time than one execution.
+        QVERIFY(m_peer->Jam());
+        QElapsedTimer took;
+        took.start();
+        QCOMPARE(Read(kTooLong, 312), 1);
+        QVERIFY(m_changes->wait(2 * m_client->ExecutionBoundMs() + 2000));
+        QCOMPARE(m_changes->first().at(0).toBool(), false);
+        QVERIFY2(took.elapsed() < 3 * m_client->ExecutionBoundMs(),
+                 qPrintable(QString::number(took.elapsed())));
+        QVERIFY(!m_client->Connected());
+        QCOMPARE(Read(kGood, 313), 3);
+    }
+
+    // On a serial line, bytes after a reply make it one frame with a wrong check sum.
+    void rtuReplyWithTrailingBytes()
+    {
+        PtyPair pty;
+        QVERIFY(pty.Ready());
+        const int fd = ::open(QFile::encodeName(pty.b).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(fd >= 0);
+        int replies = 0;
+        QByteArray in;
+        QSocketNotifier notifier(fd, QSocketNotifier::Read);
+        connect(&notifier, &QSocketNotifier::activated, this, [&] {
+            char buf[256];
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0)
+                in.append(buf, n);
+            if (in.size() < 8)
+                return;
+            in.clear();
+            QByteArray frame("\x01\x03\x02\x00\x07", 5);
+            const quint16 crc = Crc(frame);
+            frame.append(char(crc & 0xFF)).append(char(crc >> 8));
+            if (replies++ == 0)
+                frame.append("\x00\x55", 2);
+            [[maybe_unused]] const ssize_t w = ::write(fd, frame.constData(), size_t(frame.size()));
+        });
+        TMBComMaster rtu;
+        rtu.SetComPort(pty.a);
+        rtu.SetComSpeed(19200);
+        rtu.SetAnswerDelay(kAnswerDelay);
+        rtu.SetRetries(0);
+        QSignalSpy up(&rtu, &IMBComMaster::OnChangeConnected);
+        rtu.SetConnected(true);
+        QVERIFY(up.wait(5000));
+        QSignalSpy done(&rtu, &IMBComMaster::OnExchange);
+        rtu.SetDeviceAddres(1);
+        rtu.ReadHoldRegs(320, 0, 0, dtUInt16, 1);
+        QVERIFY(done.wait(5000));
+        QCOMPARE(done.first().at(4).toInt(), 2);
+        rtu.ReadHoldRegs(321, 0, 0, dtUInt16, 1);
+        QVERIFY(done.wait(5000));
+        QCOMPARE(done.last().at(4).toInt(), 0);
+        QCOMPARE(done.last().at(3).toInt(), 7);
+        ::close(fd);
     }
 
     void readsHaveNoBroadcastForm()

@@ -123,10 +123,11 @@ void TGsForm1::CalibClick(int slot)
     QPointer<TGsCalibTokForm> &w = m_calib[slot];
     if (!w)
         w = new TGsCalibTokForm(*this, slot, parentWidget());
-    if (w->regim != 0)
-        w->show();
-    else
-        w->Start();
+    // The operator connects the output and checks the channel before the run:
+    // the window with its instruction comes first, "Старт калибровки" starts.
+    w->show();
+    w->raise();
+    w->activateWindow();
 }
 
 void TGsForm1::SlotTypesRead(const QVariant &value, int result)

@@ -32,6 +32,9 @@ IptGroup::IptGroup(BenchSession &session, QWidget *parent)
         rb->setAccessibleName(QStringLiteral("Ток канала %1 в калькулятор").arg(k + 1));
         rb->setAccessibleDescription(rb->toolTip());
     }
+    m_channel->SetItemIndex(m_session.IptChannel());
+    connect(m_channel, &RadioGroup::ItemIndexChanged, &m_session, &BenchSession::SetIptChannel);
+    connect(&m_session, &BenchSession::IptChannelChanged, m_channel, &RadioGroup::SetItemIndex);
     ui->ChbTok->setToolTip(QStringLiteral("Читать токи ИПТ каждую секунду"));
     ui->ChbTok->setAccessibleDescription(QStringLiteral("Чтение токов ИПТ"));
     connect(ui->ChbTok, &QCheckBox::toggled, this, &IptGroup::ChbTokClick);
@@ -95,7 +98,7 @@ double IptGroup::ShowCurrents(const QVariant &value, int result)
         if (m_page)
             m_page->Current(k + 1)->setText(text);
     }
-    const int chosen = m_channel->ItemIndex();
+    const int chosen = m_session.IptChannel();
     return chosen >= 0 && chosen < 4 ? currents.at(chosen).toDouble() : qQNaN();
 }
 

@@ -255,7 +255,10 @@ private Q_SLOTS:
             QWidget window(nullptr, Qt::Window);
             window.setFixedSize(160, 100);
             PlaceTopLevel(&window, stored);
+            // Never shown, its corner is no place to keep.
+            QVERIFY(!HasOwnPlace(&window));
             window.show();
+            QVERIFY(HasOwnPlace(&window));
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             QVERIFY2(!window.frameGeometry().intersects(main.frameGeometry()), "over the main window");
             QVERIFY(area.contains(window.frameGeometry()));

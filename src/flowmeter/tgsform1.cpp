@@ -5,6 +5,7 @@
 #include "flowmeter/tflowmeterformgs.h"
 #include "flowmeter/tgscalibtokform.h"
 #include "link/conventions.h"
+#include "link/dialogbuttons.h"
 #include "link/usermessages.h"
 
 namespace
@@ -23,6 +24,8 @@ TGsForm1::TGsForm1(TFlowMeterFormGS &owner, QWidget *parent)
     ui->cbxDopSlot1->setCurrentIndex(-1);
     ui->cbxDopSlot2->setCurrentIndex(-1);
     m_sbPanel = AddStatusPanel(ui->SB);
+    LeaveCaptionRoom(ui->btnCalib1);
+    LeaveCaptionRoom(ui->btnCalib2);
     connect(ui->Button1, &QPushButton::clicked, this, &TGsForm1::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TGsForm1::Button2Click);
     connect(ui->Button3, &QPushButton::clicked, this, &TGsForm1::Button3Click);

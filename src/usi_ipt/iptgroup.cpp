@@ -98,7 +98,7 @@ double IptGroup::ShowCurrents(const QVariant &value, int result)
         if (m_page)
             m_page->Current(k + 1)->setText(text);
     }
-    const int chosen = m_session.IptChannel();
+    const int chosen = m_channel->ItemIndex();
     return chosen >= 0 && chosen < 4 ? currents.at(chosen).toDouble() : qQNaN();
 }
 

@@ -71,9 +71,13 @@ void ModuleSearch::BtnSearchStopClick()
         }
     }
     const int stoppedAt = *std::min_element(m_awaiting.cbegin(), m_awaiting.cend());
+    const int asked = kAddresses - m_searchPending;
     m_awaiting.clear();
     m_searchPending = 0;
     Finish();
+    // Where it stopped, not a whole search.
+    if (m_ui.PbSearch)
+        m_ui.PbSearch->setValue(asked);
     if (m_ui.LblSearch)
         m_ui.LblSearch->setText(QStringLiteral("Поиск остановлен на адресе %1").arg(stoppedAt));
 }

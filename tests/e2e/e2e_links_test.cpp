@@ -246,6 +246,7 @@ private Q_SLOTS:
         QVERIFY(btn->isEnabled() && !stop->isVisible());
         QCOMPARE(main.Search()->SearchPending(), 0);
         QCOMPARE(label->text(), QStringLiteral("Поиск остановлен на адресе 5"));
+        QCOMPARE(bar->value(), 4);
         QCOMPARE(int(main.Session().ImrDev().Adr), 1);
         QCOMPARE(int(main.Session().IptDev().Adr), 3);
         QCOMPARE(int(main.Session().UsiDev().Adr), 9);

@@ -10,13 +10,13 @@
 #include "link/windowplacement.h"
 
 #include <QAction>
-#include <QIntValidator>
-#include <QLayout>
 #include <QClipboard>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QIntValidator>
+#include <QLayout>
 #include <QSaveFile>
 #include <QScreen>
 #include <QScrollBar>
@@ -132,7 +132,8 @@ TExchangeMonitorFrm::TExchangeMonitorFrm(ExchangeLog &log, QWidget *parent)
     // Only a scroll tells whether the operator left the newest rows: rows arriving
     // behind a closed window move nothing, and the window opens on the newest again.
     QScrollBar *bar = ui->TvExchange->verticalScrollBar();
-    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) { m_follow = value >= bar->maximum(); });
+    connect(bar, &QScrollBar::valueChanged, this,
+            [this, bar](int value) { m_follow = value >= bar->maximum(); });
     connect(m_filter, &QAbstractItemModel::rowsInserted, this, &TExchangeMonitorFrm::FollowNewest);
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(m_filter, signal, this, &TExchangeMonitorFrm::ShowCount);
@@ -157,14 +158,17 @@ void TExchangeMonitorFrm::ReadPlace()
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
     // The first time wide enough for a whole read request and its reply, as the screen allows.
     const QHeaderView *hh = ui->TvExchange->horizontalHeader();
-    const int frame = fontMetrics().horizontalAdvance(QStringLiteral("00 00 00 00 00 06 01 03 00 00 00 02")) + 16;
+    const int frame =
+        fontMetrics().horizontalAdvance(QStringLiteral("00 00 00 00 00 06 01 03 00 00 00 02")) + 16;
     const QMargins margins = layout() ? layout()->contentsMargins() : QMargins();
     const QHeaderView *rows = ui->TvExchange->verticalHeader();
     int wanted = margins.left() + margins.right() + 2 * ui->TvExchange->frameWidth() + 2 * frame +
-                 ui->TvExchange->verticalScrollBar()->sizeHint().width() + (rows->isHidden() ? 0 : rows->sizeHint().width());
+                 ui->TvExchange->verticalScrollBar()->sizeHint().width() +
+                 (rows->isHidden() ? 0 : rows->sizeHint().width());
     for (int c = 0; c < ExchangeLog::ColRequest; ++c)
         wanted += hh->sectionSize(c);
-    const int w = ini.ReadInteger(kSection, QStringLiteral("width"), qMin(qMax(width(), wanted), area.width() - 16));
+    const int w =
+        ini.ReadInteger(kSection, QStringLiteral("width"), qMin(qMax(width(), wanted), area.width() - 16));
     const int h = ini.ReadInteger(kSection, QStringLiteral("height"), height());
     resize(qMax(w, minimumSizeHint().width()), qMax(h, minimumSizeHint().height()));
     // Centred the first time.

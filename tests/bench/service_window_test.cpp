@@ -11,10 +11,10 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QLayout>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -96,15 +96,18 @@ private slots:
                 QVERIFY(page->isAncestorOf(ipt) && page->isAncestorOf(usi));
                 for (QLayout *l : page->findChildren<QLayout *>())
                     l->activate();
-                const auto on = [page](const QWidget *w) { return QRect(w->mapTo(page, QPoint()), w->size()); };
+                const auto on = [page](const QWidget *w) {
+                    return QRect(w->mapTo(page, QPoint()), w->size());
+                };
                 auto *calibration = page->findChild<QWidget *>(QStringLiteral("GroupBox15"));
                 QVERIFY(calibration);
                 const QRect i = on(ipt), u = on(usi);
                 QVERIFY(u.top() > i.bottom());
-                QVERIFY2(page->rect().contains(u), qPrintable(QStringLiteral("%1 px tall from %2 on a page of %3")
-                                                                  .arg(u.height())
-                                                                  .arg(u.top())
-                                                                  .arg(page->height())));
+                QVERIFY2(page->rect().contains(u),
+                         qPrintable(QStringLiteral("%1 px tall from %2 on a page of %3")
+                                        .arg(u.height())
+                                        .arg(u.top())
+                                        .arg(page->height())));
                 QVERIFY(!u.intersects(on(calibration)) && !i.intersects(on(calibration)));
                 break;
             }

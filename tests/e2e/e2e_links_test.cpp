@@ -6,8 +6,8 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QProgressBar>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>

@@ -15,13 +15,13 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QHeaderView>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTableWidget>
@@ -279,7 +279,8 @@ private Q_SLOTS:
         };
         const auto newestShown = [view] {
             const int last = view->model()->rowCount() - 1;
-            return view->viewport()->rect().contains(view->visualRect(view->model()->index(last, 0)).center());
+            return view->viewport()->rect().contains(
+                view->visualRect(view->model()->index(last, 0)).center());
         };
         append(200);
         w.show();
@@ -300,7 +301,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(newestShown(), 3000);
 
         const QHeaderView *h = view->horizontalHeader();
-        const int replyEnd = h->sectionViewportPosition(ExchangeLog::ColReply) + h->sectionSize(ExchangeLog::ColReply);
+        const int replyEnd =
+            h->sectionViewportPosition(ExchangeLog::ColReply) + h->sectionSize(ExchangeLog::ColReply);
         QVERIFY2(replyEnd <= view->viewport()->width(), "the reply column runs out of the list");
         // A Modbus TCP read request, whole, once the window is as wide as a usual screen allows.
         w.resize(1260, w.height());

@@ -273,7 +273,8 @@ void TestFlowWindows::calibration()
     QVERIFY(Child<QLabel>(second, "Label5")->text().startsWith(QStringLiteral("Подключите токовый выход 2")));
     auto *channel = Child<QComboBox>(second, "CbxIptChannel");
     QCOMPARE(channel->currentText(), QStringLiteral("Канал 1"));
-    QVERIFY(Child<QLineEdit>(second, "EdtTok0")->isEnabled() && Child<QLineEdit>(second, "EdtTok0")->isReadOnly());
+    QVERIFY(Child<QLineEdit>(second, "EdtTok0")->isEnabled() &&
+            Child<QLineEdit>(second, "EdtTok0")->isReadOnly());
     QCOMPARE(f.mbcm1.tasks.size(), 0);
     QCOMPARE(second->regim, 0);
     channel->setCurrentIndex(1);

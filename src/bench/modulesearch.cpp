@@ -4,12 +4,18 @@
 #include "session/benchqids.h"
 
 #include <QAbstractButton>
+#include <QLabel>
+#include <QProgressBar>
 #include <QTableWidget>
+
+#include <algorithm>
 
 namespace
 {
 constexpr int kAddressColumn = 1;
 constexpr int kLinkColumn = 2;
+constexpr int kAddresses = ModuleSearch::kLastAddress - ModuleSearch::kFirstAddress + 1;
+const QString kNotAsked = QStringLiteral("Не проверено");
 } // namespace
 
 // Ordered as the modules not found are marked at the end of a search.
@@ -35,8 +41,10 @@ void ModuleSearch::BitBtn5Click()
     // Answers still due from an earlier search must not count for this one.
     m_session.BenchAt(kFirstAddress).FreeTask(BenchQid::DeviceName);
     m_awaiting.clear();
-    m_searchPending = kLastAddress - kFirstAddress + 1;
-    for (const Module &m : kModules) {
+    m_searchPending = kAddresses;
+    for (int i = 0; i < 3; ++i) {
+        const Module &m = kModules[i];
+        m_before[i] = Device(m).Adr;
         Device(m).Adr = 0;
         SetCell(m.row, kLinkColumn, QString());
     }
@@ -44,6 +52,55 @@ void ModuleSearch::BitBtn5Click()
         m_awaiting.insert(adr);
         (void)m_session.BenchAt(adr).GetDeviceName(BenchQid::DeviceName);
     }
+    if (m_ui.BtnSearchStop)
+        m_ui.BtnSearchStop->show();
+    ShowCourse();
+}
+
+void ModuleSearch::BtnSearchStopClick()
+{
+    if (!Running())
+        return;
+    m_session.BenchAt(kFirstAddress).FreeTask(BenchQid::DeviceName);
+    for (int i = 0; i < 3; ++i) {
+        const Module &m = kModules[i];
+        TPQTM &dev = Device(m);
+        if (dev.Adr == 0 && m_before[i] != 0 && m_awaiting.contains(m_before[i])) {
+            dev.Adr = m_before[i];
+            SetCell(m.row, kLinkColumn, kNotAsked);
+        }
+    }
+    const int stoppedAt = *std::min_element(m_awaiting.cbegin(), m_awaiting.cend());
+    const int asked = kAddresses - m_searchPending;
+    m_awaiting.clear();
+    m_searchPending = 0;
+    Finish();
+    // Where it stopped, not a whole search.
+    if (m_ui.PbSearch)
+        m_ui.PbSearch->setValue(asked);
+    if (m_ui.LblSearch)
+        m_ui.LblSearch->setText(QStringLiteral("Поиск остановлен на адресе %1").arg(stoppedAt));
+}
+
+void ModuleSearch::ShowCourse()
+{
+    if (m_ui.PbSearch) {
+        m_ui.PbSearch->show();
+        m_ui.PbSearch->setRange(0, kAddresses);
+        m_ui.PbSearch->setValue(kAddresses - m_searchPending);
+    }
+    if (!m_ui.LblSearch)
+        return;
+    if (Running()) {
+        // The link asks in the order handed over: the lowest address still due is the one on the line.
+        const int asked = *std::min_element(m_awaiting.cbegin(), m_awaiting.cend());
+        m_ui.LblSearch->setText(QStringLiteral("Опрашивается адрес %1 из %2").arg(asked).arg(kLastAddress));
+        return;
+    }
+    int found = 0;
+    for (const Module &m : kModules)
+        found += Device(m).Adr != 0 ? 1 : 0;
+    m_ui.LblSearch->setText(QStringLiteral("Поиск завершен: найдено %1 из 3").arg(found));
 }
 
 void ModuleSearch::IdentificationAnswer(int mbAddr, const QVariant &value, int result)
@@ -58,8 +115,10 @@ void ModuleSearch::IdentificationAnswer(int mbAddr, const QVariant &value, int r
             text.truncate(nul);
         Identify(mbAddr, text);
     }
-    if (m_searchPending > 0 && !m_awaiting.isEmpty())
+    if (m_searchPending > 0 && !m_awaiting.isEmpty()) {
+        ShowCourse();
         return;
+    }
     m_awaiting.clear();
     m_searchPending = 0;
     Finish();
@@ -84,6 +143,9 @@ void ModuleSearch::Finish()
         if (Device(m).Adr == 0)
             SetCell(m.row, kLinkColumn, QStringLiteral("Не обнаружено"));
     }
+    if (m_ui.BtnSearchStop)
+        m_ui.BtnSearchStop->hide();
+    ShowCourse();
     if (m_mpro)
         m_mpro->writeIni();
     // A link closed during the search fails its answers; searching again needs it open.
@@ -116,7 +178,7 @@ void ModuleSearch::sgClick(int row)
 
 QStringList ModuleSearch::LinkTexts()
 {
-    QStringList texts{QStringLiteral("Не обнаружено")};
+    QStringList texts{QStringLiteral("Не обнаружено"), kNotAsked};
     for (const Module &m : kModules)
         texts << QString::fromUtf8(m.designation);
     return texts;

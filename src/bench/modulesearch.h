@@ -11,6 +11,8 @@
 #include <functional>
 
 class QAbstractButton;
+class QLabel;
+class QProgressBar;
 class QTableWidget;
 class TMProFrm;
 
@@ -27,11 +29,18 @@ public:
         QTableWidget *sg = nullptr;
         QAbstractButton *BitBtn5 = nullptr;    // "Проверка связи"
         QAbstractButton *BtnPropQTM = nullptr; // "Свойства"
+        // The search's course: the address asked, the share answered, a way to stop it.
+        QLabel *LblSearch = nullptr;
+        QProgressBar *PbSearch = nullptr;
+        QAbstractButton *BtnSearchStop = nullptr;
     };
 
     ModuleSearch(BenchSession &session, const Controls &controls, TMProFrm *mpro, QObject *parent = nullptr);
 
     void BitBtn5Click();
+    // Ends a running search at once: the addresses not yet asked keep the module
+    // found there before, so a stop loses nothing.
+    void BtnSearchStopClick();
     void sgClick(int row);
     // Every text the search may write into the column "Связь", so the grid can be made wide enough.
     static QStringList LinkTexts();
@@ -55,6 +64,7 @@ private:
     void IdentificationAnswer(int mbAddr, const QVariant &value, int result);
     void Identify(int mbAddr, const QString &text);
     void Finish();
+    void ShowCourse();
     void SetCell(int row, int column, const QString &text);
     TPQTM &Device(const Module &m) { return (m_session.*(m.device))(); }
 
@@ -65,5 +75,7 @@ private:
     // Addresses of the current search that have not answered yet; an answer from
     // any other address belongs to an older search and is ignored.
     QSet<int> m_awaiting;
+    // Addresses before the search, given back to the modules whose address was not asked.
+    quint8 m_before[3] = {};
     TPQTM *m_selected = nullptr;
 };

@@ -84,6 +84,8 @@ void TcalcFrm::FormCreate()
 
 void TcalcFrm::FormDestroy()
 {
+    if (!HasOwnPlace(this))
+        return;
     IniFile ini(kIni);
     ini.WriteInteger(kSection, QStringLiteral("left"), x());
     ini.WriteInteger(kSection, QStringLiteral("top"), y());

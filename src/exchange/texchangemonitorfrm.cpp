@@ -10,15 +10,17 @@
 #include "link/windowplacement.h"
 
 #include <QAction>
-#include <QIntValidator>
 #include <QClipboard>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QIntValidator>
+#include <QLayout>
 #include <QSaveFile>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -49,10 +51,12 @@ TExchangeMonitorFrm::TExchangeMonitorFrm(ExchangeLog &log, QWidget *parent)
     ui->TvExchange->setModel(m_filter);
 
     QHeaderView *h = ui->TvExchange->horizontalHeader();
-    const int widths[ExchangeLog::ColumnCount] = {96, 64, 52, 64, 64, 200, 120, 260, 300};
-    for (int c = 0; c < ExchangeLog::ColumnCount; ++c)
+    const int widths[ExchangeLog::ColRequest] = {96, 64, 52, 64, 64, 200, 120};
+    for (int c = 0; c < ExchangeLog::ColRequest; ++c)
         h->resizeSection(c, widths[c]);
-    h->setStretchLastSection(true);
+    // The frames share what is left, so the reply is in sight whatever the window's width.
+    h->setSectionResizeMode(ExchangeLog::ColRequest, QHeaderView::Stretch);
+    h->setSectionResizeMode(ExchangeLog::ColReply, QHeaderView::Stretch);
     // Fixed heights: a tall list costs nothing to lay out.
     ui->TvExchange->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ui->TvExchange->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
@@ -111,13 +115,12 @@ TExchangeMonitorFrm::TExchangeMonitorFrm(ExchangeLog &log, QWidget *parent)
     connect(ui->TvExchange->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &TExchangeMonitorFrm::ShowDecode);
 
+    // Only a scroll tells whether the operator left the newest rows: rows arriving
+    // behind a closed window move nothing, and the window opens on the newest again.
     QScrollBar *bar = ui->TvExchange->verticalScrollBar();
-    connect(m_filter, &QAbstractItemModel::rowsAboutToBeInserted, this,
-            [this, bar] { m_follow = bar->value() >= bar->maximum(); });
-    connect(m_filter, &QAbstractItemModel::rowsInserted, this, [this] {
-        if (m_follow && isVisible())
-            ui->TvExchange->scrollToBottom();
-    });
+    connect(bar, &QScrollBar::valueChanged, this,
+            [this, bar](int value) { m_follow = value >= bar->maximum(); });
+    connect(m_filter, &QAbstractItemModel::rowsInserted, this, &TExchangeMonitorFrm::FollowNewest);
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(m_filter, signal, this, &TExchangeMonitorFrm::ShowCount);
     connect(m_filter, &QAbstractItemModel::modelReset, this, &TExchangeMonitorFrm::ShowCount);
@@ -137,11 +140,23 @@ TExchangeMonitorFrm::~TExchangeMonitorFrm()
 void TExchangeMonitorFrm::ReadPlace()
 {
     IniFile ini(kIni);
-    const int w = ini.ReadInteger(kSection, QStringLiteral("width"), width());
-    const int h = ini.ReadInteger(kSection, QStringLiteral("height"), height());
-    resize(qMax(w, minimumSizeHint().width()), qMax(h, minimumSizeHint().height()));
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
+    // The first time wide enough for a whole read request and its reply, as the screen allows.
+    const QHeaderView *hh = ui->TvExchange->horizontalHeader();
+    const int frame =
+        fontMetrics().horizontalAdvance(QStringLiteral("00 00 00 00 00 06 01 03 00 00 00 02")) + 16;
+    const QMargins margins = layout() ? layout()->contentsMargins() : QMargins();
+    const QHeaderView *rows = ui->TvExchange->verticalHeader();
+    int wanted = margins.left() + margins.right() + 2 * ui->TvExchange->frameWidth() + 2 * frame +
+                 ui->TvExchange->verticalScrollBar()->sizeHint().width() +
+                 (rows->isHidden() ? 0 : rows->sizeHint().width());
+    for (int c = 0; c < ExchangeLog::ColRequest; ++c)
+        wanted += hh->sectionSize(c);
+    const int w =
+        ini.ReadInteger(kSection, QStringLiteral("width"), qMin(qMax(width(), wanted), area.width() - 16));
+    const int h = ini.ReadInteger(kSection, QStringLiteral("height"), height());
+    resize(qMax(w, minimumSizeHint().width()), qMax(h, minimumSizeHint().height()));
     // Centred the first time.
     const QPoint centre(area.left() + (area.width() - width()) / 2,
                         area.top() + (area.height() - height()) / 2);
@@ -166,6 +181,19 @@ void TExchangeMonitorFrm::hideEvent(QHideEvent *event)
     m_paintMs = 0;
     m_log.SetFlushInterval(ExchangeLog::kFlushMs);
     QWidget::hideEvent(event);
+}
+
+void TExchangeMonitorFrm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The view has its rows' geometry only once it is laid out.
+    QTimer::singleShot(0, this, &TExchangeMonitorFrm::FollowNewest);
+}
+
+void TExchangeMonitorFrm::FollowNewest()
+{
+    if (m_follow && isVisible())
+        ui->TvExchange->scrollToBottom();
 }
 
 void TExchangeMonitorFrm::ApplyFilter()

@@ -39,9 +39,12 @@ public Q_SLOTS:
 
 protected:
     void hideEvent(QHideEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void ApplyFilter();
+    // Shows the newest row unless the operator has scrolled away from it.
+    void FollowNewest();
     void ShowCounters();
     void LayCounterRows(const QList<ExchangeLog::CounterRow> &rows);
     void ShowCount();

@@ -47,6 +47,8 @@ void RestorePlacement(QWidget *window, const QString &section)
 
 void StorePlacement(const QWidget *window, const QString &section)
 {
+    if (!HasOwnPlace(window))
+        return;
     IniFile ini(kIni);
     ini.WriteInteger(section, QStringLiteral("left"), window->x());
     ini.WriteInteger(section, QStringLiteral("top"), window->y());

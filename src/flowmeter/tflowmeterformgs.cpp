@@ -299,7 +299,11 @@ void TFlowMeterFormGS::SubscribeResults()
             return;
         }
         SetChannelCount(value.toInt());
-        // Until a channel is chosen its fields show "???" and its buttons are locked: say why.
+        // Without a channel the window shows nothing to work with: start on the first one.
+        if (StoredCanal() < 0 && m_rgCanal->Count() > 0) {
+            const QSignalBlocker quiet(m_rgCanal);
+            m_rgCanal->SetItemIndex(0);
+        }
         if (StoredCanal() < 0)
             SetStatus(kChooseChannel);
         PostUserMessage(this, &TFlowMeterFormGS::ApplyChannel);

@@ -10,6 +10,8 @@
 #include "link/messages.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include <cmath>
@@ -47,6 +49,10 @@ TGsCalibTokForm::TGsCalibTokForm(TGsForm1 &owner, int slot, QWidget *parent)
     ui->Label5->setText(QStringLiteral("Подключите токовый выход %1\nк выбранному каналу ИПТ\n"
                                        "и нажмите 'СТАРТ КАЛИБРОВКИ'")
                             .arg(slot + 1));
+    BenchSession &session = *owner.Owner().Session;
+    ShowIptChannel(session.IptChannel());
+    connect(ui->CbxIptChannel, &QComboBox::activated, &session, &BenchSession::SetIptChannel);
+    connect(&session, &BenchSession::IptChannelChanged, this, &TGsCalibTokForm::ShowIptChannel);
     ForI = 0;
     resize(sizeHint());
     RestorePlacement(this, QStringLiteral("GsCalibTokForm%1").arg(FSlot));
@@ -67,6 +73,20 @@ QLabel *TGsCalibTokForm::StatusLabel(int k) const
 {
     QLabel *const labels[] = {ui->lblstat0, ui->lblStat4, ui->lblstat5, ui->lblstat20};
     return labels[k];
+}
+
+void TGsCalibTokForm::ShowIptChannel(int k)
+{
+    const QSignalBlocker quiet(ui->CbxIptChannel);
+    ui->CbxIptChannel->setCurrentIndex(k);
+}
+
+void TGsCalibTokForm::SetRunning(bool on)
+{
+    regim = on ? 1 : 0;
+    // Another channel in the middle of a run would mix two outputs in one table.
+    ui->CbxIptChannel->setEnabled(!on);
+    SetSlotCaption(on ? kRunningCaption : kSlotCaption);
 }
 
 void TGsCalibTokForm::SetSlotCaption(const QString &text)
@@ -107,10 +127,13 @@ void TGsCalibTokForm::Start()
         Messages::Show(QStringLiteral("Не подключен ИПТ!"));
         return;
     }
+    if (session.IptChannel() < 0) {
+        Messages::Show(QStringLiteral("Выберите канал ИПТ, к которому подключен токовый выход"));
+        return;
+    }
     const int s = FSlot;
-    regim = 1;
+    SetRunning(true);
     gs.SetCalibrating(true);
-    SetSlotCaption(kRunningCaption);
     for (int k = 0; k < CurrentCalibration::kPoints; ++k) {
         Edit(k)->clear();
         Edit(k)->setStyleSheet(QString());
@@ -120,9 +143,8 @@ void TGsCalibTokForm::Start()
     (void)gs.Flowmeter().WriteHoldRegs(QidStart(s), 0, kRegMode + s, TypedValue(kStart, dtUInt8));
     if (WaitResult(F29_30) != 0) {
         Messages::Show(QStringLiteral("Не удалось записать команду START"));
-        regim = 0;
         // The slot is not in calibration: its button must not say it is.
-        SetSlotCaption(kSlotCaption);
+        SetRunning(false);
         // A lost reply may hide a START the flowmeter took: it must not stay in calibration.
         WriteStop();
         gs.SetCalibrating(m_owner.CalibrationRunning());
@@ -187,8 +209,7 @@ void TGsCalibTokForm::Stop()
     ui->BtnStop->hide();
     m_timer->stop();
     ui->pb->setValue(0);
-    regim = 0;
-    SetSlotCaption(kSlotCaption);
+    SetRunning(false);
     if (!WriteStop())
         Messages::Show(QStringLiteral("Не удалось записать команду STOP"));
     m_owner.Owner().SetCalibrating(m_owner.CalibrationRunning());

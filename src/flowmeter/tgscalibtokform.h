@@ -70,6 +70,9 @@ private:
     QLineEdit *Edit(int k) const;
     QLabel *StatusLabel(int k) const;
     void SetSlotCaption(const QString &text);
+    void ShowIptChannel(int k);
+    // regim 1 or 0, with the controls that follow it.
+    void SetRunning(bool on);
 
     TGsForm1 &m_owner;
     std::unique_ptr<Ui::TGsCalibTokForm> ui;

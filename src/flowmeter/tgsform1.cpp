@@ -5,6 +5,7 @@
 #include "flowmeter/tflowmeterformgs.h"
 #include "flowmeter/tgscalibtokform.h"
 #include "link/conventions.h"
+#include "link/dialogbuttons.h"
 #include "link/usermessages.h"
 
 namespace
@@ -23,6 +24,8 @@ TGsForm1::TGsForm1(TFlowMeterFormGS &owner, QWidget *parent)
     ui->cbxDopSlot1->setCurrentIndex(-1);
     ui->cbxDopSlot2->setCurrentIndex(-1);
     m_sbPanel = AddStatusPanel(ui->SB);
+    LeaveCaptionRoom(ui->btnCalib1);
+    LeaveCaptionRoom(ui->btnCalib2);
     connect(ui->Button1, &QPushButton::clicked, this, &TGsForm1::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TGsForm1::Button2Click);
     connect(ui->Button3, &QPushButton::clicked, this, &TGsForm1::Button3Click);
@@ -123,10 +126,11 @@ void TGsForm1::CalibClick(int slot)
     QPointer<TGsCalibTokForm> &w = m_calib[slot];
     if (!w)
         w = new TGsCalibTokForm(*this, slot, parentWidget());
-    if (w->regim != 0)
-        w->show();
-    else
-        w->Start();
+    // The operator connects the output and checks the channel before the run:
+    // the window with its instruction comes first, "Старт калибровки" starts.
+    w->show();
+    w->raise();
+    w->activateWindow();
 }
 
 void TGsForm1::SlotTypesRead(const QVariant &value, int result)

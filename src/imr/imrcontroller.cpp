@@ -80,7 +80,7 @@ bool ImrController::ReadStateOrTell()
 
 void ImrController::ShowBit(bool bit)
 {
-    Status(bit ? QStringLiteral("true") : QStringLiteral("false"));
+    Status(bit ? QStringLiteral("Бит эмуляции: установлен") : QStringLiteral("Бит эмуляции: сброшен"));
 }
 
 int ImrController::Command(int code)
@@ -217,7 +217,7 @@ void ImrController::RequestEmulBit()
 void ImrController::EmulBitRead(int result)
 {
     if (result != 0)
-        Status(QStringLiteral("error"));
+        Status(QStringLiteral("Бит эмуляции: ошибка чтения"));
     else
         ShowBit(m_session.Values().EmulBit);
 }
@@ -226,6 +226,15 @@ bool ImrController::CalibrateDelayLine()
 {
     emit CalibratingChanged(true);
     const QScopeGuard ended([this] { emit CalibratingChanged(false); });
+    if (CalibrationSteps())
+        return true;
+    // The step's "Производится калибровка" would stay after the run gave up.
+    Status(QStringLiteral("Калибровка не выполнена"));
+    return false;
+}
+
+bool ImrController::CalibrationSteps()
+{
     m_told = false;
     Status(kCalibPrefix);
     if (m_session.ImrDev().Adr == 0)
@@ -285,7 +294,7 @@ bool ImrController::CalibrateDelayLine()
     FineCorr = r.FineCorr;
     LastCalib = r;
     m_delayStep = r.DelayStep;
-    Status(kCalibPrefix + QStringLiteral("расчеты проведены = ") + FmtGeneral(r.DelayStep));
+    Status(QStringLiteral("Калибровка выполнена : расчеты проведены = ") + FmtGeneral(r.DelayStep));
     return true;
 }
 

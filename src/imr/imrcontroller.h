@@ -98,8 +98,13 @@ Q_SIGNALS:
     void ImitLengthSet(int seconds);
     void AutoCircTextChanged(const QString &text); // the count field of the configuration page
 
+public:
+    // The status bar's text at the end of a run, so no text of a finished step stays.
+    void ShowStatus(const QString &text) { Status(text); }
+
 private:
     ModuleLink Imr() const;
+    bool CalibrationSteps();
     // Every message of a sequence goes here, so a failure is told once.
     void Say(const QString &text);
     // A status read inside a sequence; a failure is told (once) whatever its cause.

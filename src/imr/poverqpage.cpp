@@ -161,6 +161,7 @@ void PoverQPage::RGNeprClick()
             Messages::Show(QStringLiteral("Не прошла команда STOP задержанных импульсов"));
             return;
         }
+        Q_EMIT StatusChanged(QString());
         m_imr.SetImrMode(kModeOnce);
     } else if (m_nepr->ItemIndex() == 1) {
         ui->btnPover1->hide();
@@ -205,6 +206,8 @@ void PoverQPage::btnPover1Click()
         Messages::Show(QStringLiteral("Прибор ответил ошибкой автомата имитиции."));
     else if (v.ImrLastCmd != kLastCmdCheckDone)
         Messages::Show(QStringLiteral("Прибор выдает результат последней операции как-то не так."));
+    else
+        Q_EMIT StatusChanged(QStringLiteral("Поверка числа задержанных импульсов выполнена"));
 }
 
 void PoverQPage::RGControlClick()
@@ -229,6 +232,7 @@ void PoverQPage::BtnStopPoverClick()
     if (!m_imr.ImrToIdle())
         return;
     stopped = true;
+    Q_EMIT StatusChanged(QStringLiteral("Поверка ЦТМ остановлена"));
     m_imr.SetImrMode(0);
     EnableChecks(false);
     m_quiet = true;

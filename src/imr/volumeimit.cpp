@@ -277,6 +277,7 @@ void VolumeImit::Timer1Timer()
         m_session.Imr().FreeTask(ReadAccTime);
         const int read = m_imr.Await(ReadAccTimeOnce(), m_session.Box().ResAccTime);
         m_imr.SetEmulBit(true);
+        m_imr.ShowStatus(QStringLiteral("Имитация объема завершена"));
         if (read != 0)
             Messages::Show(QStringLiteral("Не удалось считать время имитации"));
         ShowElapsed(m_p.imitV->ui->edttime);
@@ -294,6 +295,7 @@ void VolumeImit::BtnQStopClick()
     m_timer1->stop();
     m_session.Imr().FreeTask(ReadAccTime);
     m_imr.SetImrMode(0);
+    m_imr.ShowStatus(QStringLiteral("Имитация объема остановлена"));
     m_p.imitV->ui->BtnQStart->setEnabled(true);
     m_p.imitV->ui->BtnQStop->setEnabled(false);
 }
@@ -309,6 +311,7 @@ void VolumeImit::BtnQ2StopClick()
     m_timer1->stop();
     m_session.Imr().FreeTask(ReadAccTime);
     m_imr.SetImrMode(0);
+    m_imr.ShowStatus(QStringLiteral("Имитация объема остановлена"));
     m_p.poverV->ui->BtnQ2Start->setEnabled(true);
     m_p.poverV->ui->BtnQ2Stop->setEnabled(false);
 }

@@ -129,8 +129,11 @@ QWidget *MainWindow(const QWidget *w)
 class FirstShowPlacer : public QObject
 {
 public:
+    static constexpr const char *kName = "qtm_firstShowPlacer";
+
     explicit FirstShowPlacer(QWidget *window) : QObject(window), m_window(window)
     {
+        setObjectName(QLatin1String(kName));
         window->installEventFilter(this);
     }
 
@@ -140,6 +143,7 @@ protected:
         // Sent before the window is mapped: the move is where it appears.
         if (watched == m_window && event->type() == QEvent::Show) {
             Place();
+            setObjectName(QString()); // the window has its place from now on
             m_window->removeEventFilter(this);
             deleteLater();
         }
@@ -174,4 +178,9 @@ void PlaceTopLevel(QWidget *window, std::optional<QPoint> stored)
         return;
     }
     new FirstShowPlacer(window);
+}
+
+bool HasOwnPlace(const QWidget *window)
+{
+    return !window->findChild<QObject *>(QLatin1String(FirstShowPlacer::kName), Qt::FindDirectChildrenOnly);
 }

@@ -30,3 +30,8 @@ std::optional<QPoint> ReadStoredPlace(const QString &iniName, const QString &sec
 // A top-level window goes to its stored place when that is on a screen; otherwise,
 // on its first show, beside the program's main window.
 void PlaceTopLevel(QWidget *window, std::optional<QPoint> stored);
+
+// False while a window without a stored place waits for its first show: its corner
+// is then no place of its own, and stored it would open the window over the main
+// window's menu next time.
+bool HasOwnPlace(const QWidget *window);

@@ -40,6 +40,14 @@ ModuleLink BenchSession::BenchModule(const TPQTM &module) const
     return ModuleLink(m_bench, &module, module.Name);
 }
 
+void BenchSession::SetIptChannel(int k)
+{
+    if (k < -1 || k > 3 || k == m_iptChannel)
+        return;
+    m_iptChannel = k;
+    Q_EMIT IptChannelChanged(k);
+}
+
 void BenchSession::FreeAllBenchTasks()
 {
     m_bench->FreeAllTasks();

@@ -66,6 +66,12 @@ public:
     // The error calculator's inputs.
     CalcInputs &Calc() { return m_calc; }
 
+    // The current meter channel (0..3, -1 none) whose current goes to the
+    // calculator and to the current output calibration; chosen on the current
+    // meter group or in a calibration window, each showing the other's choice.
+    int IptChannel() const { return m_iptChannel; }
+    void SetIptChannel(int k);
+
     // The one owner of a QID's results on each link; its lifetime is the
     // subscription's. A bench result's mailbox is stored before its owner runs.
     bool Subscribe(int qid, QObject *owner, ResultHandler handler);
@@ -74,6 +80,7 @@ public:
 Q_SIGNALS:
     void BenchLinkChanged(bool up);
     void FlowmeterLinkChanged(bool up);
+    void IptChannelChanged(int k);
 
 private:
     void BenchExchange(int qid, int mbAddr, int funNumber, const QVariant &value, int result);
@@ -93,4 +100,5 @@ private:
     TPribor m_priborLayout;
     bool m_oldBench = false;
     CalcInputs m_calc;
+    int m_iptChannel = 0;
 };

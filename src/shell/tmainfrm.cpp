@@ -172,9 +172,12 @@ void TMainFrm::WireSearch()
     m_mpro = new TMProFrm(this);
     m_mpro->Session = m_session;
     Windows.MProFrm = m_mpro;
-    m_search = new ModuleSearch(*m_session, ModuleSearch::Controls{ui->sg, ui->BitBtn5, ui->BtnPropQTM}, m_mpro,
-                                this);
+    m_search = new ModuleSearch(*m_session,
+                                ModuleSearch::Controls{ui->sg, ui->BitBtn5, ui->BtnPropQTM, ui->LblSearch,
+                                                       ui->PbSearch, ui->BtnSearchStop},
+                                m_mpro, this);
     connect(ui->BitBtn5, &QPushButton::clicked, m_search, &ModuleSearch::BitBtn5Click);
+    connect(ui->BtnSearchStop, &QPushButton::clicked, m_search, &ModuleSearch::BtnSearchStopClick);
     connect(ui->sg, &QTableWidget::cellClicked, m_search, &ModuleSearch::sgClick);
 }
 

@@ -32,6 +32,9 @@ IptGroup::IptGroup(BenchSession &session, QWidget *parent)
         rb->setAccessibleName(QStringLiteral("Ток канала %1 в калькулятор").arg(k + 1));
         rb->setAccessibleDescription(rb->toolTip());
     }
+    m_channel->SetItemIndex(m_session.IptChannel());
+    connect(m_channel, &RadioGroup::ItemIndexChanged, &m_session, &BenchSession::SetIptChannel);
+    connect(&m_session, &BenchSession::IptChannelChanged, m_channel, &RadioGroup::SetItemIndex);
     ui->ChbTok->setToolTip(QStringLiteral("Читать токи ИПТ каждую секунду"));
     ui->ChbTok->setAccessibleDescription(QStringLiteral("Чтение токов ИПТ"));
     connect(ui->ChbTok, &QCheckBox::toggled, this, &IptGroup::ChbTokClick);

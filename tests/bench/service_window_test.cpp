@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -88,12 +89,28 @@ private slots:
                 QCOMPARE(usi->y(), 10);
                 QCOMPARE(Main().Session().Values().AutoCircCount, 255);
                 break;
-            case 2:
-                QCOMPARE(ipt->parentWidget(), Main().Page(QStringLiteral("tsIPT2")));
-                QCOMPARE(ipt->y(), 8);
-                QCOMPARE(usi->parentWidget(), Main().Page(QStringLiteral("tsIPT2")));
-                QCOMPARE(usi->y(), 264);
+            case 2: {
+                // Both groups in the page's left column, one under the other, wholly on
+                // the page and clear of the current meter's calibration.
+                QWidget *page = Main().Page(QStringLiteral("tsIPT2"));
+                QVERIFY(page->isAncestorOf(ipt) && page->isAncestorOf(usi));
+                for (QLayout *l : page->findChildren<QLayout *>())
+                    l->activate();
+                const auto on = [page](const QWidget *w) {
+                    return QRect(w->mapTo(page, QPoint()), w->size());
+                };
+                auto *calibration = page->findChild<QWidget *>(QStringLiteral("GroupBox15"));
+                QVERIFY(calibration);
+                const QRect i = on(ipt), u = on(usi);
+                QVERIFY(u.top() > i.bottom());
+                QVERIFY2(page->rect().contains(u),
+                         qPrintable(QStringLiteral("%1 px tall from %2 on a page of %3")
+                                        .arg(u.height())
+                                        .arg(u.top())
+                                        .arg(page->height())));
+                QVERIFY(!u.intersects(on(calibration)) && !i.intersects(on(calibration)));
                 break;
+            }
             default:
                 // The imitation pages take the groups in their own places, or at the task's distance.
                 QVERIFY(Main().Page(QStringLiteral("TSImitQ"))->isAncestorOf(ipt));

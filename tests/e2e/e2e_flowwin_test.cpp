@@ -95,8 +95,6 @@ private Q_SLOTS:
         QVERIFY2(options.faults.Add(QStringLiteral("refuse:1:61:1"), &why), qPrintable(why));
         QVERIFY(Prepare(6, options));
         TMainFrm &main = *rig->main;
-        // Slot 1 is wired to the current meter's channel 2.
-        rig->W<QRadioButton>("rbi1")->setChecked(true);
         rig->Click("BtnSetup");
         TFlowMeterFormGS *w = main.Windows.FlowMeterFormGS;
         QVERIFY(w && w->isVisible());
@@ -137,6 +135,7 @@ private Q_SLOTS:
 
         // A refused START is told; the STOP follows it, no point is asked for, nothing is locked.
         Click(gs1, "btnCalib2");
+        Click(gs1->CalibForm(1), "btnStart");
         QCOMPARE(rig->messages.shown, QStringList{QStringLiteral("Не удалось записать команду START")});
         QCOMPARE(gs1->CalibForm(1)->regim, 0);
         QList<quint16> mode;
@@ -153,9 +152,17 @@ private Q_SLOTS:
                 c->Timer()->setInterval(100);
         });
         faster.start(5);
+        // Slot 1 is wired to the current meter's channel 2, chosen in its window,
+        // which the main window's current meter group then shows.
         Click(gs1, "btnCalib1");
         TGsCalibTokForm *calib = gs1->CalibForm(0);
-        QVERIFY(calib && calib->regim == 0);
+        QVERIFY(calib && calib->isVisible() && calib->regim == 0);
+        auto *channel = In<QComboBox>(calib, "CbxIptChannel");
+        channel->setCurrentIndex(1);
+        Q_EMIT channel->activated(1);
+        QVERIFY(rig->W<QRadioButton>("rbi1")->isChecked());
+        Click(calib, "btnStart");
+        QCOMPARE(calib->regim, 0);
         QCOMPARE(rig->messages.shown, QStringList());
         QTRY_COMPARE_WITH_TIMEOUT(In<QLabel>(calib, "lblstat20")->text(), QStringLiteral("Записано"),
                                   kDeadline);

@@ -4,7 +4,10 @@
 #include "sim/lib/flowmeter.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -207,6 +210,66 @@ private Q_SLOTS:
         QCOMPARE(int(main.Session().UsiDev().Adr), rig.sim->UsiAddress());
         QCOMPARE(int(main.Session().IptDev().Adr), rig.sim->IptAddress());
         QCOMPARE(rig.IniAddress("USI"), rig.sim->UsiAddress());
+        QVERIFY2(rig.messages.shown.isEmpty(), qPrintable(rig.messages.shown.join(QLatin1Char('|'))));
+    }
+
+    // The search shows the address it asks and how far it is, and a stop ends it at
+    // once; a module whose address was not reached keeps it.
+    void searchShowsItsCourseAndStops()
+    {
+        BenchRig rig;
+        SimOptions o;
+        o.usiAddress = 9;
+        QVERIFY(rig.StartSim(o));
+        rig.WriteSimLinks();
+        // Slow addresses without a module: the whole search would take seconds.
+        rig.WriteLink(QStringLiteral("QTM"), rig.sim->BenchEndpoint(), 1000);
+        {
+            IniFile ini(QStringLiteral("QTM.ini"));
+            ini.WriteInteger(QStringLiteral("QTM Address"), QStringLiteral("USI"), 9);
+            ini.UpdateFile();
+        }
+        TMainFrm &main = rig.Create();
+        QCOMPARE(int(main.Session().UsiDev().Adr), 9);
+        QVERIFY(OpenBench(rig));
+        auto *btn = rig.W<QPushButton>("BitBtn5");
+        auto *stop = rig.W<QPushButton>("BtnSearchStop");
+        auto *label = rig.W<QLabel>("LblSearch");
+        auto *bar = rig.W<QProgressBar>("PbSearch");
+        QVERIFY(!stop->isVisible());
+        QTest::mouseClick(btn, Qt::LeftButton);
+        QVERIFY(stop->isVisible() && !btn->isEnabled());
+        QCOMPARE(label->text(), QStringLiteral("Опрашивается адрес 1 из 10"));
+        QCOMPARE(bar->value(), 0);
+        // The three answering addresses pass at once; the fourth waits out its second.
+        QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("Опрашивается адрес 4 из 10"), kDeadline);
+        QCOMPARE(bar->value(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("Опрашивается адрес 5 из 10"), kDeadline);
+        QCOMPARE(bar->value(), 4);
+
+        QElapsedTimer took;
+        took.start();
+        QTest::mouseClick(stop, Qt::LeftButton);
+        QVERIFY(btn->isEnabled() && !stop->isVisible());
+        QCOMPARE(main.Search()->SearchPending(), 0);
+        QCOMPARE(label->text(), QStringLiteral("Поиск остановлен на адресе 5"));
+        QCOMPARE(bar->value(), 4);
+        QCOMPARE(int(main.Session().ImrDev().Adr), 1);
+        QCOMPARE(int(main.Session().IptDev().Adr), 3);
+        QCOMPARE(int(main.Session().UsiDev().Adr), 9);
+        QCOMPARE(Cell(rig, 2, 2), QStringLiteral("Не проверено"));
+        QCOMPARE(Cell(rig, 1, 2), QStringLiteral("ТЕВОР ЦТМ ИМР 31.02.04.00"));
+        QCOMPARE(rig.IniAddress("USI"), 9);
+        // Nothing of the stopped search comes in later.
+        QTest::qWait(1500);
+        QCOMPARE(label->text(), QStringLiteral("Поиск остановлен на адресе 5"));
+        QVERIFY(took.elapsed() < 3000);
+
+        // Searched to the end, the module at 9 is found where it is.
+        QVERIFY(rig.Search());
+        QCOMPARE(label->text(), QStringLiteral("Поиск завершен: найдено 3 из 3"));
+        QCOMPARE(bar->value(), 10);
+        QCOMPARE(Cell(rig, 2, 2), QStringLiteral("ТЕВОР ЦТМ УСИ 31.03.04.00"));
         QVERIFY2(rig.messages.shown.isEmpty(), qPrintable(rig.messages.shown.join(QLatin1Char('|'))));
     }
 

@@ -15,11 +15,13 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTableWidget>
@@ -262,6 +264,58 @@ private Q_SLOTS:
                  QStringLiteral("Список обмена"));
         QCOMPARE(LabelOf(linkBox), QStringLiteral("Линия:"));
         QCOMPARE(LabelOf(address), QStringLiteral("Адрес:"));
+        qunsetenv("QTM_CONFIG_DIR");
+    }
+
+    // The list opens on the newest rows, even those that came while it was closed,
+    // and keeps to them until the operator scrolls up; the reply column is in sight.
+    void listFollowsTheNewestRowsAndShowsTheReply()
+    {
+        QTemporaryDir dir;
+        qputenv("QTM_CONFIG_DIR", QFile::encodeName(dir.path()));
+        ExchangeLog log;
+        log.Attach(new FakeMBComMaster(&log), kBench);
+        TExchangeMonitorFrm w(log);
+        auto *view = w.findChild<QTableView *>(QStringLiteral("TvExchange"));
+        QVERIFY(view);
+        const auto append = [&log](int n) {
+            for (int i = 0; i < n; ++i)
+                log.Append(Rec(kBench, kRtu, 1, 3, 400001, "010300000001", "0103020007", 0, 12345, 0));
+            log.Flush();
+        };
+        const auto newestShown = [view] {
+            const int last = view->model()->rowCount() - 1;
+            return view->viewport()->rect().contains(
+                view->visualRect(view->model()->index(last, 0)).center());
+        };
+        append(200);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_VERIFY_WITH_TIMEOUT(newestShown(), 3000);
+        append(50);
+        QTRY_VERIFY_WITH_TIMEOUT(newestShown(), 3000);
+
+        QScrollBar *bar = view->verticalScrollBar();
+        bar->setValue(bar->maximum() / 2);
+        const int kept = bar->value();
+        append(50);
+        QTest::qWait(50);
+        QCOMPARE(bar->value(), kept);
+        QVERIFY(!newestShown());
+        bar->setValue(bar->maximum());
+        append(5);
+        QTRY_VERIFY_WITH_TIMEOUT(newestShown(), 3000);
+
+        const QHeaderView *h = view->horizontalHeader();
+        const int replyEnd =
+            h->sectionViewportPosition(ExchangeLog::ColReply) + h->sectionSize(ExchangeLog::ColReply);
+        QVERIFY2(replyEnd <= view->viewport()->width(), "the reply column runs out of the list");
+        // A Modbus TCP read request, whole, once the window is as wide as a usual screen allows.
+        w.resize(1260, w.height());
+        QTRY_COMPARE_WITH_TIMEOUT(w.width(), 1260, 3000);
+        const QString frame = QStringLiteral("00 0B 00 00 00 06 01 03 00 00 00 02");
+        QVERIFY(h->sectionSize(ExchangeLog::ColRequest) > view->fontMetrics().horizontalAdvance(frame));
+        QVERIFY(h->sectionSize(ExchangeLog::ColReply) > view->fontMetrics().horizontalAdvance(frame));
         qunsetenv("QTM_CONFIG_DIR");
     }
 

@@ -8,6 +8,7 @@
 #include "link/radiogroup.h"
 #include "support/messagerecorder.h"
 
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLocale>
@@ -115,19 +116,20 @@ void TestFlowWindows::gsChannels()
     TFlowMeterFormGS *w = f.formGS;
     MessageRecorder messages;
 
-    // The first count read fills the list with nothing selected: no channel is applied.
+    // The first count read fills the list and applies channel 1, so the window
+    // has a channel to show and to write from the start.
     w->ShowAll();
     QCOMPARE(f.mbcm1.LastTask(26).address, 26);
+    f.mbcm1.ClearTasks();
     f.mbcm1.Deliver(26, QVariant::fromValue<quint8>(6));
-    QTRY_COMPARE_WITH_TIMEOUT(w->RgCanal()->Count(), 6, 5000);
-    QTest::qWait(20);
-    QCOMPARE(f.mbcm1.freeAllCount, 0);
-    QVERIFY(f.mbcm1.TasksFor(18).isEmpty());
-    QCOMPARE(Child<QLabel>(w, "SBPanel0")->text(), QStringLiteral("Выберите канал"));
-    // Channels beyond the four stored cannot be chosen; the per-channel writes need a channel.
+    QTRY_COMPARE_WITH_TIMEOUT(f.mbcm1.TasksFor(18).size(), 1, 5000);
+    QCOMPARE(w->RgCanal()->Count(), 6);
+    QCOMPARE(w->RgCanal()->ItemIndex(), 0);
+    QCOMPARE(f.pribor.RegQ, 49592);
+    QCOMPARE(Writes(f.mbcm1), QStringLiteral("18@75=0"));
+    QCOMPARE(Child<QLabel>(w, "SBPanel0")->text(), QString());
+    // Channels beyond the four stored cannot be chosen.
     QVERIFY(!w->RgCanal()->Button(4)->isEnabled());
-    QTest::mouseClick(Child<QPushButton>(w, "Button9"), Qt::LeftButton);
-    QCOMPARE(messages.shown, QStringList{QStringLiteral("Выберите канал")});
 
     // "Считать" fills the stored settings; channel 3 shows its own.
     QTest::mouseClick(Child<QPushButton>(w, "Button6"), Qt::LeftButton);
@@ -166,6 +168,10 @@ void TestFlowWindows::gsChannels()
     f.mbcm1.Deliver(18, QVariant(), 4);
     QTRY_COMPARE_WITH_TIMEOUT(w->RgCanal()->ItemIndex(), -1, 5000);
     QTest::qWait(20);
+    QCOMPARE(f.mbcm1.tasks.size(), 0);
+    // The per-channel writes then need a channel again.
+    QTest::mouseClick(Child<QPushButton>(w, "Button9"), Qt::LeftButton);
+    QCOMPARE(messages.shown, QStringList{QStringLiteral("Выберите канал")});
     QCOMPARE(f.mbcm1.tasks.size(), 0);
 }
 
@@ -213,7 +219,7 @@ void TestFlowWindows::calibration()
     // What the main window wires: the current meter's one-shot read to the calibration.
     QObject::connect(&f.mbcm, &IMBComMaster::OnExchange, [&](int, int, int, const QVariant &v, int result) {
         if (result == 0)
-            f.link->TokIpt(v.toList().at(1).toDouble()); // the main window's channel 2
+            f.link->TokIpt(v.toList().at(f.session.IptChannel()).toDouble());
     });
     // Both links answer every task at once; the current meter reads what the slot
     // was last told to deliver. Ten ticks of a point take milliseconds here.
@@ -243,14 +249,37 @@ void TestFlowWindows::calibration()
         }
     });
     answer.start(1);
-    // The calibration runs inside the click, as it does for the operator.
+    const auto calibButton = [&](int slot) {
+        return Child<QPushButton>(gs1, slot == 0 ? "btnCalib1" : "btnCalib2");
+    };
+    // The slot's button shows its window; the run goes inside the click on
+    // "Старт калибровки", as it does for the operator.
     const auto run = [&](int slot, QList<float> c) {
         currents = c;
         reads = 0;
         f.mbcm1.ClearTasks();
         answered1 = 0;
-        QTest::mouseClick(Child<QPushButton>(gs1, slot == 0 ? "btnCalib1" : "btnCalib2"), Qt::LeftButton);
+        QTest::mouseClick(calibButton(slot), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(gs1->CalibForm(slot), "btnStart"), Qt::LeftButton);
     };
+
+    // The first click shows the window with its instruction and the current meter
+    // channel it reads, and sends nothing; the channel is chosen there.
+    f.mbcm1.ClearTasks();
+    QTest::mouseClick(calibButton(1), Qt::LeftButton);
+    TGsCalibTokForm *second = gs1->CalibForm(1);
+    QVERIFY(second && second->isVisible());
+    QCOMPARE(second->windowTitle(), QStringLiteral("Второй слот"));
+    QVERIFY(Child<QLabel>(second, "Label5")->text().startsWith(QStringLiteral("Подключите токовый выход 2")));
+    auto *channel = Child<QComboBox>(second, "CbxIptChannel");
+    QCOMPARE(channel->currentText(), QStringLiteral("Канал 1"));
+    QVERIFY(Child<QLineEdit>(second, "EdtTok0")->isEnabled() &&
+            Child<QLineEdit>(second, "EdtTok0")->isReadOnly());
+    QCOMPARE(f.mbcm1.tasks.size(), 0);
+    QCOMPARE(second->regim, 0);
+    channel->setCurrentIndex(1);
+    Q_EMIT channel->activated(1);
+    QCOMPARE(f.session.IptChannel(), 1);
 
     // The second slot: each point measured, the table written to its own entries,
     // a start of the other slot refused meanwhile.
@@ -261,14 +290,15 @@ void TestFlowWindows::calibration()
             return;
         locked = !Child<QWidget>(f.formGS, "RgCanal")->isEnabled() &&
                  !Child<QPushButton>(f.formGS, "Button6")->isEnabled() && !f.ui.cbxprib->isEnabled();
-        QTest::mouseClick(Child<QPushButton>(gs1, "btnCalib1"), Qt::LeftButton);
+        locked = locked && !channel->isEnabled();
+        QTest::mouseClick(calibButton(0), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(gs1->CalibForm(0), "btnStart"), Qt::LeftButton);
     };
     run(1, {0.15f, 4.1f, 5.2f, 20.9f});
     QVERIFY(locked);
     QVERIFY(Child<QWidget>(f.formGS, "RgCanal")->isEnabled() && Child<QPushButton>(f.formGS, "Button6")->isEnabled());
     QVERIFY(f.ui.cbxprib->isEnabled());
-    TGsCalibTokForm *second = gs1->CalibForm(1);
-    QVERIFY(second && !second->isVisible());
+    QVERIFY(channel->isEnabled());
     QCOMPARE(second->regim, 0);
     QCOMPARE(messages.shown,
              QStringList{
@@ -346,9 +376,11 @@ void TestFlowWindows::calibrationWaitsFollowTheFlowmeterLink()
         Child<QPushButton>(gs1->CalibForm(1), "BtnStop")->click();
     });
     stopper.start(10);
+    QTest::mouseClick(Child<QPushButton>(gs1, "btnCalib2"), Qt::LeftButton);
+    QPushButton *startButton = Child<QPushButton>(gs1->CalibForm(1), "btnStart");
     QElapsedTimer took;
     took.start();
-    QTest::mouseClick(Child<QPushButton>(gs1, "btnCalib2"), Qt::LeftButton);
+    QTest::mouseClick(startButton, Qt::LeftButton);
     QVERIFY(took.elapsed() >= 30000);
     QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.shown.join('|')));
     QCOMPARE(f.mbcm1.TasksFor(point).size(), 1);
@@ -357,7 +389,7 @@ void TestFlowWindows::calibrationWaitsFollowTheFlowmeterLink()
     f.mbcm1.ClearTasks();
     f.mbcm1.SetAnswerDelay(100);
     took.restart();
-    QTest::mouseClick(Child<QPushButton>(gs1, "btnCalib2"), Qt::LeftButton);
+    QTest::mouseClick(startButton, Qt::LeftButton);
     QVERIFY(took.elapsed() < 5000);
     QCOMPARE(messages.shown, QStringList{QStringLiteral("Не удалось записать команду START")});
     QVERIFY(f.mbcm1.TasksFor(point).isEmpty());

@@ -183,7 +183,7 @@ private slots:
         QVERIFY(imr->SetEmulBit(true));
         QCOMPARE(bench->TasksFor(-11).size(), 1);
         QVERIFY(bench->TasksFor(11).isEmpty());
-        QCOMPARE(status.last(), QStringLiteral("true"));
+        QCOMPARE(status.last(), QStringLiteral("Бит эмуляции: установлен"));
 
         // nine failed writes, the tenth goes through
         bench->ClearTasks();
@@ -237,7 +237,7 @@ private slots:
         QCOMPARE(imr->DelayStep(), session->Values().CalibData[0].D);
         QVERIFY(qFuzzyCompare(imr->DelayStep(), 97.2));
         QVERIFY(session->Values().CalibData[1].unstable);
-        QCOMPARE(status.last(), QStringLiteral("Производится калибровка : расчеты проведены = 97.2"));
+        QCOMPARE(status.last(), QStringLiteral("Калибровка выполнена : расчеты проведены = 97.2"));
         QVERIFY(qFuzzyCompare(imr->FineCorr, 10.0));
     }
 
@@ -254,6 +254,8 @@ private slots:
         bench->script[332773] << ScriptedImr::Reply{{}, 2};
         QVERIFY(!imr->CalibrateDelayLine());
         QCOMPARE(messages->shown, QStringList{QStringLiteral("Калибровка:Ошибка чтения результатов:2")});
+        // No "Производится калибровка" stays after the run gave up.
+        QCOMPARE(status.last(), QStringLiteral("Калибровка не выполнена"));
 
         // a zero quartz frequency gives no delay: refused, the old step kept
         messages->Clear();
@@ -399,17 +401,17 @@ private slots:
     void emulBitReadWithoutWaiting()
     {
         imr->EmulBitRead(1);
-        QCOMPARE(status.last(), QStringLiteral("error"));
+        QCOMPARE(status.last(), QStringLiteral("Бит эмуляции: ошибка чтения"));
         session->Values().EmulBit = true;
         imr->EmulBitRead(0);
-        QCOMPARE(status.last(), QStringLiteral("true"));
+        QCOMPARE(status.last(), QStringLiteral("Бит эмуляции: установлен"));
         session->ImrDev().Adr = 0;
         imr->RequestEmulBit();
         QVERIFY(bench->tasks.isEmpty());
 
         // A read nobody waits for reaches the controller through the session.
         bench->Deliver(-11, QVariant(), 3);
-        QTRY_COMPARE(status.last(), QStringLiteral("error"));
+        QTRY_COMPARE(status.last(), QStringLiteral("Бит эмуляции: ошибка чтения"));
         QCOMPARE(session->Box().ResEmulBit.value(), 3);
         // A controller that is gone owns nothing: the next result runs into no one.
         imr.reset();

@@ -104,6 +104,8 @@ private slots:
     {
         QFETCH(QList<int>, status);
         QFETCH(QString, message);
+        QStringList told;
+        connect(page.get(), &PoverQPage::StatusChanged, this, [&told](const QString &t) { told << t; });
         QVERIFY(page->SetVerifyPoint(250));
         W<QGroupBox>("RGNepr")->setEnabled(true);
         QTest::mouseClick(page->PulseCheck()->Button(0), Qt::LeftButton);
@@ -121,6 +123,14 @@ private slots:
         QCOMPARE(bench->Commands().last(), 11);
         QCOMPARE(imr->ImrMode(), 5);
         QVERIFY(!check->isVisibleTo(page.get()));
+        QCOMPARE(told.last(), QStringLiteral("Идет поверка числа задержанных импульсов."));
+        // "Стоп" ends it: the status no longer says it goes on.
+        bench->QueueStatus({{0, 0, 0}});
+        auto *stop = W<QPushButton>("BtnStopPover");
+        stop->setEnabled(true);
+        QTest::mouseClick(stop, Qt::LeftButton);
+        QCOMPARE(imr->ImrMode(), 0);
+        QCOMPARE(told.last(), QStringLiteral("Поверка ЦТМ остановлена"));
     }
 
     // A check runs alone: inside "Непрерывно"'s wait the groups are locked, so a

@@ -132,7 +132,7 @@ private Q_SLOTS:
         QCOMPARE(b.ResImrStatus.value(), BenchRouter::kShortReply);
         QCOMPARE(v.ImrState, 255);
         Q_EMIT f.mbcm->OnExchange(ReadEmulBit, 1, 1, QVariant(), 0);
-        QCOMPARE(w.SBText(), QStringLiteral("error"));
+        QCOMPARE(w.SBText(), QStringLiteral("Бит эмуляции: ошибка чтения"));
     }
 
     void emulationBitReadShowsItsState()
@@ -141,13 +141,13 @@ private Q_SLOTS:
         TMainFrm &w = f.Create();
         Q_EMIT f.mbcm->OnExchange(ReadEmulBit, 1, 1, QVariantList{true, false}, 0);
         QVERIFY(w.Session().Values().EmulBit);
-        QCOMPARE(w.SBText(), QStringLiteral("true"));
+        QCOMPARE(w.SBText(), QStringLiteral("Бит эмуляции: установлен"));
         Q_EMIT f.mbcm->OnExchange(ReadEmulBit, 1, 1, QVariant(false), 0);
         QVERIFY(!w.Session().Values().EmulBit);
-        QCOMPARE(w.SBText(), QStringLiteral("false"));
+        QCOMPARE(w.SBText(), QStringLiteral("Бит эмуляции: сброшен"));
         Q_EMIT f.mbcm->OnExchange(ReadEmulBit, 1, 1, QVariant(true), 2);
         QVERIFY(!w.Session().Values().EmulBit);
-        QCOMPARE(w.SBText(), QStringLiteral("error"));
+        QCOMPARE(w.SBText(), QStringLiteral("Бит эмуляции: ошибка чтения"));
         QCOMPARE(w.Session().Box().ResEmulBit.value(), 2);
     }
 
@@ -255,7 +255,10 @@ private Q_SLOTS:
             QWidget window(nullptr, Qt::Window);
             window.setFixedSize(160, 100);
             PlaceTopLevel(&window, stored);
+            // Never shown, its corner is no place to keep.
+            QVERIFY(!HasOwnPlace(&window));
             window.show();
+            QVERIFY(HasOwnPlace(&window));
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             QVERIFY2(!window.frameGeometry().intersects(main.frameGeometry()), "over the main window");
             QVERIFY(area.contains(window.frameGeometry()));

@@ -58,6 +58,12 @@ bool AutoRun::Step(const QString &text)
     return Pause(0);
 }
 
+void AutoRun::StepProgress(double fraction)
+{
+    const double done = (m_step - 1 + qBound(0.0, fraction, 1.0)) * 100 / m_steps;
+    Q_EMIT ProgressChanged(qBound(0, int(done), 100));
+}
+
 bool AutoRun::Fresh(quint64 (VerificationBench::*counter)() const, const QString &what)
 {
     const quint64 before = (m_bench.*counter)();
@@ -82,8 +88,8 @@ bool AutoRun::MeasurePoint(double q, Record &record)
             QStringLiteral("Поверка прервана: не удалось начать имитацию расхода %1 м3/ч").arg(Fmt3(q)));
     if (!Pause(m_settings.params.transientS))
         return false;
-    Check flow{Quantity::Flow, q, m_settings.limitPercent, {}};
-    Check current{Quantity::Current, q, m_settings.limitPercent, {}};
+    Check flow{Quantity::Flow, q, m_settings.Limit(Quantity::Flow), {}};
+    Check current{Quantity::Current, q, m_settings.Limit(Quantity::Current), {}};
     for (int i = 1; i <= m_settings.params.readings; ++i) {
         if (!Step(QStringLiteral("Расход %1 м3/ч: показание %2 из %3")
                       .arg(Fmt3(q))
@@ -95,11 +101,12 @@ bool AutoRun::MeasurePoint(double q, Record &record)
         if (!Fresh(&VerificationBench::FlowReadings, QStringLiteral("расход")))
             return false;
         flow.readings << FlowReading(*imitated, m_bench.Flow());
+        Q_EMIT CheckUpdated(flow);
         if (m_settings.WithCurrent()) {
             if (!Fresh(&VerificationBench::CurrentReadings, QStringLiteral("ток")))
                 return false;
-            const auto [i4, i20] = m_bench.CurrentTable();
-            current.readings << CurrentReading(m_bench.Flow(), m_bench.Current(), i4, i20);
+            current.readings << CurrentReading(m_bench.Flow(), m_bench.Current(), m_settings.qMax);
+            Q_EMIT CheckUpdated(current);
         }
     }
     record.checks << flow;
@@ -130,6 +137,7 @@ bool AutoRun::MeasureVolume(double q, Record &record)
     while (m_bench.VolumeRunning()) {
         if (clock.elapsed() > (qint64(*seconds) + 30) * 1000)
             return Fail(QStringLiteral("Поверка прервана: имитация объема не закончилась в срок"));
+        StepProgress(*seconds > 0 ? clock.elapsed() / 1000.0 / *seconds : 1.0);
         if (!Pause(0.2))
             return false;
     }
@@ -141,11 +149,16 @@ bool AutoRun::MeasureVolume(double q, Record &record)
     if (m_settings.WithPulses() && !Fresh(&VerificationBench::PulseReadings, QStringLiteral("импульсы")))
         return false;
     const double dv = m_bench.FlowmeterVolume() - v0;
-    record.checks << Check{
-        Quantity::Volume, q, m_settings.limitPercent, {VolumeReading(m_bench.ImitatedVolume(), dv)}};
-    if (m_settings.WithPulses())
-        record.checks << Check{
-            Quantity::Pulses, q, m_settings.limitPercent, {PulseReading(dv, m_bench.Pulses() - p0)}};
+    const double reference = m_bench.ImitatedVolume();
+    record.checks << Check{Quantity::Volume, q, m_settings.Limit(Quantity::Volume), {VolumeReading(reference, dv)}};
+    Q_EMIT CheckUpdated(record.checks.last());
+    if (m_settings.WithPulses()) {
+        record.checks << Check{Quantity::Pulses,
+                               q,
+                               m_settings.Limit(Quantity::Pulses),
+                               {PulseReading(reference, m_bench.Pulses() - p0, m_settings.pulseWeight)}};
+        Q_EMIT CheckUpdated(record.checks.last());
+    }
     return true;
 }
 
@@ -171,6 +184,7 @@ Record AutoRun::Run()
     record.modules = m_bench.Modules();
     record.model = m_bench.Model();
     record.flowmeter = m_bench.Flowmeter();
+    record.software = m_bench.Software();
     m_bench.StartMeasurements(m_settings.WithCurrent(), m_settings.WithPulses());
     bool ok = true;
     double largest = 0;
@@ -189,7 +203,7 @@ Record AutoRun::Run()
     record.failure = m_failure;
     if (ok) {
         Q_EMIT ProgressChanged(100);
-        Q_EMIT StepChanged(QStringLiteral("Поверка завершена: прибор %1").arg(record.Verdict()));
+        Q_EMIT StepChanged(QStringLiteral("Поверка завершена: %1").arg(record.Conclusion()));
     }
     m_running = false;
     return record;

@@ -27,6 +27,10 @@ TForm3::TForm3(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TForm
     m_y = new QValueAxis(chart);
     m_x->setTitleText(QStringLiteral("Показание"));
     m_x->setLabelFormat(QStringLiteral("%d"));
+    // A tick on every reading number, not on the half-way edges of the range.
+    m_x->setTickType(QValueAxis::TicksDynamic);
+    m_x->setTickAnchor(1);
+    m_x->setTickInterval(1);
     m_y->setTitleText(QStringLiteral("Погрешность, %"));
     chart->addAxis(m_x, Qt::AlignBottom);
     chart->addAxis(m_y, Qt::AlignLeft);
@@ -52,6 +56,7 @@ void TForm3::ClearPlot()
 {
     ui->Chart->chart()->removeAllSeries();
     m_plotted.clear();
+    m_groups.clear();
     m_next = 1;
     m_span = 1;
     FitAxes();
@@ -64,8 +69,18 @@ TForm3::Plotted &TForm3::PlotFor(const Verification::Check &check)
     if (it != m_plotted.end())
         return *it;
     QChart *chart = ui->Chart->chart();
+    // The flow rate and the current of one point share its reading numbers, as do the
+    // volume and the pulses of the volume run.
+    const bool volumeRun = check.quantity == Verification::Quantity::Volume ||
+                           check.quantity == Verification::Quantity::Pulses;
+    const QString group = volumeRun ? QStringLiteral("V") : QString::number(check.point);
+    if (!m_groups.contains(group))
+        m_groups.insert(group, m_next);
     Plotted p;
-    p.first = m_next;
+    p.first = m_groups.value(group);
+    p.shift = check.quantity == Verification::Quantity::Flow || check.quantity == Verification::Quantity::Volume
+                  ? -0.12
+                  : 0.12;
     p.upper = new QLineSeries(chart);
     p.lower = new QLineSeries(chart);
     p.band = new QAreaSeries(p.upper, p.lower);
@@ -95,7 +110,7 @@ void TForm3::ShowCheck(const Verification::Check &check)
     for (int i = 0; i < check.readings.size(); ++i) {
         const double e = Verification::RoundError(check.readings[i].error);
         if (std::isfinite(e)) {
-            errors << QPointF(p.first + i, e);
+            errors << QPointF(p.first + i + p.shift, e);
             m_span = qMax(m_span, std::fabs(e));
         }
     }

@@ -47,6 +47,7 @@ private:
     // One check on the plot: its errors and its band, from reading number `first` on.
     struct Plotted {
         int first = 0;
+        double shift = 0; // a check's points sit beside those of its partner
         QScatterSeries *errors = nullptr;
         QLineSeries *upper = nullptr;
         QLineSeries *lower = nullptr;
@@ -57,6 +58,7 @@ private:
 
     std::unique_ptr<Ui::TForm3> ui;
     QHash<QString, Plotted> m_plotted;
+    QHash<QString, int> m_groups; // first reading number of each point and of the volume run
     QValueAxis *m_x = nullptr;
     QValueAxis *m_y = nullptr;
     int m_next = 1;     // number of the next check's first reading

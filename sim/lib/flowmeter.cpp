@@ -270,7 +270,8 @@ double Flowmeter::OutputCurrent(int output) const
 {
     const auto scale = [](double q) { return std::clamp(4.0 + 16.0 * q / 300.0, 3.8, 20.5); };
     if (output == 0)
-        return std::clamp(scale(ShownFlow(MeasuringChannel())) * (1.0 + mainErrorPercent_ / 100.0) + mainErrorMa_,
+        return std::clamp(scale(ShownFlow(MeasuringChannel())) * (1.0 + mainErrorPercent_ / 100.0) +
+                              mainErrorMa_,
                           0.0, 24.0);
     if (row_ != 6)
         return FixedOutputCurrent(output, ShownFlow(MeasuringChannel()));

@@ -76,11 +76,11 @@ bool SimOptions::Parse(const QStringList &args, QString *error, bool *help)
             *error = text;
         return false;
     };
-    const QSet<QString> valued = {"--bench",       "--flowmeter",   "--imr-address",
-                                  "--usi-address", "--ipt-address", "--flowmeter-address",
-                                  "--model",       "--delay-ns",    "--flow-error-percent",
-                                  "--line-speed",  "--fault",       "--gc-channels",
-                                  "--slot-error",  "--ipt-gain",    "--ipt-stuck",
+    const QSet<QString> valued = {"--bench",        "--flowmeter",   "--imr-address",
+                                  "--usi-address",  "--ipt-address", "--flowmeter-address",
+                                  "--model",        "--delay-ns",    "--flow-error-percent",
+                                  "--line-speed",   "--fault",       "--gc-channels",
+                                  "--slot-error",   "--ipt-gain",    "--ipt-stuck",
                                   "--current-error"};
     for (int i = 0; i < args.size(); ++i) {
         QString name = args[i], value;

@@ -150,7 +150,8 @@ bool AutoRun::MeasureVolume(double q, Record &record)
         return false;
     const double dv = m_bench.FlowmeterVolume() - v0;
     const double reference = m_bench.ImitatedVolume();
-    record.checks << Check{Quantity::Volume, q, m_settings.Limit(Quantity::Volume), {VolumeReading(reference, dv)}};
+    record.checks << Check{
+        Quantity::Volume, q, m_settings.Limit(Quantity::Volume), {VolumeReading(reference, dv)}};
     Q_EMIT CheckUpdated(record.checks.last());
     if (m_settings.WithPulses()) {
         record.checks << Check{Quantity::Pulses,

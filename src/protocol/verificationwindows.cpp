@@ -71,16 +71,17 @@ TForm3::Plotted &TForm3::PlotFor(const Verification::Check &check)
     QChart *chart = ui->Chart->chart();
     // The flow rate and the current of one point share its reading numbers, as do the
     // volume and the pulses of the volume run.
-    const bool volumeRun = check.quantity == Verification::Quantity::Volume ||
-                           check.quantity == Verification::Quantity::Pulses;
+    const bool volumeRun =
+        check.quantity == Verification::Quantity::Volume || check.quantity == Verification::Quantity::Pulses;
     const QString group = volumeRun ? QStringLiteral("V") : QString::number(check.point);
     if (!m_groups.contains(group))
         m_groups.insert(group, m_next);
     Plotted p;
     p.first = m_groups.value(group);
-    p.shift = check.quantity == Verification::Quantity::Flow || check.quantity == Verification::Quantity::Volume
-                  ? -0.12
-                  : 0.12;
+    p.shift =
+        check.quantity == Verification::Quantity::Flow || check.quantity == Verification::Quantity::Volume
+            ? -0.12
+            : 0.12;
     p.upper = new QLineSeries(chart);
     p.lower = new QLineSeries(chart);
     p.band = new QAreaSeries(p.upper, p.lower);
@@ -94,7 +95,8 @@ TForm3::Plotted &TForm3::PlotFor(const Verification::Check &check)
     shade.setAlpha(50);
     p.band->setBrush(shade);
     p.band->setPen(QPen(shade.darker(), 1, Qt::DashLine));
-    for (QAbstractSeries *series : {static_cast<QAbstractSeries *>(p.band), static_cast<QAbstractSeries *>(p.errors)}) {
+    for (QAbstractSeries *series :
+         {static_cast<QAbstractSeries *>(p.band), static_cast<QAbstractSeries *>(p.errors)}) {
         series->attachAxis(m_x);
         series->attachAxis(m_y);
     }

@@ -61,8 +61,8 @@ private:
     QHash<QString, int> m_groups; // first reading number of each point and of the volume run
     QValueAxis *m_x = nullptr;
     QValueAxis *m_y = nullptr;
-    int m_next = 1;     // number of the next check's first reading
-    double m_span = 1;  // largest error or limit plotted, percent
+    int m_next = 1;    // number of the next check's first reading
+    double m_span = 1; // largest error or limit plotted, percent
 };
 
 // "Набор поверочных точек, м3/ч": four flow rates; 0 leaves a point out.

@@ -2,12 +2,12 @@
 
 #include "link/conventions.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
+#include <QHash>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPdfWriter>
-#include <QAbstractTextDocumentLayout>
-#include <QHash>
 #include <QTextDocument>
 
 #include <xlsxwriter.h>
@@ -64,12 +64,14 @@ QList<Field> Info(const Record &record)
     QString standards = QStringLiteral("стенд ЦТМ-01 зав. № %1").arg(OrDash(lab.benchSerial));
     if (!record.modules.isEmpty())
         standards += QStringLiteral(" (модули: %1)").arg(record.modules.join(QStringLiteral("; ")));
-    standards += QStringLiteral(", свидетельство о поверке № %1, действительно до %2")
-                     .arg(OrDash(lab.benchCertificate),
-                          lab.benchValidUntil.isValid() ? lab.benchValidUntil.toString(QStringLiteral("dd.MM.yyyy"))
-                                                        : QStringLiteral("—"));
+    standards +=
+        QStringLiteral(", свидетельство о поверке № %1, действительно до %2")
+            .arg(OrDash(lab.benchCertificate),
+                 lab.benchValidUntil.isValid() ? lab.benchValidUntil.toString(QStringLiteral("dd.MM.yyyy"))
+                                               : QStringLiteral("—"));
     QList<Field> out = {
-        {QStringLiteral("Номер протокола"), record.number > 0 ? QString::number(record.number) : QStringLiteral("—"),
+        {QStringLiteral("Номер протокола"),
+         record.number > 0 ? QString::number(record.number) : QStringLiteral("—"),
          record.number > 0 ? double(record.number) : kNaN, "0"},
         {QStringLiteral("Организация"), OrDash(lab.organisation)},
         {QStringLiteral("Прибор"), record.Instrument()},
@@ -105,8 +107,8 @@ QList<Field> Info(const Record &record)
 
 QString Cell(const QString &text, const QString &attributes = QString())
 {
-    return QStringLiteral("<td%1>%2</td>").arg(attributes.isEmpty() ? QString() : QLatin1Char(' ') + attributes,
-                                               text);
+    return QStringLiteral("<td%1>%2</td>")
+        .arg(attributes.isEmpty() ? QString() : QLatin1Char(' ') + attributes, text);
 }
 
 // Fixed widths, percent of the A4 text width: no heading word and no number has to break.
@@ -114,8 +116,8 @@ struct Column {
     const char *heading;
     int width;
 };
-const Column kColumns[] = {{"Проверка", 18},       {"Точка,<br/>м3/ч", 9},  {"№", 5},
-                           {"Эталон", 13},         {"Прибор", 13},          {"Погрешность,<br/>%", 15},
+const Column kColumns[] = {{"Проверка", 18},       {"Точка,<br/>м3/ч", 9}, {"№", 5},
+                           {"Эталон", 13},         {"Прибор", 13},         {"Погрешность,<br/>%", 15},
                            {"Предел,<br/>±%", 11}, {"Результат", 16}};
 
 QString ResultsTable(const Record &record)
@@ -134,7 +136,8 @@ QString ResultsTable(const Record &record)
             const Reading r = c.readings.value(i, Reading{kNaN, kNaN, kNaN});
             html += QStringLiteral("<tr>");
             if (i == 0)
-                html += Cell(Esc(QuantityName(c.quantity) + QStringLiteral(", ") + QuantityUnit(c.quantity)), span) +
+                html += Cell(Esc(QuantityName(c.quantity) + QStringLiteral(", ") + QuantityUnit(c.quantity)),
+                             span) +
                         Cell(Fixed(c.point, 3), span + QLatin1Char(' ') + right);
             html += Cell(c.readings.isEmpty() ? QStringLiteral("—") : QString::number(i + 1), right) +
                     Cell(Fixed(r.reference, d), right) + Cell(Fixed(r.measured, d), right) +
@@ -176,7 +179,8 @@ void Fill(QTextDocument &doc, const Record &record)
                        "<table border=\"0\" cellspacing=\"0\" cellpadding=\"1\" width=\"100%\">")
             .arg(record.number > 0 ? QString::number(record.number) : QStringLiteral("—"));
     for (const Field &f : Info(record))
-        html += QStringLiteral("<tr>") + Cell(QStringLiteral("<b>%1:</b>").arg(Esc(f.key)), QStringLiteral("width=\"34%\"")) +
+        html += QStringLiteral("<tr>") +
+                Cell(QStringLiteral("<b>%1:</b>").arg(Esc(f.key)), QStringLiteral("width=\"34%\"")) +
                 Cell(Esc(f.text)) + QStringLiteral("</tr>");
     html += QStringLiteral("</table><p><b>Результаты</b></p>") + ResultsTable(record);
     html += QStringLiteral("<p><b>Заключение: %1</b></p>"
@@ -253,11 +257,10 @@ QString WriteXlsx(const QString &path, const Record &record)
             text(row++, 1, f.text);
     }
     ++row;
-    const QStringList header = {QStringLiteral("Проверка"),       QStringLiteral("Точка, м3/ч"),
-                                QStringLiteral("№"),              QStringLiteral("Эталон"),
-                                QStringLiteral("Прибор"),         QStringLiteral("Погрешность, %"),
-                                QStringLiteral("Предел, ±%"),     QStringLiteral("Единица"),
-                                QStringLiteral("Результат")};
+    const QStringList header = {
+        QStringLiteral("Проверка"),   QStringLiteral("Точка, м3/ч"), QStringLiteral("№"),
+        QStringLiteral("Эталон"),     QStringLiteral("Прибор"),      QStringLiteral("Погрешность, %"),
+        QStringLiteral("Предел, ±%"), QStringLiteral("Единица"),     QStringLiteral("Результат")};
     for (int c = 0; c < header.size(); ++c)
         text(row, c, header[c], bold);
     ++row;

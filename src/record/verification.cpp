@@ -1,8 +1,8 @@
 #include "record/verification.h"
 
-#include "session/calcmath.h"
 #include "link/conventions.h"
 #include "link/inifile.h"
+#include "session/calcmath.h"
 
 #include <cmath>
 #include <limits>
@@ -79,7 +79,8 @@ Settings Settings::Read(const IniFile &ini)
     l.method = ini.ReadString(kSection, QStringLiteral("Method"));
     l.benchSerial = ini.ReadString(kSection, QStringLiteral("BenchSerial"));
     l.benchCertificate = ini.ReadString(kSection, QStringLiteral("BenchCertificate"));
-    l.benchValidUntil = QDate::fromString(ini.ReadString(kSection, QStringLiteral("BenchValidUntil")), kDateFormat);
+    l.benchValidUntil =
+        QDate::fromString(ini.ReadString(kSection, QStringLiteral("BenchValidUntil")), kDateFormat);
     for (int i = 0; i < 4; ++i)
         s.points[i] = real(QStringLiteral("Point%1").arg(i + 1), s.points[i], 0, 10000);
     Parameters &p = s.params;
@@ -198,9 +199,10 @@ QString Settings::Problem(const QDate &today) const
                               "эталоном")
             .arg(lab.benchValidUntil.toString(QStringLiteral("dd.MM.yyyy")));
     if (WithPulses() && params.volumeM3 < MinPulseVolume() * (1 - 1e-9))
-        return QStringLiteral("Объём поверки %1 м3 мал для импульсного выхода: один импульс (%2 м3) составит %3 % "
-                              "объёма, больше десятой доли предела %4 %. Задайте объём не меньше %5 м3 или "
-                              "меньший вес импульса")
+        return QStringLiteral(
+                   "Объём поверки %1 м3 мал для импульсного выхода: один импульс (%2 м3) составит %3 % "
+                   "объёма, больше десятой доли предела %4 %. Задайте объём не меньше %5 м3 или "
+                   "меньший вес импульса")
             .arg(FormatDecimals(params.volumeM3, 4), FormatDecimals(pulseWeight, 7),
                  FormatDecimals(pulseWeight / params.volumeM3 * 100, 3),
                  FormatDecimals(Limit(Quantity::Pulses), 2), FormatDecimals(MinPulseVolume(), 4));
@@ -380,7 +382,8 @@ QString Record::Conclusion() const
             notDone << c.Title();
     QString why;
     if (!completed)
-        why = failure.isEmpty() ? QStringLiteral("поверка не завершена") : QStringLiteral("поверка не завершена (%1)").arg(failure);
+        why = failure.isEmpty() ? QStringLiteral("поверка не завершена")
+                                : QStringLiteral("поверка не завершена (%1)").arg(failure);
     else if (!notDone.isEmpty())
         why = QStringLiteral("поверка не завершена: не выполнено - %1").arg(Listed(notDone));
     const QString verdict = Verdict();

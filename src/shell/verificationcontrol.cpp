@@ -6,9 +6,9 @@
 #include "link/inifile.h"
 #include "link/messages.h"
 #include "protocol/autorun.h"
-#include "record/protocoldocument.h"
 #include "protocol/labdialog.h"
 #include "protocol/verificationwindows.h"
+#include "record/protocoldocument.h"
 #include "shell/tmainfrm.h"
 
 #include <QDesktopServices>
@@ -44,8 +44,8 @@ bool TakeNumber(const QString &text, const QString &what, double lo, double hi, 
     if (!Messages::ToDouble(text.trimmed(), &v))
         return false;
     if (!(v >= lo && v <= hi)) {
-        Messages::Show(QStringLiteral("%1: ожидается число от %2 до %3").arg(what, FormatDecimals(lo, 7),
-                                                                              FormatDecimals(hi, 7)));
+        Messages::Show(QStringLiteral("%1: ожидается число от %2 до %3")
+                           .arg(what, FormatDecimals(lo, 7), FormatDecimals(hi, 7)));
         return false;
     }
     *out = v;
@@ -156,7 +156,8 @@ bool VerificationControl::TakePage()
     if (!TakeNumber(p.QMax, QStringLiteral("Qmax токового выхода"), 0.001, 100000, false, &s.qMax) ||
         !TakeNumber(p.PulseWeight, QStringLiteral("Вес импульса"), 1e-7, 1000, false, &s.pulseWeight) ||
         !TakeNumber(p.Temperature, QStringLiteral("Температура"), -50, 70, true, &c.temperatureC) ||
-        !TakeNumber(p.Humidity, QStringLiteral("Относительная влажность"), 0, 100, true, &c.humidityPercent) ||
+        !TakeNumber(p.Humidity, QStringLiteral("Относительная влажность"), 0, 100, true,
+                    &c.humidityPercent) ||
         !TakeNumber(p.Pressure, QStringLiteral("Атмосферное давление"), 50, 120, true, &c.pressureKPa) ||
         !TakeNumber(p.Voltage, QStringLiteral("Напряжение питания"), 1, 400, true, &c.voltageV) ||
         !limit(p.LimitFlow, QStringLiteral("расход"), &s.limits[size_t(Quantity::Flow)]) ||

@@ -84,7 +84,8 @@ class E2eProtocolTest : public QObject
         if (!QFile::exists(Control().LastPdf()) || !QFile::exists(Control().LastXlsx()))
             return QString();
         QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), Control().LastPdf(), QStringLiteral("-")});
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-layout"), Control().LastPdf(), QStringLiteral("-")});
         return text.waitForFinished(20000) ? QString::fromUtf8(text.readAllStandardOutput()) : QString();
     }
 
@@ -108,11 +109,12 @@ private Q_SLOTS:
         const QString text = ProtocolText();
         QVERIFY(Control().LastPdf().contains(QStringLiteral("A-17")));
         for (const QString &field :
-             {QStringLiteral("Организация:"), QStringLiteral("ФБУ Тестовый ЦСМ"), QStringLiteral("ООО Водоканал"),
-              QStringLiteral("12345-06"), QStringLiteral("МП 208-001-2026"), QStringLiteral("ЦТМ-0042"),
-              QStringLiteral("С-АБ/123"), QStringLiteral("21,5"), QStringLiteral("100,7"), QStringLiteral("220,0"),
-              QStringLiteral("Окончание поверки:"), QStringLiteral("Программное обеспечение:"),
-              QStringLiteral("Внешний осмотр:"), QStringLiteral("Опробование:"), QStringLiteral("ЛКТВ-210Н, зав. № A-17"),
+             {QStringLiteral("Организация:"), QStringLiteral("ФБУ Тестовый ЦСМ"),
+              QStringLiteral("ООО Водоканал"), QStringLiteral("12345-06"), QStringLiteral("МП 208-001-2026"),
+              QStringLiteral("ЦТМ-0042"), QStringLiteral("С-АБ/123"), QStringLiteral("21,5"),
+              QStringLiteral("100,7"), QStringLiteral("220,0"), QStringLiteral("Окончание поверки:"),
+              QStringLiteral("Программное обеспечение:"), QStringLiteral("Внешний осмотр:"),
+              QStringLiteral("Опробование:"), QStringLiteral("ЛКТВ-210Н, зав. № A-17"),
               QStringLiteral("Заключение: прибор годен")})
             QVERIFY2(text.contains(field), qPrintable(field + QStringLiteral("\n") + text));
     }

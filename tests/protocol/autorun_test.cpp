@@ -2,8 +2,8 @@
 
 #include <QTest>
 
-#include <algorithm>
 #include <QTimer>
+#include <algorithm>
 
 using namespace Verification;
 
@@ -109,7 +109,8 @@ private Q_SLOTS:
             QVERIFY2(c.Passed(), qPrintable(QuantityName(c.quantity)));
             // Errors keep their sign; the pulses are held against the imitated volume.
             if (c.quantity != Quantity::Current)
-                QVERIFY2(qAbs(c.MaxError() - 0.5) < 0.1, qPrintable(c.Title() + QString::number(c.MaxError())));
+                QVERIFY2(qAbs(c.MaxError() - 0.5) < 0.1,
+                         qPrintable(c.Title() + QString::number(c.MaxError())));
             else
                 QCOMPARE(RoundError(c.MaxError()), 0.06); // reduced to 16 mA, not relative
         }
@@ -119,7 +120,8 @@ private Q_SLOTS:
         QCOMPARE(progress.last(), 100);
         QVERIFY(std::is_sorted(progress.begin(), progress.end()));
         // The volume run is the 17th of 18 steps: the bar moves inside it.
-        QVERIFY2(std::any_of(progress.begin(), progress.end(), [](int p) { return p > 16 * 100 / 18 && p < 17 * 100 / 18; }),
+        QVERIFY2(std::any_of(progress.begin(), progress.end(),
+                             [](int p) { return p > 16 * 100 / 18 && p < 17 * 100 / 18; }),
                  qPrintable(QString::number(progress.size())));
         QVERIFY(bench.stops >= 1);
     }

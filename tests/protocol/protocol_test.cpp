@@ -7,8 +7,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTextDocument>
 #include <QTest>
+#include <QTextDocument>
 
 #include <limits>
 
@@ -29,8 +29,8 @@ class ProtocolTest : public QObject
         s.verifier = QStringLiteral("Иванов И. И.");
         s.trialOk = true;
         s.conditions = {21.5, 48, 100.7, 220};
-        s.lab = {QStringLiteral("ФБУ \"Тестовый ЦСМ\""), QStringLiteral("МП 208-001-2026"), QStringLiteral("ЦТМ-0042"),
-                 QStringLiteral("С-АБ/01-12-2026/123"), QDate(2027, 6, 30)};
+        s.lab = {QStringLiteral("ФБУ \"Тестовый ЦСМ\""), QStringLiteral("МП 208-001-2026"),
+                 QStringLiteral("ЦТМ-0042"), QStringLiteral("С-АБ/01-12-2026/123"), QDate(2027, 6, 30)};
         r.started = QDateTime(QDate(2026, 12, 9), QTime(10, 30));
         r.finished = QDateTime(QDate(2026, 12, 9), QTime(11, 5));
         r.modules = {QStringLiteral("ТЕВОР ЦТМ ИМР 31.02.04.00")};
@@ -96,7 +96,8 @@ private Q_SLOTS:
         r.settings.visualOk = true;
         r.checks[1].readings[0].error = std::numeric_limits<double>::quiet_NaN();
         QVERIFY(r.Incomplete());
-        QCOMPARE(r.Conclusion(), QStringLiteral("поверка не завершена: не выполнено - Токовый выход 13 м3/ч"));
+        QCOMPARE(r.Conclusion(),
+                 QStringLiteral("поверка не завершена: не выполнено - Токовый выход 13 м3/ч"));
         r.completed = false; // a stopped run passes nothing
         QVERIFY(!r.Passed());
         QCOMPARE(SampleRun(0.5).FileStem(), QStringLiteral("Протокол_ЛК-1234_5_2026-12-09_10-30"));
@@ -180,8 +181,9 @@ private Q_SLOTS:
              {"ПРОТОКОЛ ПОВЕРКИ № 17", "ЛК-1234/5", "ООО \"Водоканал\"", "12345-06", "Иванов И. И.",
               "ФБУ \"Тестовый ЦСМ\"", "МП 208-001-2026", "ЦТМ-0042", "С-АБ/01-12-2026/123", "30.06.2027",
               "21,5", "48,0", "100,7", "220,0", "09.12.2026 10:30", "09.12.2026 11:05", "версия 1.0.0",
-              "Внешний осмотр:", "Опробование:", "Прибор:                             ЛКТВ-210Н, зав. № ЛК-1234/5",
-              "600,125", "приведённая к диапазону 16 мА", "Округление:", "0,0010000",
+              "Внешний осмотр:", "Опробование:",
+              "Прибор:                             ЛКТВ-210Н, зав. № ЛК-1234/5", "600,125",
+              "приведённая к диапазону 16 мА", "Округление:", "0,0010000",
               // headings and figures whole, numbers with the decimals of their quantity
               "Погрешность,", "Результат", "Предел,", "Точка,", "1,25", "0,50", "не годен", "не выполнено",
               "1,2500", "1,2540", "1,2530", "5,600", "5,800", "Заключение: прибор не годен"})
@@ -192,20 +194,22 @@ private Q_SLOTS:
         QCOMPARE(ProtocolDocument::WritePdf(longPdf, SampleRun(0.5, 12)), QString());
         const QString pages = PdfText(longPdf);
         QVERIFY(pages.count(QLatin1Char('\f')) >= 2);
-        QCOMPARE(pages.count(QRegularExpression(QStringLiteral("Проверка +Точка, +№ +Эталон +Прибор +Погрешность,"))),
+        QCOMPARE(pages.count(
+                     QRegularExpression(QStringLiteral("Проверка +Точка, +№ +Эталон +Прибор +Погрешность,"))),
                  pages.count(QLatin1Char('\f')));
 
         QProcess py;
-        py.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("import openpyxl,sys\n"
-                                 "ws=openpyxl.load_workbook(sys.argv[1]).active\n"
-                                 "rows={r[0].value:r[1] for r in ws.iter_rows() if r[0].value}\n"
-                                 "d=rows['Шаг задержки, нс']; print(repr(d.value), d.number_format)\n"
-                                 "print(rows['Заключение'].value)\n"
-                                 "c=[r for r in ws.iter_rows() if r[0].value=='Токовый выход'][0]\n"
-                                 "print(repr(c[5].value), c[5].number_format, c[3].number_format, c[8].value)"),
-                  xlsx});
+        py.start(
+            QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral("-c"),
+             QStringLiteral("import openpyxl,sys\n"
+                            "ws=openpyxl.load_workbook(sys.argv[1]).active\n"
+                            "rows={r[0].value:r[1] for r in ws.iter_rows() if r[0].value}\n"
+                            "d=rows['Шаг задержки, нс']; print(repr(d.value), d.number_format)\n"
+                            "print(rows['Заключение'].value)\n"
+                            "c=[r for r in ws.iter_rows() if r[0].value=='Токовый выход'][0]\n"
+                            "print(repr(c[5].value), c[5].number_format, c[3].number_format, c[8].value)"),
+             xlsx});
         QVERIFY(py.waitForFinished(20000));
         const QStringList lines = QString::fromUtf8(py.readAllStandardOutput()).split(QLatin1Char('\n'));
         QVERIFY2(lines.size() >= 3, qPrintable(QString::fromUtf8(py.readAllStandardError())));

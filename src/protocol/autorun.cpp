@@ -10,12 +10,6 @@
 
 using namespace Verification;
 
-namespace
-{
-// A polled value that does not come within this time means the link is gone.
-constexpr int kReadingDeadlineMs = 10000;
-} // namespace
-
 AutoRun::AutoRun(VerificationBench &bench, const Settings &settings, QObject *parent)
     : QObject(parent), m_bench(bench), m_settings(settings)
 {
@@ -64,13 +58,17 @@ void AutoRun::StepProgress(double fraction)
     Q_EMIT ProgressChanged(qBound(0, int(done), 100));
 }
 
-bool AutoRun::Fresh(quint64 (VerificationBench::*counter)() const, const QString &what)
+bool AutoRun::Fresh(quint64 (VerificationBench::*counter)() const, const QString &what, bool *missing)
 {
     const quint64 before = (m_bench.*counter)();
     QElapsedTimer clock;
     clock.start();
     while ((m_bench.*counter)() == before) {
-        if (clock.elapsed() > kReadingDeadlineMs)
+        if (clock.elapsed() > readingDeadlineMs && missing) {
+            *missing = true;
+            return false;
+        }
+        if (clock.elapsed() > readingDeadlineMs)
             return Fail(QStringLiteral("Поверка прервана: нет показаний (%1)").arg(what));
         if (!Pause(0.05))
             return false;
@@ -103,9 +101,19 @@ bool AutoRun::MeasurePoint(double q, Record &record)
         flow.readings << FlowReading(*imitated, m_bench.Flow());
         Q_EMIT CheckUpdated(flow);
         if (m_settings.WithCurrent()) {
-            if (!Fresh(&VerificationBench::CurrentReadings, QStringLiteral("ток")))
+            // A current meter that falls silent leaves the current checks not done, and
+            // the verification incomplete, rather than losing the other checks.
+            if (!m_noCurrent &&
+                !Fresh(&VerificationBench::CurrentReadings, QStringLiteral("ток"), &m_noCurrent) &&
+                !m_noCurrent)
                 return false;
-            current.readings << CurrentReading(m_bench.Flow(), m_bench.Current(), m_settings.qMax);
+            if (m_noCurrent) {
+                Q_EMIT StepChanged(
+                    QStringLiteral("Нет показаний тока: проверка токового выхода не выполнена"));
+                current.readings << Reading{qQNaN(), qQNaN(), qQNaN()};
+            } else {
+                current.readings << CurrentReading(m_bench.Flow(), m_bench.Current(), m_settings.qMax);
+            }
             Q_EMIT CheckUpdated(current);
         }
     }
@@ -173,6 +181,7 @@ Record AutoRun::Run()
     m_running = true;
     m_stop = false;
     m_failure.clear();
+    m_noCurrent = false;
     m_step = 0;
     m_steps = PlannedSteps(m_settings);
     if (const QString why = m_bench.NotReady(); !why.isEmpty()) {
@@ -204,7 +213,7 @@ Record AutoRun::Run()
     record.failure = m_failure;
     if (ok) {
         Q_EMIT ProgressChanged(100);
-        Q_EMIT StepChanged(QStringLiteral("Поверка завершена: %1").arg(record.Conclusion()));
+        Q_EMIT StepChanged(record.Announcement());
     }
     m_running = false;
     return record;

@@ -65,6 +65,9 @@ public:
     // Why the run ended early, empty after a completed run.
     QString Failure() const { return m_failure; }
 
+    // A polled value that does not come within this time means its source is gone.
+    int readingDeadlineMs = 10000;
+
 public Q_SLOTS:
     void Stop();
 
@@ -81,7 +84,8 @@ private:
     // Progress within the step under way, 0..1.
     void StepProgress(double fraction);
     // Waits for the next value of a counter; false on a stop, a lost link or no reading.
-    bool Fresh(quint64 (VerificationBench::*counter)() const, const QString &what);
+    // With `missing`, no reading in time sets it and does not end the run.
+    bool Fresh(quint64 (VerificationBench::*counter)() const, const QString &what, bool *missing = nullptr);
     bool MeasurePoint(double q, Verification::Record &record);
     bool MeasureVolume(double q, Verification::Record &record);
 
@@ -92,4 +96,5 @@ private:
     QString m_failure;
     int m_step = 0;
     int m_steps = 1;
+    bool m_noCurrent = false; // the current stopped coming: its checks are not done
 };

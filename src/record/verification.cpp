@@ -393,6 +393,14 @@ QString Record::Conclusion() const
     return why.isEmpty() ? meter : meter + QStringLiteral("; ") + why;
 }
 
+QString Record::Announcement() const
+{
+    const QString conclusion = Conclusion();
+    if (Verdict() == QStringLiteral("поверка не завершена"))
+        return conclusion.left(1).toUpper() + conclusion.mid(1);
+    return QStringLiteral("Поверка завершена: %1").arg(conclusion);
+}
+
 QString Record::Instrument() const
 {
     QStringList parts;

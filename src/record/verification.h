@@ -154,6 +154,8 @@ struct Record {
     QString Verdict() const;
     // The conclusion in words, with what was not done.
     QString Conclusion() const;
+    // What the operator is told at the end of the run.
+    QString Announcement() const;
     // The meter as the protocol names it: model, serial number, identification.
     QString Instrument() const;
     // File name stem: serial number and date.

@@ -242,7 +242,7 @@ void VerificationControl::Start()
     }
     m_record = record;
     m_hasRecord = true;
-    Messages::Show(QStringLiteral("Поверка завершена: %1").arg(record.Conclusion()));
+    Messages::Show(record.Announcement());
 }
 
 void VerificationControl::Stop()

@@ -44,7 +44,7 @@ public:
     double Flow() const override { return m_q * m_gain; }
     quint64 VolumeReadings() const override { return m_polls; }
     double FlowmeterVolume() const override { return m_volume; }
-    quint64 CurrentReadings() const override { return m_polls; }
+    quint64 CurrentReadings() const override { return currentSilent ? 0 : m_polls; }
     double Current() const override { return 4 + 16 * Flow() / 300 + 0.01; } // 0.0625 % high
     quint64 PulseReadings() const override { return m_polls; }
     double Pulses() const override { return std::floor(m_volume * 1000); }
@@ -56,6 +56,7 @@ public:
 
     bool ready = true;
     bool links = true;
+    bool currentSilent = false;
     int stops = 0;
 
 private:
@@ -134,6 +135,24 @@ private Q_SLOTS:
         QVERIFY(r.completed);
         QVERIFY(!r.Passed());
         QCOMPARE(r.Verdict(), QStringLiteral("не годен"));
+    }
+
+    // The current meter falls silent: the run goes on, its current checks read "не выполнено"
+    // and the verification is incomplete.
+    void aSilentCurrentMeterLeavesTheVerificationIncomplete()
+    {
+        FakeBench bench(0.5);
+        bench.currentSilent = true;
+        AutoRun run(bench, Short());
+        run.readingDeadlineMs = 300;
+        const Record r = run.Run();
+        QVERIFY2(r.completed, qPrintable(run.Failure()));
+        QCOMPARE(r.checks.size(), 4 * 2 + 2);
+        QCOMPARE(r.checks[1].ResultText(), QStringLiteral("не выполнено"));
+        QVERIFY(r.checks[0].Passed() && r.checks.last().Passed());
+        QVERIFY(r.Incomplete() && !r.Passed());
+        QVERIFY(r.Announcement().startsWith(
+            QStringLiteral("Поверка не завершена: не выполнено - Токовый выход 13 м3/ч")));
     }
 
     void stopLostLinkAndUnreadyBenchEndTheRun()

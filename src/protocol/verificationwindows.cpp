@@ -82,9 +82,12 @@ TForm3::Plotted &TForm3::PlotFor(const Verification::Check &check)
         check.quantity == Verification::Quantity::Flow || check.quantity == Verification::Quantity::Volume
             ? -0.12
             : 0.12;
-    p.upper = new QLineSeries(chart);
-    p.lower = new QLineSeries(chart);
+    p.upper = new QLineSeries;
+    p.lower = new QLineSeries;
     p.band = new QAreaSeries(p.upper, p.lower);
+    // The band's edges go with the band when a new run clears the plot.
+    p.upper->setParent(p.band);
+    p.lower->setParent(p.band);
     p.errors = new QScatterSeries(chart);
     p.errors->setName(title);
     p.errors->setMarkerSize(9);

@@ -2,9 +2,10 @@
 # Installs what building needs on Debian 12; "test" adds what the tests need, "fuzz"
 # what the libFuzzer build of fuzz/ needs. Run as root.
 set -euo pipefail
+# qt6-charts-dev needs libqt6opengl6-dev for its CMake package but does not pull it in
 pkgs=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-serialbus-dev
-      qt6-serialport-dev libgl-dev libxlsxwriter-dev pkg-config fonts-dejavu-core qt6-translations-l10n
-      libqt6sql6-sqlite libqt6sql6-psql)
+      qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libxlsxwriter-dev pkg-config
+      fonts-dejavu-core qt6-translations-l10n libqt6sql6-sqlite libqt6sql6-psql)
 if [ "${1:-}" = test ]; then
   # Modbus peers and a pseudo-terminal pair for the link and simulator tests
   pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat)

@@ -260,13 +260,21 @@ quint32 Flowmeter::PulsesEmitted(int output) const
     return quint32(std::fmod(pulses, 4294967296.0));
 }
 
+void Flowmeter::SetMainCurrentError(double percent, double mA)
+{
+    mainErrorPercent_ = percent;
+    mainErrorMa_ = mA;
+}
+
 double Flowmeter::OutputCurrent(int output) const
 {
     const auto scale = [](double q) { return std::clamp(4.0 + 16.0 * q / 300.0, 3.8, 20.5); };
+    if (output == 0)
+        return std::clamp(scale(ShownFlow(MeasuringChannel())) * (1.0 + mainErrorPercent_ / 100.0) +
+                              mainErrorMa_,
+                          0.0, 24.0);
     if (row_ != 6)
         return FixedOutputCurrent(output, ShownFlow(MeasuringChannel()));
-    if (output == 0)
-        return scale(ShownFlow(MeasuringChannel()));
     const int slot = output - 1;
     if (slot < 0 || slot > 1 || Get(Space::Holding, kSlotType6 + slot) != 2)
         return 0.0;

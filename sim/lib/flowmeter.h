@@ -55,6 +55,8 @@ public:
     void SetGsChannels(int channels);
     // Row 6: the error of its slot current outputs before calibration.
     void SetSlotError(double percent, double mA);
+    // The error of its main current output (output 0), any row.
+    void SetMainCurrentError(double percent, double mA);
 
     // Refusals aimed at its address, as the modules have; the plan must outlive it.
     void SetFaults(const FaultPlan *faults) { faults_ = faults; }
@@ -95,4 +97,6 @@ private:
     int gsChannels_ = 4;
     double slotErrorPercent_ = 0;
     double slotErrorMa_ = 0;
+    double mainErrorPercent_ = 0;
+    double mainErrorMa_ = 0;
 };

@@ -42,6 +42,7 @@ void SimBench::Build()
                                          *clock_, *noise_);
     meter_->SetGsChannels(options_.gcChannels);
     meter_->SetSlotError(options_.slotErrorPercent, options_.slotErrorMa);
+    meter_->SetMainCurrentError(options_.currentErrorPercent, options_.currentErrorMa);
     imr_->SetFlowmeter(meter_.get());
     imr_->SetFaults(&options_.faults);
     usi_->SetFaults(&options_.faults);

@@ -26,7 +26,7 @@ bool ToDouble(const QString &text, double lo, double hi, double *out)
 }
 
 // "2%" or "2" is a relative error, "0.3mA" an offset; either replaces the other.
-bool ParseSlotError(QString text, double *percent, double *mA)
+bool ParseOutputError(QString text, double *percent, double *mA)
 {
     text = text.trimmed();
     if (text.endsWith("mA", Qt::CaseInsensitive) ||
@@ -56,13 +56,13 @@ QString SimOptions::Usage()
         "Использование: qtm-bench-sim [--bench ENDPOINT] [--flowmeter ENDPOINT]\n"
         "  [--imr-address N] [--usi-address N] [--ipt-address N] [--flowmeter-address N]\n"
         "  [--model ROW] [--delay-ns X] [--flow-error-percent X] [--exact]\n"
-        "  [--gc-channels N] [--slot-error X%|XmA] [--ipt-gain X] [--ipt-stuck CHANNEL]\n"
-        "  [--line-speed BAUD] [--fault FAULT]... [--trace]\n"
+        "  [--gc-channels N] [--slot-error X%|XmA] [--current-error X%|XmA]\n"
+        "  [--ipt-gain X] [--ipt-stuck CHANNEL] [--line-speed BAUD] [--fault FAULT]... [--trace]\n"
         "ENDPOINT: tcp://HOST:PORT (порт 0 - любой свободный) или последовательный порт (RTU).\n"
         "По умолчанию: --bench tcp://127.0.0.1:1502 --flowmeter tcp://127.0.0.1:1503,\n"
         "  адреса ИМР 1, УСИ 2, ИПТ 3, расходомер 1, модель 0, задержка 600 нс,\n"
         "  погрешность расходомера 0 %, с шумом, без скорости линии (последовательный порт 9600),\n"
-        "  у модели GC 4 канала и погрешность токовых слотов 1.5%.\n"
+        "  у модели GC 4 канала и погрешность токовых слотов 1.5%, основной токовый выход без погрешности.\n"
         "FAULT: no-answer:ADDR | crc:PERCENT | exception:CODE:PERCENT | slow:MS\n"
         "  | refuse:ADDR:REG[:VALUE[:CODE]] | state:ADDR:CMD:STATE | error:ADDR:CMD:ERROR\n"
         "  | last:ADDR:CMD:CODE\n"
@@ -76,11 +76,12 @@ bool SimOptions::Parse(const QStringList &args, QString *error, bool *help)
             *error = text;
         return false;
     };
-    const QSet<QString> valued = {"--bench",       "--flowmeter",   "--imr-address",
-                                  "--usi-address", "--ipt-address", "--flowmeter-address",
-                                  "--model",       "--delay-ns",    "--flow-error-percent",
-                                  "--line-speed",  "--fault",       "--gc-channels",
-                                  "--slot-error",  "--ipt-gain",    "--ipt-stuck"};
+    const QSet<QString> valued = {"--bench",        "--flowmeter",   "--imr-address",
+                                  "--usi-address",  "--ipt-address", "--flowmeter-address",
+                                  "--model",        "--delay-ns",    "--flow-error-percent",
+                                  "--line-speed",   "--fault",       "--gc-channels",
+                                  "--slot-error",   "--ipt-gain",    "--ipt-stuck",
+                                  "--current-error"};
     for (int i = 0; i < args.size(); ++i) {
         QString name = args[i], value;
         const int eq = name.indexOf('=');
@@ -130,7 +131,9 @@ bool SimOptions::Parse(const QStringList &args, QString *error, bool *help)
             return fail(bad + " (ожидается -50..50 %)");
         else if (name == "--gc-channels" && !ToInt(value, 1, 8, &gcChannels))
             return fail(bad + " (ожидается 1..8 каналов)");
-        else if (name == "--slot-error" && !ParseSlotError(value, &slotErrorPercent, &slotErrorMa))
+        else if (name == "--slot-error" && !ParseOutputError(value, &slotErrorPercent, &slotErrorMa))
+            return fail(bad + " (ожидается -20..20% или -2..2mA)");
+        else if (name == "--current-error" && !ParseOutputError(value, &currentErrorPercent, &currentErrorMa))
             return fail(bad + " (ожидается -20..20% или -2..2mA)");
         else if (name == "--line-speed" && !ToInt(value, 300, 1000000, &lineSpeed))
             return fail(bad + " (ожидается скорость 300..1000000 бод)");

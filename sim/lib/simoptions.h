@@ -19,6 +19,8 @@ struct SimOptions {
     int gcChannels = 4;            // channel count the row 6 flowmeter reports
     double slotErrorPercent = 1.5; // error of its slot current outputs before calibration
     double slotErrorMa = 0.0;
+    double currentErrorPercent = 0.0; // error of its main current output
+    double currentErrorMa = 0.0;
     bool exact = false;
     int lineSpeed = 0; // 0: answers as fast as the host allows
     double iptGain = 1.0;  // the current meter's converters count this many times faster than built

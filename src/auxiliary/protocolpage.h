@@ -10,13 +10,20 @@ namespace Ui
 class ProtocolPage;
 }
 
-// The protocol settings as the operator set them.
+// The protocol settings as the operator set them; numbers as typed.
 struct ProtocolSettings {
     QString SerialNumber; // of the flowmeter under test
-    int Kind = 0;         // 0 "Первичная", 1 "Периодическая"
-    int ProtocolType = 0; // index in "Тип протокола"
+    QString Owner;
+    QString RegisterNumber; // in the state register of measuring instruments
+    int Kind = 0;           // 0 "Первичная", 1 "Периодическая"
+    int ProtocolType = 0;   // index in "Тип протокола"
     QString Verifier;
-    bool ZeroOffsetPlus = false;
+    bool VisualOk = true; // "соответствует"
+    bool TrialOk = true;
+    QString QMax;
+    QString PulseWeight;
+    QString Temperature, Humidity, Pressure, Voltage;
+    QString LimitFlow, LimitVolume, LimitPulses, LimitCurrent;
     bool Print = false;
     bool CloseExcel = false;
 };
@@ -45,6 +52,7 @@ Q_SIGNALS:
     void Button13Clicked();    // "Создать протокол..."
     void StartClicked();       // automatic verification
     void PointsClicked();      // the verification points window
+    void LabClicked();         // the lab and bench data
 
 private:
     std::unique_ptr<Ui::ProtocolPage> ui;

@@ -218,12 +218,3 @@ void TcalcFrm::ShowError(QLabel *label, double percent)
     label->setPalette(p);
     label->setText(std::isfinite(percent) ? FmtPercent4(percent) : kNoNumber);
 }
-
-std::pair<double, double> TcalcFrm::CurrentEntries(const CalcInputs &in)
-{
-    const auto table = in.Toki();
-    if (!table)
-        return {4.0, 20.0};
-    const CalcMath::SlotEntries e = CalcMath::SlotCalibration(*table, in.Slot().value_or(0));
-    return {e.i4, e.i20};
-}

@@ -58,8 +58,6 @@ public:
     void SetToki(const QVariant &table) { m_in.SetToki(table); }
     void SetStatusText(const QString &text) { m_in.SetStatusText(text); }
     QString StatusText() const;
-    // The 4 and 20 mA entries of the slot's table; 4 and 20 until a table arrived.
-    static std::pair<double, double> CurrentEntries(const CalcInputs &in);
 
 private Q_SLOTS:
     void btnStartClick();

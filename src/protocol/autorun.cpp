@@ -10,12 +10,6 @@
 
 using namespace Verification;
 
-namespace
-{
-// A polled value that does not come within this time means the link is gone.
-constexpr int kReadingDeadlineMs = 10000;
-} // namespace
-
 AutoRun::AutoRun(VerificationBench &bench, const Settings &settings, QObject *parent)
     : QObject(parent), m_bench(bench), m_settings(settings)
 {
@@ -58,13 +52,23 @@ bool AutoRun::Step(const QString &text)
     return Pause(0);
 }
 
-bool AutoRun::Fresh(quint64 (VerificationBench::*counter)() const, const QString &what)
+void AutoRun::StepProgress(double fraction)
+{
+    const double done = (m_step - 1 + qBound(0.0, fraction, 1.0)) * 100 / m_steps;
+    Q_EMIT ProgressChanged(qBound(0, int(done), 100));
+}
+
+bool AutoRun::Fresh(quint64 (VerificationBench::*counter)() const, const QString &what, bool *missing)
 {
     const quint64 before = (m_bench.*counter)();
     QElapsedTimer clock;
     clock.start();
     while ((m_bench.*counter)() == before) {
-        if (clock.elapsed() > kReadingDeadlineMs)
+        if (clock.elapsed() > readingDeadlineMs && missing) {
+            *missing = true;
+            return false;
+        }
+        if (clock.elapsed() > readingDeadlineMs)
             return Fail(QStringLiteral("Поверка прервана: нет показаний (%1)").arg(what));
         if (!Pause(0.05))
             return false;
@@ -82,8 +86,8 @@ bool AutoRun::MeasurePoint(double q, Record &record)
             QStringLiteral("Поверка прервана: не удалось начать имитацию расхода %1 м3/ч").arg(Fmt3(q)));
     if (!Pause(m_settings.params.transientS))
         return false;
-    Check flow{Quantity::Flow, q, m_settings.limitPercent, {}};
-    Check current{Quantity::Current, q, m_settings.limitPercent, {}};
+    Check flow{Quantity::Flow, q, m_settings.Limit(Quantity::Flow), {}};
+    Check current{Quantity::Current, q, m_settings.Limit(Quantity::Current), {}};
     for (int i = 1; i <= m_settings.params.readings; ++i) {
         if (!Step(QStringLiteral("Расход %1 м3/ч: показание %2 из %3")
                       .arg(Fmt3(q))
@@ -95,11 +99,22 @@ bool AutoRun::MeasurePoint(double q, Record &record)
         if (!Fresh(&VerificationBench::FlowReadings, QStringLiteral("расход")))
             return false;
         flow.readings << FlowReading(*imitated, m_bench.Flow());
+        Q_EMIT CheckUpdated(flow);
         if (m_settings.WithCurrent()) {
-            if (!Fresh(&VerificationBench::CurrentReadings, QStringLiteral("ток")))
+            // A current meter that falls silent leaves the current checks not done, and
+            // the verification incomplete, rather than losing the other checks.
+            if (!m_noCurrent &&
+                !Fresh(&VerificationBench::CurrentReadings, QStringLiteral("ток"), &m_noCurrent) &&
+                !m_noCurrent)
                 return false;
-            const auto [i4, i20] = m_bench.CurrentTable();
-            current.readings << CurrentReading(m_bench.Flow(), m_bench.Current(), i4, i20);
+            if (m_noCurrent) {
+                Q_EMIT StepChanged(
+                    QStringLiteral("Нет показаний тока: проверка токового выхода не выполнена"));
+                current.readings << Reading{qQNaN(), qQNaN(), qQNaN()};
+            } else {
+                current.readings << CurrentReading(m_bench.Flow(), m_bench.Current(), m_settings.qMax);
+            }
+            Q_EMIT CheckUpdated(current);
         }
     }
     record.checks << flow;
@@ -130,6 +145,7 @@ bool AutoRun::MeasureVolume(double q, Record &record)
     while (m_bench.VolumeRunning()) {
         if (clock.elapsed() > (qint64(*seconds) + 30) * 1000)
             return Fail(QStringLiteral("Поверка прервана: имитация объема не закончилась в срок"));
+        StepProgress(*seconds > 0 ? clock.elapsed() / 1000.0 / *seconds : 1.0);
         if (!Pause(0.2))
             return false;
     }
@@ -141,11 +157,17 @@ bool AutoRun::MeasureVolume(double q, Record &record)
     if (m_settings.WithPulses() && !Fresh(&VerificationBench::PulseReadings, QStringLiteral("импульсы")))
         return false;
     const double dv = m_bench.FlowmeterVolume() - v0;
+    const double reference = m_bench.ImitatedVolume();
     record.checks << Check{
-        Quantity::Volume, q, m_settings.limitPercent, {VolumeReading(m_bench.ImitatedVolume(), dv)}};
-    if (m_settings.WithPulses())
-        record.checks << Check{
-            Quantity::Pulses, q, m_settings.limitPercent, {PulseReading(dv, m_bench.Pulses() - p0)}};
+        Quantity::Volume, q, m_settings.Limit(Quantity::Volume), {VolumeReading(reference, dv)}};
+    Q_EMIT CheckUpdated(record.checks.last());
+    if (m_settings.WithPulses()) {
+        record.checks << Check{Quantity::Pulses,
+                               q,
+                               m_settings.Limit(Quantity::Pulses),
+                               {PulseReading(reference, m_bench.Pulses() - p0, m_settings.pulseWeight)}};
+        Q_EMIT CheckUpdated(record.checks.last());
+    }
     return true;
 }
 
@@ -159,6 +181,7 @@ Record AutoRun::Run()
     m_running = true;
     m_stop = false;
     m_failure.clear();
+    m_noCurrent = false;
     m_step = 0;
     m_steps = PlannedSteps(m_settings);
     if (const QString why = m_bench.NotReady(); !why.isEmpty()) {
@@ -171,6 +194,7 @@ Record AutoRun::Run()
     record.modules = m_bench.Modules();
     record.model = m_bench.Model();
     record.flowmeter = m_bench.Flowmeter();
+    record.software = m_bench.Software();
     m_bench.StartMeasurements(m_settings.WithCurrent(), m_settings.WithPulses());
     bool ok = true;
     double largest = 0;
@@ -189,7 +213,7 @@ Record AutoRun::Run()
     record.failure = m_failure;
     if (ok) {
         Q_EMIT ProgressChanged(100);
-        Q_EMIT StepChanged(QStringLiteral("Поверка завершена: прибор %1").arg(record.Verdict()));
+        Q_EMIT StepChanged(record.Announcement());
     }
     m_running = false;
     return record;

@@ -40,14 +40,14 @@ public:
     virtual double Current() const = 0;
     virtual quint64 PulseReadings() const = 0;
     virtual double Pulses() const = 0;
-    // The flowmeter's current output table for 4 and 20 mA (4 and 20 when unknown).
-    virtual std::pair<double, double> CurrentTable() const = 0;
 
     // For the protocol.
     virtual QStringList Modules() const = 0;
     virtual double DelayStep() const = 0;
     virtual QString Model() const = 0;
     virtual QString Flowmeter() const = 0;
+    // Name and version of this program.
+    virtual QString Software() const = 0;
 };
 
 // One automatic verification: every point, its readings, then the volume check. Runs
@@ -65,19 +65,27 @@ public:
     // Why the run ended early, empty after a completed run.
     QString Failure() const { return m_failure; }
 
+    // A polled value that does not come within this time means its source is gone.
+    int readingDeadlineMs = 10000;
+
 public Q_SLOTS:
     void Stop();
 
 Q_SIGNALS:
     void StepChanged(const QString &text);
     void ProgressChanged(int percent);
+    // A check as it stands after each of its readings.
+    void CheckUpdated(const Verification::Check &check);
 
 private:
     bool Pause(double seconds);
     bool Fail(const QString &text);
     bool Step(const QString &text);
+    // Progress within the step under way, 0..1.
+    void StepProgress(double fraction);
     // Waits for the next value of a counter; false on a stop, a lost link or no reading.
-    bool Fresh(quint64 (VerificationBench::*counter)() const, const QString &what);
+    // With `missing`, no reading in time sets it and does not end the run.
+    bool Fresh(quint64 (VerificationBench::*counter)() const, const QString &what, bool *missing = nullptr);
     bool MeasurePoint(double q, Verification::Record &record);
     bool MeasureVolume(double q, Verification::Record &record);
 
@@ -88,4 +96,5 @@ private:
     QString m_failure;
     int m_step = 0;
     int m_steps = 1;
+    bool m_noCurrent = false; // the current stopped coming: its checks are not done
 };

@@ -18,6 +18,8 @@ QString TypeName(int type);
 
 // The protocol as a rich text document (also what is printed).
 void Fill(QTextDocument &doc, const Verification::Record &record);
+// The protocol on a printer or a PDF writer, over the device's printable width.
+void Print(QPagedPaintDevice &device, const Verification::Record &record);
 // A4 PDF with its fonts embedded; an error text, empty on success.
 QString WritePdf(const QString &path, const Verification::Record &record);
 // Every reading of every check; an error text, empty on success.

@@ -53,13 +53,32 @@ QJsonObject WriteSettings(const Settings &s)
     QJsonArray points;
     for (double q : s.points)
         points << q;
+    QJsonArray limits;
+    for (double l : s.limits)
+        limits << l;
+    const Conditions &c = s.conditions;
+    const Lab &l = s.lab;
     return {
         {QStringLiteral("serial"), s.serial},
+        {QStringLiteral("owner"), s.owner},
+        {QStringLiteral("registerNumber"), s.registerNumber},
         {QStringLiteral("kind"), s.kind},
         {QStringLiteral("type"), s.type},
         {QStringLiteral("verifier"), s.verifier},
-        {QStringLiteral("plusZero"), s.plusZero},
-        {QStringLiteral("limit"), s.limitPercent},
+        {QStringLiteral("visualOk"), s.visualOk},
+        {QStringLiteral("trialOk"), s.trialOk},
+        {QStringLiteral("limits"), limits},
+        {QStringLiteral("qMax"), Number(s.qMax)},
+        {QStringLiteral("pulseWeight"), Number(s.pulseWeight)},
+        {QStringLiteral("temperature"), Number(c.temperatureC)},
+        {QStringLiteral("humidity"), Number(c.humidityPercent)},
+        {QStringLiteral("pressure"), Number(c.pressureKPa)},
+        {QStringLiteral("voltage"), Number(c.voltageV)},
+        {QStringLiteral("organisation"), l.organisation},
+        {QStringLiteral("method"), l.method},
+        {QStringLiteral("benchSerial"), l.benchSerial},
+        {QStringLiteral("benchCertificate"), l.benchCertificate},
+        {QStringLiteral("benchValidUntil"), l.benchValidUntil.toString(Qt::ISODate)},
         {QStringLiteral("points"), points},
         {QStringLiteral("transient"), s.params.transientS},
         {QStringLiteral("readings"), s.params.readings},
@@ -73,11 +92,29 @@ Settings ReadSettings(const QJsonObject &o)
 {
     Settings s;
     s.serial = o.value(QStringLiteral("serial")).toString();
+    s.owner = o.value(QStringLiteral("owner")).toString();
+    s.registerNumber = o.value(QStringLiteral("registerNumber")).toString();
     s.kind = o.value(QStringLiteral("kind")).toInt();
     s.type = o.value(QStringLiteral("type")).toInt();
     s.verifier = o.value(QStringLiteral("verifier")).toString();
-    s.plusZero = o.value(QStringLiteral("plusZero")).toBool();
-    s.limitPercent = Number(o.value(QStringLiteral("limit")));
+    s.visualOk = o.value(QStringLiteral("visualOk")).toBool();
+    s.trialOk = o.value(QStringLiteral("trialOk")).toBool();
+    const QJsonArray limits = o.value(QStringLiteral("limits")).toArray();
+    for (size_t i = 0; i < s.limits.size(); ++i)
+        s.limits[i] = Number(limits.at(qsizetype(i)));
+    s.qMax = Number(o.value(QStringLiteral("qMax")));
+    s.pulseWeight = Number(o.value(QStringLiteral("pulseWeight")));
+    Conditions &c = s.conditions;
+    c.temperatureC = Number(o.value(QStringLiteral("temperature")));
+    c.humidityPercent = Number(o.value(QStringLiteral("humidity")));
+    c.pressureKPa = Number(o.value(QStringLiteral("pressure")));
+    c.voltageV = Number(o.value(QStringLiteral("voltage")));
+    Lab &l = s.lab;
+    l.organisation = o.value(QStringLiteral("organisation")).toString();
+    l.method = o.value(QStringLiteral("method")).toString();
+    l.benchSerial = o.value(QStringLiteral("benchSerial")).toString();
+    l.benchCertificate = o.value(QStringLiteral("benchCertificate")).toString();
+    l.benchValidUntil = QDate::fromString(o.value(QStringLiteral("benchValidUntil")).toString(), Qt::ISODate);
     s.points.clear();
     for (const QJsonValue &q : o.value(QStringLiteral("points")).toArray())
         s.points << q.toDouble();
@@ -131,6 +168,7 @@ QByteArray Write(const Record &record)
         {QStringLiteral("delayStep"), Number(record.delayStep)},
         {QStringLiteral("model"), record.model},
         {QStringLiteral("flowmeter"), record.flowmeter},
+        {QStringLiteral("software"), record.software},
         {QStringLiteral("checks"), checks},
         {QStringLiteral("completed"), record.completed},
         {QStringLiteral("failure"), record.failure},
@@ -157,6 +195,7 @@ std::optional<Record> Read(const QByteArray &json)
     r.delayStep = Number(o.value(QStringLiteral("delayStep")));
     r.model = o.value(QStringLiteral("model")).toString();
     r.flowmeter = o.value(QStringLiteral("flowmeter")).toString();
+    r.software = o.value(QStringLiteral("software")).toString();
     for (const QJsonValue &c : o.value(QStringLiteral("checks")).toArray())
         r.checks << ReadCheck(c.toObject());
     r.completed = o.value(QStringLiteral("completed")).toBool();

@@ -10,9 +10,22 @@ namespace CalcMath
 
 std::optional<double> RelativeErrorPercent(double reference, double measured)
 {
+    const auto e = SignedErrorPercent(reference, measured);
+    return e ? std::optional<double>(std::fabs(*e)) : std::nullopt;
+}
+
+std::optional<double> SignedErrorPercent(double reference, double measured)
+{
     if (reference == 0)
         return std::nullopt;
-    return std::fabs((reference - measured) / reference) * 100.0;
+    return (measured - reference) / reference * 100.0;
+}
+
+std::optional<double> ReducedCurrentErrorPercent(double current, double flow, double qMax)
+{
+    if (!(qMax > 0))
+        return std::nullopt;
+    return (current - NominalCurrent(flow, qMax)) / 16.0 * 100.0;
 }
 
 bool IsOutOfTolerance(double percent)
@@ -20,9 +33,9 @@ bool IsOutOfTolerance(double percent)
     return !(percent <= ErrorLimitPercent);
 }
 
-double NominalCurrent(double flow)
+double NominalCurrent(double flow, double qMax)
 {
-    return 4.0 + 16.0 * (flow - 0.0) / FullScaleFlow;
+    return 4.0 + 16.0 * (flow - 0.0) / qMax;
 }
 
 std::optional<double> ExpectedCurrent(double nominal, double i4, double i20)

@@ -23,12 +23,21 @@ using CurrentTable = std::array<double, TableSize>;
 // since nothing can be said against a missing reference.
 std::optional<double> RelativeErrorPercent(double reference, double measured);
 
+// (measured - reference) / reference * 100, keeping the sign so a bias shows; empty
+// when reference is 0.
+std::optional<double> SignedErrorPercent(double reference, double measured);
+
+// Error of a 4..20 mA output reduced to its 16 mA span: (I - I(Q)) / 16 mA * 100,
+// I(Q) the current the output should give for the flow rate Q on a 0..qMax scale;
+// empty when qMax is not positive.
+std::optional<double> ReducedCurrentErrorPercent(double current, double flow, double qMax);
+
 // True when the error is out of tolerance (shown red); a value that is not a
 // number is never within tolerance.
 bool IsOutOfTolerance(double percent);
 
 // Current the output should deliver for a flow rate, not limited to the scale.
-double NominalCurrent(double flow);
+double NominalCurrent(double flow, double qMax = FullScaleFlow);
 
 // Nominal current corrected by the 4 mA and 20 mA table entries; empty when the
 // two entries are equal.

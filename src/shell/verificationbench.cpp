@@ -3,7 +3,6 @@
 #include "flowmeter/flowmeterlink.h"
 #include "imr/imrcontroller.h"
 #include "imr/volumeimit.h"
-#include "calc/tcalcfrm.h"
 #include "shell/tmainfrm.h"
 #include "usi_ipt/iptgroup.h"
 #include "usi_ipt/usigroup.h"
@@ -125,11 +124,6 @@ double MainVerificationBench::Pulses() const
     return Inputs().ImpIzm();
 }
 
-std::pair<double, double> MainVerificationBench::CurrentTable() const
-{
-    return TcalcFrm::CurrentEntries(Inputs());
-}
-
 QStringList MainVerificationBench::Modules() const
 {
     BenchSession &s = m_main.Session();
@@ -153,4 +147,9 @@ QString MainVerificationBench::Model() const
 QString MainVerificationBench::Flowmeter() const
 {
     return m_main.Flow()->Identification();
+}
+
+QString MainVerificationBench::Software() const
+{
+    return QStringLiteral("Монитор ЦТМ-01 (qtm-monitor), версия %1").arg(QStringLiteral(QTM_VERSION));
 }

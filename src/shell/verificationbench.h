@@ -26,11 +26,11 @@ public:
     double Current() const override;
     quint64 PulseReadings() const override;
     double Pulses() const override;
-    std::pair<double, double> CurrentTable() const override;
     QStringList Modules() const override;
     double DelayStep() const override;
     QString Model() const override;
     QString Flowmeter() const override;
+    QString Software() const override;
 
     // What the run needs besides the links: current meter, pulse counter.
     bool needCurrent = true;

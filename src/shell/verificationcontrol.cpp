@@ -7,8 +7,9 @@
 #include "link/inifile.h"
 #include "link/messages.h"
 #include "protocol/autorun.h"
-#include "record/protocoldocument.h"
+#include "protocol/labdialog.h"
 #include "protocol/verificationwindows.h"
+#include "record/protocoldocument.h"
 #include "shell/tmainfrm.h"
 
 #include <QDesktopServices>
@@ -16,14 +17,41 @@
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QTextDocument>
 #include <QUrl>
+
+#include <cmath>
+#include <limits>
 
 using namespace Verification;
 
 namespace
 {
 const QString kIni = QStringLiteral("QTM.ini");
+
+QString Typed(double v, int decimals = 4)
+{
+    return std::isfinite(v) ? FormatDecimals(v, decimals) : QString();
+}
+
+// A number typed on the page within its range; an empty field that may stay empty
+// gives NaN. False after telling the operator what is wrong.
+bool TakeNumber(const QString &text, const QString &what, double lo, double hi, bool mayBeEmpty, double *out)
+{
+    if (mayBeEmpty && text.trimmed().isEmpty()) {
+        *out = std::numeric_limits<double>::quiet_NaN();
+        return true;
+    }
+    double v = 0;
+    if (!Messages::ToDouble(text.trimmed(), &v))
+        return false;
+    if (!(v >= lo && v <= hi)) {
+        Messages::Show(QStringLiteral("%1: ожидается число от %2 до %3")
+                           .arg(what, FormatDecimals(lo, 7), FormatDecimals(hi, 7)));
+        return false;
+    }
+    *out = v;
+    return true;
+}
 } // namespace
 
 VerificationControl::VerificationControl(TMainFrm &main, ProtocolPage *page)
@@ -39,6 +67,7 @@ VerificationControl::VerificationControl(TMainFrm &main, ProtocolPage *page)
         connect(m_page, &ProtocolPage::StartClicked, this, &VerificationControl::Start);
         connect(m_page, &ProtocolPage::Button13Clicked, this, &VerificationControl::CreateProtocol);
         connect(m_page, &ProtocolPage::PointsClicked, this, &VerificationControl::EditPoints);
+        connect(m_page, &ProtocolPage::LabClicked, this, &VerificationControl::EditLab);
     }
 }
 
@@ -47,11 +76,25 @@ void VerificationControl::ShowSettings()
     if (!m_page)
         return;
     ProtocolSettings p;
-    p.SerialNumber = m_settings.serial;
-    p.Kind = m_settings.kind;
-    p.ProtocolType = m_settings.type;
-    p.Verifier = m_settings.verifier;
-    p.ZeroOffsetPlus = m_settings.plusZero;
+    const Verification::Settings &s = m_settings;
+    p.SerialNumber = s.serial;
+    p.Owner = s.owner;
+    p.RegisterNumber = s.registerNumber;
+    p.Kind = s.kind;
+    p.ProtocolType = s.type;
+    p.Verifier = s.verifier;
+    p.VisualOk = s.visualOk;
+    p.TrialOk = s.trialOk;
+    p.QMax = Typed(s.qMax, 3);
+    p.PulseWeight = Typed(s.pulseWeight, 7);
+    p.Temperature = Typed(s.conditions.temperatureC, 1);
+    p.Humidity = Typed(s.conditions.humidityPercent, 1);
+    p.Pressure = Typed(s.conditions.pressureKPa, 2);
+    p.Voltage = Typed(s.conditions.voltageV, 1);
+    p.LimitFlow = Typed(s.Limit(Quantity::Flow), 2);
+    p.LimitVolume = Typed(s.Limit(Quantity::Volume), 2);
+    p.LimitPulses = Typed(s.Limit(Quantity::Pulses), 2);
+    p.LimitCurrent = Typed(s.Limit(Quantity::Current), 2);
     p.Print = m_settings.print;
     p.CloseExcel = m_settings.closeExcel;
     m_page->SetSettings(p, m_settings.verifiers);
@@ -97,19 +140,55 @@ bool VerificationControl::TakeParameters()
     return true;
 }
 
-void VerificationControl::TakePage()
+bool VerificationControl::TakePage()
 {
     if (!m_page)
-        return;
+        return true;
     const ProtocolSettings p = m_page->Settings();
-    m_settings.serial = p.SerialNumber.trimmed();
-    m_settings.kind = p.Kind;
-    m_settings.type = p.ProtocolType;
-    m_settings.verifier = p.Verifier.trimmed();
-    m_settings.plusZero = p.ZeroOffsetPlus;
-    m_settings.print = p.Print;
-    m_settings.closeExcel = p.CloseExcel;
-    m_settings.RememberVerifier();
+    Verification::Settings s = m_settings;
+    Conditions &c = s.conditions;
+    // Limits are kept to hundredths, the step the errors are rounded to.
+    const auto limit = [](const QString &text, const QString &what, double *out) {
+        if (!TakeNumber(text, QStringLiteral("Предел погрешности (%1)").arg(what), 0.01, 100, false, out))
+            return false;
+        *out = RoundError(*out);
+        return true;
+    };
+    if (!TakeNumber(p.QMax, QStringLiteral("Qmax токового выхода"), 0.001, 100000, false, &s.qMax) ||
+        !TakeNumber(p.PulseWeight, QStringLiteral("Вес импульса"), 1e-7, 1000, false, &s.pulseWeight) ||
+        !TakeNumber(p.Temperature, QStringLiteral("Температура"), -50, 70, true, &c.temperatureC) ||
+        !TakeNumber(p.Humidity, QStringLiteral("Относительная влажность"), 0, 100, true,
+                    &c.humidityPercent) ||
+        !TakeNumber(p.Pressure, QStringLiteral("Атмосферное давление"), 50, 120, true, &c.pressureKPa) ||
+        !TakeNumber(p.Voltage, QStringLiteral("Напряжение питания"), 1, 400, true, &c.voltageV) ||
+        !limit(p.LimitFlow, QStringLiteral("расход"), &s.limits[size_t(Quantity::Flow)]) ||
+        !limit(p.LimitVolume, QStringLiteral("объем"), &s.limits[size_t(Quantity::Volume)]) ||
+        !limit(p.LimitPulses, QStringLiteral("импульсный выход"), &s.limits[size_t(Quantity::Pulses)]) ||
+        !limit(p.LimitCurrent, QStringLiteral("токовый выход"), &s.limits[size_t(Quantity::Current)]))
+        return false;
+    s.serial = p.SerialNumber.trimmed();
+    s.owner = p.Owner.trimmed();
+    s.registerNumber = p.RegisterNumber.trimmed();
+    s.kind = p.Kind;
+    s.type = p.ProtocolType;
+    s.verifier = p.Verifier.trimmed();
+    s.visualOk = p.VisualOk;
+    s.trialOk = p.TrialOk;
+    s.print = p.Print;
+    s.closeExcel = p.CloseExcel;
+    s.RememberVerifier();
+    m_settings = s;
+    return true;
+}
+
+void VerificationControl::EditLab()
+{
+    LabDialog dlg(&m_main);
+    dlg.SetLab(m_settings.lab);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    m_settings.lab = dlg.TakenLab();
+    Save();
 }
 
 void VerificationControl::Save()
@@ -133,7 +212,8 @@ void VerificationControl::Start()
 {
     if (m_run)
         return;
-    TakePage();
+    if (!TakePage())
+        return;
     Save();
     ShowSettings();
     if (const QString why = m_settings.Problem(); !why.isEmpty()) {
@@ -154,6 +234,8 @@ void VerificationControl::Start()
     m_stopAsked = false;
     connect(&run, &AutoRun::StepChanged, m_window, &TForm3::SetStep);
     connect(&run, &AutoRun::ProgressChanged, m_window, &TForm3::SetProgress);
+    connect(&run, &AutoRun::CheckUpdated, m_window, &TForm3::ShowCheck);
+    m_window->ClearPlot();
     const auto stop = connect(m_window, &TForm3::StopClicked, this, &VerificationControl::Stop);
     m_window->SetProgress(0);
     m_window->show();
@@ -168,7 +250,7 @@ void VerificationControl::Start()
     }
     m_record = record;
     m_hasRecord = true;
-    Messages::Show(QStringLiteral("Поверка завершена: прибор %1").arg(record.Verdict()));
+    Messages::Show(record.Announcement());
 }
 
 void VerificationControl::Stop()
@@ -186,7 +268,8 @@ void VerificationControl::CreateProtocol()
             QStringLiteral("Нет законченной поверки: протокол создаётся после автоматической поверки"));
         return;
     }
-    TakePage();
+    if (!TakePage())
+        return;
     if (m_settings.folder.isEmpty() || !QDir(m_settings.folder).exists()) {
         const QString folder = chooseFolder ? chooseFolder() : QString();
         if (folder.isEmpty())
@@ -213,11 +296,8 @@ void VerificationControl::CreateProtocol()
     if (record.settings.print) {
         QPrinter printer;
         QPrintDialog dlg(&printer, &m_main);
-        if (dlg.exec() == QDialog::Accepted) {
-            QTextDocument doc;
-            ProtocolDocument::Fill(doc, record);
-            doc.print(&printer);
-        }
+        if (dlg.exec() == QDialog::Accepted)
+            ProtocolDocument::Print(printer, record);
     }
     if (!record.settings.closeExcel)
         QDesktopServices::openUrl(QUrl::fromLocalFile(xlsx));

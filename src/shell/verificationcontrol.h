@@ -29,6 +29,8 @@ public:
     void Stop();
     void CreateProtocol();
     void EditPoints();
+    // The lab and bench data, entered once.
+    void EditLab();
 
     bool Running() const { return m_run != nullptr; }
     const Verification::Settings &Settings() const { return m_settings; }
@@ -40,7 +42,8 @@ public:
     std::function<QString()> chooseFolder;
 
 private:
-    void TakePage();
+    // False, after saying why, when a number on the page does not take.
+    bool TakePage();
     bool TakeParameters();
     void Save();
     void ShowSettings();

@@ -33,7 +33,8 @@ diff -u "$work/expected" "$work/files" || fail "file list"
 [ "$(dpkg-deb -f "$deb" Version)" = 4.0.0.12 ] || fail "version $(dpkg-deb -f "$deb" Version)"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for lib in libqt6widgets6 libqt6serialbus6 libqt6serialport6 libqt6network6 libc6 qt6-qpa-plugins libqt6sql6-sqlite libqt6sql6-psql; do
+for lib in libqt6widgets6 libqt6charts6 libqt6serialbus6 libqt6serialport6 libqt6network6 libc6 qt6-qpa-plugins \
+    libqt6sql6-sqlite libqt6sql6-psql; do
   [[ "$depends" == *"$lib"* ]] || fail "Depends lacks $lib"
 done
 

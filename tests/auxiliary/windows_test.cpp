@@ -53,7 +53,13 @@ private Q_SLOTS:
                               "С поверкой импульсного, но без поверки токового выхода",
                               "Без поверки импульсного и токового выходов"}));
         QCOMPARE(Find<QComboBox>(page, "ComboBox3")->currentText(), QString());
-        QCOMPARE(Find<QCheckBox>(page, "CheckBox6")->text(), QStringLiteral("Смещение нуля со знаком \"+\""));
+        // The zero-offset option, which no check used, is gone; the limits, Qmax and the pulse
+        // weight show their defaults.
+        QVERIFY(!page->findChild<QCheckBox *>(QStringLiteral("CheckBox6")));
+        QCOMPARE(Find<QLineEdit>(page, "EdtLimitCurrent")->text(), QLocale().toString(0.8));
+        QCOMPARE(Find<QLineEdit>(page, "EdtQMax")->text(), QStringLiteral("300"));
+        QCOMPARE(Find<QLineEdit>(page, "EdtPulseWeight")->text(), QLocale().toString(0.001));
+        QCOMPARE(Find<QLineEdit>(page, "EdtTemperature")->text(), QString()); // conditions per run
         QCOMPARE(Find<QPushButton>(page, "Button13")->text(), QStringLiteral("Создать протокол..."));
 
         Find<QComboBox>(page, "ComboBox1")->setCurrentIndex(1);
@@ -64,7 +70,7 @@ private Q_SLOTS:
         QCOMPARE(s.Kind, 1);
         QCOMPARE(s.ProtocolType, 2);
         QCOMPARE(s.SerialNumber, QStringLiteral("1234"));
-        QVERIFY(s.CloseExcel && !s.Print && !s.ZeroOffsetPlus);
+        QVERIFY(s.CloseExcel && !s.Print && s.VisualOk && s.TrialOk);
 
         // Both windows open non-modally, one instance each; their buttons hide them.
         TParATFrm *parAT = main.Windows.ParATFrm;

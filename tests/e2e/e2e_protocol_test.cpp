@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QProcess>
+#include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -22,13 +24,16 @@ class E2eProtocolTest : public QObject
     std::unique_ptr<BenchRig> rig;
     std::unique_ptr<QTemporaryDir> protocols;
 
-    // Both links open, the modules found, model row 0, short run parameters.
-    bool Prepare(double flowError)
+    // Both links open, the modules found, model row 0, short run parameters, the lab and
+    // the conditions entered; the pulses counted on the 0.0001 m3 output, so a short volume
+    // run resolves them.
+    bool Prepare(double flowError, double currentErrorMa = 0)
     {
         rig = std::make_unique<BenchRig>();
         protocols = std::make_unique<QTemporaryDir>();
         SimOptions options;
         options.flowErrorPercent = flowError;
+        options.currentErrorMa = currentErrorMa;
         if (!rig->StartSim(options))
             return false;
         rig->WriteSimLinks();
@@ -47,15 +52,42 @@ class E2eProtocolTest : public QObject
             ini.WriteFloat(s, QStringLiteral("Point3"), 0);
             ini.WriteFloat(s, QStringLiteral("Point4"), 0);
             ini.WriteString(s, QStringLiteral("Folder"), protocols->path());
+            ini.WriteFloat(s, QStringLiteral("PulseWeight"), 0.0001);
+            ini.WriteFloat(s, QStringLiteral("LimitCurrent"), 0.5);
+            ini.WriteFloat(s, QStringLiteral("Temperature"), 21.5);
+            ini.WriteFloat(s, QStringLiteral("Humidity"), 48);
+            ini.WriteFloat(s, QStringLiteral("Pressure"), 100.7);
+            ini.WriteFloat(s, QStringLiteral("Voltage"), 220);
+            ini.WriteString(s, QStringLiteral("Owner"), QStringLiteral("ООО Водоканал"));
+            ini.WriteString(s, QStringLiteral("RegisterNumber"), QStringLiteral("12345-06"));
+            ini.WriteString(s, QStringLiteral("Organisation"), QStringLiteral("ФБУ Тестовый ЦСМ"));
+            ini.WriteString(s, QStringLiteral("Method"), QStringLiteral("МП 208-001-2026"));
+            ini.WriteString(s, QStringLiteral("BenchSerial"), QStringLiteral("ЦТМ-0042"));
+            ini.WriteString(s, QStringLiteral("BenchCertificate"), QStringLiteral("С-АБ/123"));
+            ini.WriteString(s, QStringLiteral("BenchValidUntil"),
+                            QDate::currentDate().addYears(1).toString(QStringLiteral("yyyy-MM-dd")));
             ini.UpdateFile();
         }
         TMainFrm &main = rig->Create();
         if (!rig->OpenAndSearch())
             return false;
         rig->W<QTabWidget>("pc")->setCurrentWidget(main.Page(QStringLiteral("TS4")));
+        rig->W<QRadioButton>("rbv2")->setChecked(true);
         return rig->ModulesFound();
     }
     VerificationControl &Control() const { return *rig->main->Verification(); }
+    // "Создать протокол..." and the text of its PDF, laid out as on the page.
+    QString ProtocolText() const
+    {
+        rig->messages.Clear();
+        rig->Click("Button13");
+        if (!QFile::exists(Control().LastPdf()) || !QFile::exists(Control().LastXlsx()))
+            return QString();
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-layout"), Control().LastPdf(), QStringLiteral("-")});
+        return text.waitForFinished(20000) ? QString::fromUtf8(text.readAllStandardOutput()) : QString();
+    }
 
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
@@ -74,23 +106,32 @@ private Q_SLOTS:
                 QVERIFY2(qAbs(c.MaxError() - 0.5) < 0.15, qPrintable(QString::number(c.MaxError())));
         QCOMPARE(rig->sim->Bench().Imr().StateCode(), 0);
 
-        rig->messages.Clear();
-        rig->Click("Button13");
-        QVERIFY(QFile::exists(Control().LastPdf()));
+        const QString text = ProtocolText();
         QVERIFY(Control().LastPdf().contains(QStringLiteral("A-17")));
-        QVERIFY(QFile::exists(Control().LastXlsx()));
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"), {Control().LastPdf(), QStringLiteral("-")});
-        QVERIFY(text.waitForFinished(20000));
-        QVERIFY(QString::fromUtf8(text.readAllStandardOutput()).contains(QStringLiteral("прибор годен")));
+        for (const QString &field :
+             {QStringLiteral("Организация:"), QStringLiteral("ФБУ Тестовый ЦСМ"),
+              QStringLiteral("ООО Водоканал"), QStringLiteral("12345-06"), QStringLiteral("МП 208-001-2026"),
+              QStringLiteral("ЦТМ-0042"), QStringLiteral("С-АБ/123"), QStringLiteral("21,5"),
+              QStringLiteral("100,7"), QStringLiteral("220,0"), QStringLiteral("Окончание поверки:"),
+              QStringLiteral("Программное обеспечение:"), QStringLiteral("Внешний осмотр:"),
+              QStringLiteral("Опробование:"), QStringLiteral("ЛКТВ-210Н, зав. № A-17"),
+              QStringLiteral("Заключение: прибор годен")})
+            QVERIFY2(text.contains(field), qPrintable(field + QStringLiteral("\n") + text));
     }
 
-    void aWrongFlowmeterIsNotFit()
+    // The current output 0.2 mA high: 1.25 % of its span at every point, over the 0.5 % limit.
+    void aCurrentOutputOffItsSpanIsNotFit()
     {
-        QVERIFY(Prepare(1.5));
+        QVERIFY(Prepare(0, 0.2));
         rig->Click("BtnAutoStart");
         QTRY_VERIFY_WITH_TIMEOUT(!rig->messages.shown.isEmpty(), 12 * kDeadline);
         QCOMPARE(rig->messages.shown.value(0), QStringLiteral("Поверка завершена: прибор не годен"));
+        const QString text = ProtocolText();
+        const QRegularExpression current(
+            QStringLiteral("Токовый выход, мА +30,000 +1 +[0-9,]+ +[0-9,]+ +1,25 +0,50 +не годен"));
+        QVERIFY2(current.match(text).hasMatch(), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("приведённая к диапазону 16 мА")));
+        QVERIFY(text.contains(QStringLiteral("Расход, м3/ч")));
     }
 
     void stopLeavesTheModuleIdleAndNoProtocol()

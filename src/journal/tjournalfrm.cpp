@@ -17,7 +17,6 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QStandardPaths>
-#include <QTextDocument>
 
 using Verification::Record;
 
@@ -183,9 +182,7 @@ void TJournalFrm::BtnPrintClick()
     QPrintDialog dlg(&printer, this);
     if (dlg.exec() != QDialog::Accepted)
         return;
-    QTextDocument doc;
-    ProtocolDocument::Fill(doc, *record);
-    doc.print(&printer);
+    ProtocolDocument::Print(printer, *record);
 }
 
 void TJournalFrm::BtnExportClick()

@@ -57,6 +57,26 @@ struct BenchRig {
         ini.WriteInteger(section, QStringLiteral("Error Retriers"), 0);
         ini.UpdateFile();
     }
+    // What a verification run needs besides its points: the lab, the bench's
+    // certificate, the meter's owner and the conditions; the pulses counted on the
+    // 0.0001 m3 output, so a short volume run resolves them.
+    static void WriteVerificationLab(IniFile &ini)
+    {
+        const QString s = QStringLiteral("Protocol");
+        ini.WriteFloat(s, QStringLiteral("PulseWeight"), 0.0001);
+        ini.WriteFloat(s, QStringLiteral("Temperature"), 21.5);
+        ini.WriteFloat(s, QStringLiteral("Humidity"), 48);
+        ini.WriteFloat(s, QStringLiteral("Pressure"), 100.7);
+        ini.WriteFloat(s, QStringLiteral("Voltage"), 220);
+        ini.WriteString(s, QStringLiteral("Owner"), QStringLiteral("ООО Водоканал"));
+        ini.WriteString(s, QStringLiteral("RegisterNumber"), QStringLiteral("12345-06"));
+        ini.WriteString(s, QStringLiteral("Organisation"), QStringLiteral("ФБУ Тестовый ЦСМ"));
+        ini.WriteString(s, QStringLiteral("Method"), QStringLiteral("МП 208-001-2026"));
+        ini.WriteString(s, QStringLiteral("BenchSerial"), QStringLiteral("ЦТМ-0042"));
+        ini.WriteString(s, QStringLiteral("BenchCertificate"), QStringLiteral("С-АБ/123"));
+        ini.WriteString(s, QStringLiteral("BenchValidUntil"),
+                        QDate::currentDate().addYears(1).toString(QStringLiteral("yyyy-MM-dd")));
+    }
     void WriteSimLinks() const
     {
         WriteLink(QStringLiteral("QTM"), sim->BenchEndpoint());

@@ -237,9 +237,10 @@ private Q_SLOTS:
                     c->Timer()->setInterval(10);
             });
             faster.start(2);
-            Click(gs1, "btnCalib1");
+            Click(gs1, "btnCalib1"); // opens the window; the run starts from it
             TGsCalibTokForm *calib = gs1->CalibForm(0);
-            QVERIFY(calib);
+            QVERIFY(calib && calib->isVisible());
+            Click(calib, "btnStart");
             QCOMPARE(calib->regim, 0);
             if (told.startsWith(QLatin1String("message:"))) {
                 QCOMPARE(rig->messages.shown, QStringList{told.mid(8)});

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QLocale>
 #include <QProcess>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -49,12 +50,14 @@ private Q_SLOTS:
             for (const char *key : {"Point2", "Point3", "Point4"})
                 ini.WriteFloat(s, QString::fromLatin1(key), 0);
             ini.WriteString(s, QStringLiteral("Folder"), protocols.path());
+            BenchRig::WriteVerificationLab(ini);
             ini.UpdateFile();
         }
         TMainFrm &main = rig.Create();
         QVERIFY(rig.OpenAndSearch());
         QVERIFY(rig.ModulesFound());
         rig.W<QTabWidget>("pc")->setCurrentWidget(main.Page(QStringLiteral("TS4")));
+        rig.W<QRadioButton>("rbv2")->setChecked(true); // the counter's input the pulses reach
         VerificationControl &control = *main.Verification();
 
         QTimer::singleShot(3000, this, [&control] { control.Stop(); });

@@ -25,8 +25,7 @@ class E2eProtocolTest : public QObject
     std::unique_ptr<QTemporaryDir> protocols;
 
     // Both links open, the modules found, model row 0, short run parameters, the lab and
-    // the conditions entered; the pulses counted on the 0.0001 m3 output, so a short volume
-    // run resolves them.
+    // the conditions entered.
     bool Prepare(double flowError, double currentErrorMa = 0)
     {
         rig = std::make_unique<BenchRig>();
@@ -52,20 +51,8 @@ class E2eProtocolTest : public QObject
             ini.WriteFloat(s, QStringLiteral("Point3"), 0);
             ini.WriteFloat(s, QStringLiteral("Point4"), 0);
             ini.WriteString(s, QStringLiteral("Folder"), protocols->path());
-            ini.WriteFloat(s, QStringLiteral("PulseWeight"), 0.0001);
             ini.WriteFloat(s, QStringLiteral("LimitCurrent"), 0.5);
-            ini.WriteFloat(s, QStringLiteral("Temperature"), 21.5);
-            ini.WriteFloat(s, QStringLiteral("Humidity"), 48);
-            ini.WriteFloat(s, QStringLiteral("Pressure"), 100.7);
-            ini.WriteFloat(s, QStringLiteral("Voltage"), 220);
-            ini.WriteString(s, QStringLiteral("Owner"), QStringLiteral("ООО Водоканал"));
-            ini.WriteString(s, QStringLiteral("RegisterNumber"), QStringLiteral("12345-06"));
-            ini.WriteString(s, QStringLiteral("Organisation"), QStringLiteral("ФБУ Тестовый ЦСМ"));
-            ini.WriteString(s, QStringLiteral("Method"), QStringLiteral("МП 208-001-2026"));
-            ini.WriteString(s, QStringLiteral("BenchSerial"), QStringLiteral("ЦТМ-0042"));
-            ini.WriteString(s, QStringLiteral("BenchCertificate"), QStringLiteral("С-АБ/123"));
-            ini.WriteString(s, QStringLiteral("BenchValidUntil"),
-                            QDate::currentDate().addYears(1).toString(QStringLiteral("yyyy-MM-dd")));
+            BenchRig::WriteVerificationLab(ini);
             ini.UpdateFile();
         }
         TMainFrm &main = rig->Create();

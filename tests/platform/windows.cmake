@@ -2,7 +2,7 @@
 # against the Qt headers and this build's generated headers, so code that builds
 # on Linux only cannot come back unnoticed. The script finds the sources itself.
 set(_win_qt_dirs)
-foreach(_m Core Gui Widgets Network SerialBus SerialPort PrintSupport Sql)
+foreach(_m Core Gui Widgets Network SerialBus SerialPort PrintSupport Sql Charts)
   get_target_property(_d Qt6::${_m} INTERFACE_INCLUDE_DIRECTORIES)
   list(APPEND _win_qt_dirs ${_d})
 endforeach()

@@ -15,7 +15,8 @@ trap 'rm -rf "$work"' EXIT
 flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Werror
        -DUNICODE -D_UNICODE -DWIN32 -DWIN64 -D_WIN64 -DMINGW_HAS_SECURE_API=1
        -DQT_CORE_LIB -DQT_GUI_LIB -DQT_WIDGETS_LIB -DQT_NETWORK_LIB -DQT_SERIALBUS_LIB
-       -DQT_SERIALPORT_LIB -DQT_PRINTSUPPORT_LIB -DQT_SQL_LIB -DQT_NO_DEBUG -I"$src/src" -I"$src")
+       -DQT_SERIALPORT_LIB -DQT_PRINTSUPPORT_LIB -DQT_SQL_LIB -DQT_CHARTS_LIB -DQT_NO_DEBUG
+       '-DQTM_VERSION=\"0\"' -I"$src/src" -I"$src")
 IFS=: read -ra qt <<<"${QTM_QT_INCLUDES:?}"
 for d in "${qt[@]}"; do flags+=(-isystem "$d"); done
 # libxlsxwriter's headers alone: the rest of /usr/include is Linux's own.

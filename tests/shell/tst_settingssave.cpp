@@ -44,7 +44,10 @@ private Q_SLOTS:
             [](TMainFrm &m) { QVERIFY(!m.findChild<TCanalFrm *>()->WriteFINI()); });
         QTest::newRow("type list") << std::function<void(TMainFrm &)>(
             [](TMainFrm &m) { QVERIFY(!m.findChild<TMProFrm *>()->writeIni()); });
-        QTest::newRow("calculator") << std::function<void(TMainFrm &)>([](TMainFrm &m) { delete m.Calc(); });
+        QTest::newRow("calculator") << std::function<void(TMainFrm &)>([](TMainFrm &m) {
+            m.Calc()->show(); // a window never shown keeps no place
+            delete m.Calc();
+        });
         QTest::newRow("exchange monitor") << std::function<void(TMainFrm &)>([](TMainFrm &m) {
             m.findChild<QAction *>(QStringLiteral("NExchangeMonitor"))->trigger();
             auto *monitor = m.findChild<TExchangeMonitorFrm *>();
@@ -52,9 +55,15 @@ private Q_SLOTS:
             monitor->hide();
         });
         QTest::newRow("flowmeter window")
-            << std::function<void(TMainFrm &)>([](TMainFrm &m) { delete m.findChild<TFlowMeterForm *>(); });
+            << std::function<void(TMainFrm &)>([](TMainFrm &m) {
+                   m.findChild<TFlowMeterForm *>()->show();
+                   delete m.findChild<TFlowMeterForm *>();
+               });
         QTest::newRow("GS flowmeter window")
-            << std::function<void(TMainFrm &)>([](TMainFrm &m) { delete m.findChild<TFlowMeterFormGS *>(); });
+            << std::function<void(TMainFrm &)>([](TMainFrm &m) {
+                   m.findChild<TFlowMeterFormGS *>()->show();
+                   delete m.findChild<TFlowMeterFormGS *>();
+               });
     }
     void eachWindowTellsItsFailedSave()
     {

@@ -2,6 +2,7 @@
 
 #include "journal/tjournalfrm.h"
 #include "shell/verificationcontrol.h"
+#include "support/pdftext.h"
 
 #include <QAction>
 #include <QLocale>
@@ -18,13 +19,6 @@ class E2eJournalTest : public QObject
     Q_OBJECT
 
     static constexpr int kDeadline = BenchRig::kDeadline;
-
-    static QString PdfText(const QString &pdf)
-    {
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        return text.waitForFinished(20000) ? QString::fromUtf8(text.readAllStandardOutput()) : QString();
-    }
 
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }

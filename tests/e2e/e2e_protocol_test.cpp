@@ -1,4 +1,5 @@
 #include "benchrig.h"
+#include "support/pdftext.h"
 
 #include "auxiliary/protocolpage.h"
 #include "shell/verificationcontrol.h"
@@ -70,10 +71,7 @@ class E2eProtocolTest : public QObject
         rig->Click("Button13");
         if (!QFile::exists(Control().LastPdf()) || !QFile::exists(Control().LastXlsx()))
             return QString();
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"),
-                   {QStringLiteral("-layout"), Control().LastPdf(), QStringLiteral("-")});
-        return text.waitForFinished(20000) ? QString::fromUtf8(text.readAllStandardOutput()) : QString();
+        return PdfText(Control().LastPdf());
     }
 
 private Q_SLOTS:

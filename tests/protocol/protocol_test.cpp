@@ -2,6 +2,7 @@
 #include "record/protocoldocument.h"
 #include "record/recordjson.h"
 #include "record/verification.h"
+#include "support/pdftext.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -50,13 +51,6 @@ class ProtocolTest : public QObject
         r.checks << Check{Quantity::Pulses, 250, 0.8, {PulseReading(1.25, 1253, 0.001)}};
         r.completed = true;
         return r;
-    }
-
-    static QString PdfText(const QString &pdf)
-    {
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        return text.waitForFinished(20000) ? QString::fromUtf8(text.readAllStandardOutput()) : QString();
     }
 
 private Q_SLOTS:

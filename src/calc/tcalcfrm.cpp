@@ -5,7 +5,6 @@
 #include "link/conventions.h"
 #include "session/benchsession.h"
 #include "session/flowmeterqids.h"
-#include "link/inifile.h"
 #include "link/windowplacement.h"
 
 #include <QGuiApplication>
@@ -84,12 +83,7 @@ void TcalcFrm::FormCreate()
 
 void TcalcFrm::FormDestroy()
 {
-    if (!HasOwnPlace(this))
-        return;
-    IniFile ini(kIni);
-    ini.WriteInteger(kSection, QStringLiteral("left"), x());
-    ini.WriteInteger(kSection, QStringLiteral("top"), y());
-    ini.Save(IniFile::Tell::Once);
+    StorePlace(this, kIni, kSection);
 }
 
 void TcalcFrm::OnQIzm(double x)

@@ -1,7 +1,6 @@
 #include "flowmeter/flowmeterwindow.h"
 
 #include "link/conventions.h"
-#include "link/inifile.h"
 #include "link/messages.h"
 #include "link/windowplacement.h"
 
@@ -47,12 +46,7 @@ void RestorePlacement(QWidget *window, const QString &section)
 
 void StorePlacement(const QWidget *window, const QString &section)
 {
-    if (!HasOwnPlace(window))
-        return;
-    IniFile ini(kIni);
-    ini.WriteInteger(section, QStringLiteral("left"), window->x());
-    ini.WriteInteger(section, QStringLiteral("top"), window->y());
-    ini.Save(IniFile::Tell::Once);
+    StorePlace(window, kIni, section);
 }
 
 QLabel *AddStatusPanel(QStatusBar *sb)

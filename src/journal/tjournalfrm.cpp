@@ -81,10 +81,7 @@ void TJournalFrm::showEvent(QShowEvent *event)
 
 void TJournalFrm::hideEvent(QHideEvent *event)
 {
-    IniFile ini(kIni);
-    ini.WriteInteger(kSection, QStringLiteral("left"), x());
-    ini.WriteInteger(kSection, QStringLiteral("top"), y());
-    ini.UpdateFile();
+    StorePlace(this, kIni, kSection);
     QWidget::hideEvent(event);
 }
 

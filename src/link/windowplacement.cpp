@@ -95,6 +95,16 @@ std::optional<QPoint> ReadStoredPlace(const QString &iniName, const QString &sec
     return QPoint(ini.ReadInteger(section, left, 0), ini.ReadInteger(section, top, 0));
 }
 
+void StorePlace(const QWidget *window, const QString &iniName, const QString &section)
+{
+    if (!HasOwnPlace(window))
+        return;
+    IniFile ini(iniName);
+    ini.WriteInteger(section, QStringLiteral("left"), window->x());
+    ini.WriteInteger(section, QStringLiteral("top"), window->y());
+    ini.Save(IniFile::Tell::Once);
+}
+
 namespace
 {
 QList<QRect> ScreenAreas()

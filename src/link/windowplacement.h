@@ -27,6 +27,10 @@ QPoint PlaceBeside(QSize window, const QRect &anchor, const QList<QRect> &screen
 // The stored top-left corner of a section of an INI file, when both keys are there.
 std::optional<QPoint> ReadStoredPlace(const QString &iniName, const QString &section);
 
+// Stores a window's top-left corner in that section, unless it has no place of its own
+// yet (see HasOwnPlace); a file that cannot be written is told once.
+void StorePlace(const QWidget *window, const QString &iniName, const QString &section);
+
 // A top-level window goes to its stored place when that is on a screen; otherwise,
 // on its first show, beside the program's main window.
 void PlaceTopLevel(QWidget *window, std::optional<QPoint> stored);

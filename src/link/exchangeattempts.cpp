@@ -34,10 +34,10 @@ QString Verdict(const QByteArray &request, const LineFrame &reply, int *result)
 }
 } // namespace
 
-QList<ExchangeRecord> SplitAttempts(const ExchangeRecord &execution, QList<LineFrame> frames, qint64 endNs)
+QList<ExchangeRecord> SplitAttempts(ExchangeRecord execution, QList<LineFrame> frames, qint64 endNs)
 {
     if (frames.isEmpty())
-        return {execution};
+        return {std::move(execution)};
     std::stable_sort(frames.begin(), frames.end(),
                      [](const LineFrame &a, const LineFrame &b) { return a.seq < b.seq; });
     ExchangeRecord base = execution;

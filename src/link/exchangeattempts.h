@@ -9,4 +9,4 @@
 // request and what came back to it), with the verdict on every reply the client
 // dropped. The last row carries the execution's result; without frames it is the
 // one row of the execution as rebuilt. endNs: when the execution ended (LineCapture's clock).
-QList<ExchangeRecord> SplitAttempts(const ExchangeRecord &execution, QList<LineFrame> frames, qint64 endNs);
+QList<ExchangeRecord> SplitAttempts(ExchangeRecord execution, QList<LineFrame> frames, qint64 endNs);

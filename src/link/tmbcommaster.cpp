@@ -6,14 +6,15 @@
 #include "link/mbvalues.h"
 
 #include <QModbusReply>
-#include <QModbusRtuSerialClient>
 #include <QModbusTcpClient>
 #include <QSerialPort>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QTimerEvent>
 #include <QUrl>
 
 #include <climits>
+#include <memory>
 
 #ifdef Q_OS_LINUX
 #include <linux/serial.h>
@@ -80,33 +81,39 @@ QString TMBComMaster::SerialPortName(const QString &comPort)
 #endif
 }
 
-QModbusClient *TMBComMaster::CreateClient()
+QModbusDevice *TMBComMaster::CreateClient()
 {
     const QString port = ComPort().trimmed();
-    QModbusClient *client = nullptr;
+    QModbusDevice *client = nullptr;
+    const int timeout = qMax(10, AnswerDelay());
+    const int retries = qMax(0, Retries());
     m_tcp = port.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive);
     if (m_tcp) {
         const QUrl url(port);
-        client = new QModbusTcpClient(this);
-        client->setConnectionParameter(QModbusDevice::NetworkAddressParameter, url.host());
-        client->setConnectionParameter(QModbusDevice::NetworkPortParameter, url.port(502));
+        auto *tcp = new QModbusTcpClient(this);
+        tcp->setConnectionParameter(QModbusDevice::NetworkAddressParameter, url.host());
+        tcp->setConnectionParameter(QModbusDevice::NetworkPortParameter, url.port(502));
+        tcp->setTimeout(timeout);
+        tcp->setNumberOfRetries(retries);
+        SniffReplies(tcp);
+        WatchLine(tcp);
+        client = tcp;
     } else {
-        auto *rtu = new QModbusRtuSerialClient(this);
-        // InterByte is not applied: Qt finds the end of a frame itself and keeps
-        // the 3.5-character silence between frames; a longer silence would only
-        // slow the line down.
-        rtu->setConnectionParameter(QModbusDevice::SerialPortNameParameter, SerialPortName(port));
-        rtu->setConnectionParameter(QModbusDevice::SerialBaudRateParameter, ComSpeed());
-        rtu->setConnectionParameter(QModbusDevice::SerialDataBitsParameter, QSerialPort::Data8);
-        rtu->setConnectionParameter(QModbusDevice::SerialParityParameter, QSerialPort::NoParity);
-        rtu->setConnectionParameter(QModbusDevice::SerialStopBitsParameter, QSerialPort::OneStop);
+        // InterByte is not applied: the master finds the end of a frame itself and
+        // keeps the 3.5-character silence between frames; a longer silence would
+        // only slow the line down.
+        auto *rtu = new RtuMaster(this);
+        rtu->SetLine(SerialPortName(port), ComSpeed());
+        rtu->SetTiming(timeout, retries);
+        connect(rtu, &RtuMaster::Finished, this, [this, rtu](const RtuMaster::Outcome &o) {
+            if (rtu == m_client && m_current) {
+                m_rtuOutcome = o;
+                m_answered.start(0, this);
+            }
+        });
         client = rtu;
     }
-    client->setTimeout(qMax(10, AnswerDelay()));
-    client->setNumberOfRetries(qMax(0, Retries()));
-    m_bound = ExecutionBoundFor(client->timeout(), client->numberOfRetries(), ComSpeed(), !m_tcp);
-    SniffReplies(client);
-    WatchLine(client);
+    m_bound = ExecutionBoundFor(timeout, retries, ComSpeed(), !m_tcp);
     // Queued: serial ports open inside connectDevice(), and the link state must
     // reach the system from the event loop like every other event.
     connect(
@@ -117,6 +124,16 @@ QModbusClient *TMBComMaster::CreateClient()
         },
         Qt::QueuedConnection);
     return client;
+}
+
+QModbusClient *TMBComMaster::Tcp() const
+{
+    return m_tcp ? static_cast<QModbusClient *>(m_client.data()) : nullptr;
+}
+
+RtuMaster *TMBComMaster::Rtu() const
+{
+    return m_tcp ? nullptr : static_cast<RtuMaster *>(m_client.data());
 }
 
 void TMBComMaster::SetConnected(bool on)
@@ -216,7 +233,7 @@ void TMBComMaster::OnStateChanged(QModbusDevice::State state)
     } else if (state == QModbusDevice::ConnectedState && m_recycling) {
         m_recycling = false;
         ApplyRs485();
-        QMetaObject::invokeMethod(this, &TMBComMaster::ProcessQueue, Qt::QueuedConnection);
+        PostProcessQueue();
     } else if (state == QModbusDevice::UnconnectedState && m_connected) {
         // A fresh client that cannot reach the device any more is a lost link.
         m_recycling = false;
@@ -353,8 +370,24 @@ void TMBComMaster::Enqueue(const TaskPtr &task)
     task->tag = NewExecutionTag();
     task->queued = true;
     m_queue.append(task);
-    // Never executed inside the hand-over call: results must come from the event loop.
-    QMetaObject::invokeMethod(this, &TMBComMaster::ProcessQueue, Qt::QueuedConnection);
+    // An idle line takes the task at once; its result still comes from the event
+    // loop (FinishLater), never inside the hand-over call.
+    if (!m_processPosted)
+        ProcessQueue();
+}
+
+void TMBComMaster::PostProcessQueue()
+{
+    if (m_processPosted)
+        return;
+    m_processPosted = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_processPosted = false;
+            ProcessQueue();
+        },
+        Qt::QueuedConnection);
 }
 
 void TMBComMaster::ProcessQueue()
@@ -366,177 +399,243 @@ void TMBComMaster::ProcessQueue()
     }
 }
 
+// An execution that ends before it reaches the line: its event is posted, so that it
+// keeps its place among the results and stays out of the caller's call. It counts as
+// queued until then, so a periodic task does not double it.
+void TMBComMaster::FinishLater(const TaskPtr &task, int result)
+{
+    task->queued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, task, result] {
+            task->queued = false;
+            Finish(task, {}, result);
+        },
+        Qt::QueuedConnection);
+}
+
 void TMBComMaster::Execute(const TaskPtr &task)
 {
     const bool isRegisterRead = task->kind == Kind::ReadInput || task->kind == Kind::ReadHold;
     const bool isWrite = task->kind == Kind::WriteHold || task->kind == Kind::WriteBins;
     if (!isWrite && task->device == 0)
-        return Finish(task, {}, kResultBroadcastRead);
+        return FinishLater(task, kResultBroadcastRead);
     if (!m_connected || !m_client || m_client->state() != QModbusDevice::ConnectedState)
-        return Finish(task, {}, kCannotSend);
+        return FinishLater(task, kCannotSend);
     if (task->encodeError != kOk)
-        return Finish(task, {}, task->encodeError);
+        return FinishLater(task, task->encodeError);
     if (isRegisterRead && MbValues::RegistersPerValue(task->dataType) == 0)
-        return Finish(task, {}, kBadType);
+        return FinishLater(task, kBadType);
     if (task->count < 1)
-        return Finish(task, {}, kUnknown);
+        return FinishLater(task, kUnknown);
 
-    m_frames.clear();
-    if (!m_tcp)
-        m_sniffed.clear();
-    QModbusReply *reply = Send(*task);
-    if (!reply)
-        return Finish(task, {}, kCannotSend);
-    RecordRequest(*task);
-    TakeSentFrames(*task);
-
-    if (task->device == 0 && m_tcp) {
-        // Nobody answers a broadcast; over TCP it is done once it is sent.
-        connect(reply, &QModbusReply::finished, reply, &QObject::deleteLater);
-        return Finish(task, {}, kOk);
-    }
-
-    m_current = task;
-    const quint64 execution = ++m_execution;
-    m_crcSeen = false;
-    m_watchdog->start(m_bound);
-    connect(reply, &QModbusReply::intermediateErrorOccurred, this,
-            [this, execution](QModbusDevice::IntermediateError e) {
-                if (execution == m_execution && e == QModbusDevice::ResponseCrcError)
-                    m_crcSeen = true;
+    if (RtuMaster *rtu = Rtu()) {
+        rtu->SetCapture(Recording());
+        if (!rtu->Send(task->device, RequestPdu(*task)))
+            return FinishLater(task, kCannotSend);
+        RecordRequest(*task);
+    } else {
+        m_frames.clear();
+        QModbusReply *reply = Send(*task);
+        if (!reply)
+            return FinishLater(task, kCannotSend);
+        RecordRequest(*task);
+        TakeSentFrames(*task);
+        if (task->device == 0) {
+            // Nobody answers a broadcast; over TCP it is done once it is sent.
+            connect(reply, &QModbusReply::finished, reply, &QObject::deleteLater);
+            return FinishLater(task, kOk);
+        }
+        // Out now, not when the socket's write notifier comes round.
+        static_cast<QAbstractSocket *>(Tcp()->device())->flush();
+        m_reply = reply;
+        if (reply->isFinished())
+            m_answered.start(0, this);
+        else
+            connect(reply, &QModbusReply::finished, this, [this, reply] {
+                if (reply == m_reply)
+                    m_answered.start(0, this);
             });
-    // Queued: a handler may wait for its next task, and the client cannot read
-    // that task's reply while it is still inside the signal of this one.
-    const QPointer<QModbusReply> guarded(reply);
-    auto done = [this, guarded, execution] { OnReplyFinished(guarded, execution); };
-    if (reply->isFinished())
-        QMetaObject::invokeMethod(this, done, Qt::QueuedConnection);
-    else
-        connect(reply, &QModbusReply::finished, this, done, Qt::QueuedConnection);
+    }
+    m_current = task;
+    // One watchdog for all executions: it is armed again only when it rings
+    // before the bound of the execution then on the line.
+    m_deadline = QDeadlineTimer(m_bound, Qt::PreciseTimer);
+    if (!m_watchdog->isActive())
+        m_watchdog->start(m_bound);
 }
 
 QModbusReply *TMBComMaster::Send(const Task &task)
 {
     const int device = task.device;
+    QModbusClient *client = Tcp();
     switch (task.kind) {
     case Kind::ReadInput:
-        return m_client->sendReadRequest(
+        return client->sendReadRequest(
             QModbusDataUnit(QModbusDataUnit::InputRegisters, task.address,
                             quint16(task.count * MbValues::RegistersPerValue(task.dataType))),
             device);
     case Kind::ReadHold:
-        return m_client->sendReadRequest(
+        return client->sendReadRequest(
             QModbusDataUnit(QModbusDataUnit::HoldingRegisters, task.address,
                             quint16(task.count * MbValues::RegistersPerValue(task.dataType))),
             device);
     case Kind::ReadBins:
-        return m_client->sendReadRequest(
+        return client->sendReadRequest(
             QModbusDataUnit(QModbusDataUnit::Coils, task.address, quint16(task.count)), device);
     case Kind::WriteHold:
-        return m_client->sendWriteRequest(
+        return client->sendWriteRequest(
             QModbusDataUnit(QModbusDataUnit::HoldingRegisters, task.address, task.words), device);
     case Kind::WriteBins:
-        return m_client->sendWriteRequest(QModbusDataUnit(QModbusDataUnit::Coils, task.address, task.words),
+        return client->sendWriteRequest(QModbusDataUnit(QModbusDataUnit::Coils, task.address, task.words),
                                           device);
     case Kind::DeviceName:
-        return m_client->sendRawRequest(QModbusRequest(QModbusRequest::ReportServerId), device);
+        return client->sendRawRequest(QModbusRequest(QModbusRequest::ReportServerId), device);
     }
     return nullptr;
 }
 
-void TMBComMaster::OnReplyFinished(const QPointer<QModbusReply> &reply, quint64 execution)
+void TMBComMaster::timerEvent(QTimerEvent *event)
 {
-    if (reply)
-        reply->deleteLater();
-    if (!reply || execution != m_execution || !m_current)
-        return; // the link closed meanwhile and the task has had its event
-    const TaskPtr task = m_current;
-    m_current.reset();
-    m_watchdog->stop();
-    QMetaObject::invokeMethod(this, &TMBComMaster::ProcessQueue, Qt::QueuedConnection);
+    if (event->timerId() != m_answered.timerId())
+        return IMBComMaster::timerEvent(event);
+    m_answered.stop();
+    if (m_rtuOutcome) {
+        const RtuMaster::Outcome outcome = std::move(*m_rtuOutcome);
+        m_rtuOutcome.reset();
+        OnRtuFinished(outcome);
+    } else if (m_reply && m_reply->isFinished()) {
+        OnReplyFinished(m_reply.data());
+    }
+}
 
+// The answer of an execution that ended otherwise; a reply that may still come goes
+// with it.
+void TMBComMaster::DropAnswer()
+{
+    m_answered.stop();
+    m_rtuOutcome.reset();
+    if (m_reply)
+        m_reply->deleteLater();
+    m_reply = nullptr;
+}
+
+void TMBComMaster::OnReplyFinished(QModbusReply *reply)
+{
+    // Out of the client's signal: the reply can go at once.
+    const std::unique_ptr<QModbusReply> owned(reply);
+    m_reply = nullptr;
+    if (!m_current)
+        return; // the link closed meanwhile and the task has had its event
+    Answer answer;
+    answer.error = reply->error();
+    answer.raw = reply->rawResult();
+    if (answer.error == QModbusDevice::NoError)
+        answer.values = reply->result().values();
+    Conclude(TakeCurrent(), answer);
+}
+
+void TMBComMaster::OnRtuFinished(const RtuMaster::Outcome &outcome)
+{
+    if (!m_current)
+        return; // the link closed meanwhile and the task has had its event
+    Answer answer;
+    answer.error = outcome.error;
+    answer.raw = outcome.response;
+    answer.crcSeen = outcome.crcSeen;
+    if (answer.error == QModbusDevice::NoError)
+        RtuMaster::Values(answer.raw, &answer.values);
+    Conclude(TakeCurrent(), answer);
+}
+
+TMBComMaster::TaskPtr TMBComMaster::TakeCurrent()
+{
+    TaskPtr task = std::move(m_current);
+    m_current.reset();
+    return task;
+}
+
+void TMBComMaster::Conclude(const TaskPtr &task, const Answer &answer)
+{
+    TakeSentFrames(*task); // before the next task's frames join them
+    RecordReply(*task, answer.raw);
     QVariant value;
-    int result = kOk;
-    const QModbusResponse raw = reply->rawResult();
-    RecordReply(*task, raw);
+    const int result = ResultOf(*task, answer, &value);
+    // The next task goes to the line before this one's event is handled.
+    ProcessQueue();
+    Finish(task, value, result);
+}
+
+int TMBComMaster::ResultOf(const Task &task, const Answer &answer, QVariant *value) const
+{
+    const QModbusResponse &raw = answer.raw;
     if (raw.isValid()) {
-        // Qt's TCP client takes any reply with the right transaction id.
-        QByteArray pdu(1, char(raw.functionCode() | (raw.isException() ? QModbusPdu::ExceptionByte : 0)));
-        pdu += raw.data();
         if (m_tcp) {
-            const SniffedFrame *frame = FrameOf(pdu);
+            // Qt's TCP client takes any reply with the right transaction id.
+            const SniffedFrame *frame = FrameOf(raw);
             if (frame && frame->protocol != 0)
-                return Finish(task, {}, kUnknown); // not a Modbus frame
-            if (frame && frame->unit != task->device)
-                return Finish(task, {}, kOtherUnit);
-        } else if (m_client && m_client->device() && m_client->device()->isTransactionStarted() &&
-                   !ReplyEndsTheLine(*task, raw)) {
-            return Finish(task, {}, kCrc);
+                return kUnknown; // not a Modbus frame
+            if (frame && frame->unit != task.device)
+                return kOtherUnit;
         }
-        if (raw.functionCode() != QModbusPdu::FunctionCode(FunctionOf(*task)))
-            return Finish(task, {}, kOtherFunction);
+        if (raw.functionCode() != QModbusPdu::FunctionCode(FunctionOf(task)))
+            return kOtherFunction;
     }
     // Qt refuses a server ID reply whose text follows its run indicator; the
     // payload is parsed here in either order.
-    if (task->kind == Kind::DeviceName && raw.functionCode() == QModbusPdu::ReportServerId &&
-        !raw.isException() && reply->error() == QModbusDevice::InvalidResponseError) {
+    if (task.kind == Kind::DeviceName && raw.functionCode() == QModbusPdu::ReportServerId &&
+        !raw.isException() && answer.error == QModbusDevice::InvalidResponseError) {
         bool ok = false;
-        value = MbIdentificationText(raw.data(), &ok);
-        return Finish(task, ok ? value : QVariant(), ok ? kOk : kTooShort);
+        *value = MbIdentificationText(raw.data(), &ok);
+        if (!ok)
+            *value = QVariant();
+        return ok ? kOk : kTooShort;
     }
-    switch (reply->error()) {
-    case QModbusDevice::NoError:
-        if (task->device == 0)
-            break; // a broadcast gets no reply data
-        if (task->kind == Kind::ReadInput || task->kind == Kind::ReadHold) {
-            MbValues::Error e;
-            value = MbValues::Decode(reply->result().values(), task->dataType, task->count, &e);
-            result = DecodeErrorResult(e);
-        } else if (task->kind == Kind::ReadBins) {
+    switch (answer.error) {
+    case QModbusDevice::NoError: {
+        if (task.device == 0)
+            return kOk; // a broadcast gets no reply data
+        MbValues::Error e = MbValues::Error::None;
+        if (task.kind == Kind::ReadInput || task.kind == Kind::ReadHold) {
+            *value = MbValues::Decode(answer.values, task.dataType, task.count, &e);
+        } else if (task.kind == Kind::ReadBins) {
             QList<bool> bits;
-            for (quint16 v : reply->result().values())
+            bits.reserve(answer.values.size());
+            for (quint16 v : answer.values)
                 bits.append(v != 0);
-            MbValues::Error e;
-            value = MbValues::DecodeBits(bits, task->count, &e);
-            result = DecodeErrorResult(e);
-        } else if (task->kind == Kind::DeviceName) {
+            *value = MbValues::DecodeBits(bits, task.count, &e);
+        } else if (task.kind == Kind::DeviceName) {
             bool ok = false;
-            value = MbIdentificationText(raw.data(), &ok);
+            *value = MbIdentificationText(raw.data(), &ok);
             if (!ok) {
-                value = QVariant();
-                result = kTooShort;
+                *value = QVariant();
+                return kTooShort;
             }
         }
-        break;
+        return DecodeErrorResult(e);
+    }
     case QModbusDevice::ProtocolError:
         if (raw.isException())
-            result = ExceptionResult(raw.exceptionCode());
-        else
-            result = m_crcSeen ? kCrc : kUnknown;
-        break;
+            return ExceptionResult(raw.exceptionCode());
+        return answer.crcSeen ? kCrc : kUnknown;
     case QModbusDevice::TimeoutError:
-        // Qt drops frames with a bad CRC and then times out.
-        result = m_crcSeen ? kCrc : kTimeout;
-        if (task->device == 0 && !m_crcSeen)
-            result = kOk;
-        break;
+        // Bad frames are dropped, and then the reply times out.
+        if (task.device == 0 && !answer.crcSeen)
+            return kOk;
+        return answer.crcSeen ? kCrc : kTimeout;
     case QModbusDevice::ConnectionError:
     case QModbusDevice::WriteError:
     case QModbusDevice::ReadError:
     case QModbusDevice::ReplyAbortedError:
-        result = kCannotSend;
-        break;
+        return kCannotSend;
     case QModbusDevice::InvalidResponseError:
-        // Qt refuses a read reply that holds less than was asked for.
-        result = task->kind == Kind::ReadInput || task->kind == Kind::ReadHold || task->kind == Kind::ReadBins
-                     ? kTooShort
-                     : kUnknown;
-        break;
+        // A read reply that holds less than was asked for.
+        return task.kind == Kind::ReadInput || task.kind == Kind::ReadHold || task.kind == Kind::ReadBins
+                   ? kTooShort
+                   : kUnknown;
     default:
-        result = kUnknown;
-        break;
+        return kUnknown;
     }
-    Finish(task, value, result);
 }
 
 void TMBComMaster::Finish(const TaskPtr &task, const QVariant &value, int result)
@@ -553,9 +652,12 @@ void TMBComMaster::OnWatchdog()
 {
     if (!m_current)
         return;
-    const TaskPtr task = m_current;
-    m_current.reset();
-    ++m_execution; // its reply, should it ever come, no longer counts
+    if (!m_deadline.hasExpired()) {
+        m_watchdog->start(int(qMax<qint64>(1, m_deadline.remainingTime())));
+        return;
+    }
+    const TaskPtr task = TakeCurrent();
+    DropAnswer(); // its reply, should it ever come, no longer counts
     Recycle();
     Finish(task, {}, kTimeout);
 }
@@ -580,63 +682,59 @@ void TMBComMaster::SniffReplies(QModbusClient *client)
     QIODevice *device = client->device();
     if (!device)
         return;
-    m_sniffed.clear();
     m_frames.clear();
-    // Qt's reader, connected first, reads everything inside the transaction; then
-    // this one takes the same bytes for itself.
-    if (auto *socket = qobject_cast<QTcpSocket *>(device))
-        connect(socket, &QAbstractSocket::connected, this, [socket] { socket->startTransaction(); });
-    else
-        connect(client, &QModbusDevice::stateChanged, this, [device](QModbusDevice::State s) {
-            if (s == QModbusDevice::ConnectedState && !device->isTransactionStarted())
-                device->startTransaction();
-        });
+    m_headerBytes = 0;
+    m_skipBytes = 0;
+    // Qt's reader, connected first, reads everything inside the transaction; this
+    // one then looks at the headers of the same bytes and passes over the rest.
+    connect(static_cast<QTcpSocket *>(device), &QAbstractSocket::connected, this,
+            [device] { device->startTransaction(); });
     connect(device, &QIODevice::readyRead, this, [this, client, device] {
         if (client != m_client || !device->isTransactionStarted())
             return;
         device->rollbackTransaction();
-        m_sniffed += device->readAll();
+        SniffHeaders(device);
         device->startTransaction();
-        if (!m_tcp) {
-            // A line that never stops talking must not grow the buffer.
-            if (m_sniffed.size() > 4096)
-                m_sniffed = m_sniffed.right(512);
-            return;
-        }
-        while (m_sniffed.size() >= 8) {
-            const int length = quint8(m_sniffed.at(4)) << 8 | quint8(m_sniffed.at(5));
-            if (length < 2 || length > 254) {
-                m_sniffed.clear(); // lost the frame boundaries; the watchdog recovers
-                break;
-            }
-            if (m_sniffed.size() < 6 + length)
-                break;
-            m_frames.append({quint8(m_sniffed.at(6)), quint8(m_sniffed.at(2)) << 8 | quint8(m_sniffed.at(3)),
-                             m_sniffed.mid(7, length - 1)});
-            m_sniffed.remove(0, 6 + length);
-        }
-        while (m_frames.size() > 8)
-            m_frames.removeFirst();
     });
 }
 
-const TMBComMaster::SniffedFrame *TMBComMaster::FrameOf(const QByteArray &pdu) const
+void TMBComMaster::SniffHeaders(QIODevice *device)
 {
-    for (qsizetype i = m_frames.size() - 1; i >= 0; --i) {
-        if (m_frames.at(i).pdu == pdu)
-            return &m_frames.at(i);
+    while (device->bytesAvailable() > 0) {
+        if (m_skipBytes > 0) {
+            m_skipBytes -= qMax<qint64>(0, device->skip(m_skipBytes));
+            continue;
+        }
+        const qint64 got = device->read(m_header + m_headerBytes, qint64(sizeof m_header) - m_headerBytes);
+        if (got <= 0)
+            break;
+        m_headerBytes += int(got);
+        if (m_headerBytes < int(sizeof m_header))
+            break;
+        m_headerBytes = 0;
+        const auto byte = [this](int i) { return int(quint8(m_header[i])); };
+        const int length = byte(4) << 8 | byte(5);
+        if (length < 2 || length > 254) {
+            // Lost the frame boundaries; the watchdog recovers.
+            device->skip(device->bytesAvailable());
+            break;
+        }
+        m_frames.append({byte(6), byte(2) << 8 | byte(3), byte(7), length - 2});
+        m_skipBytes = length - 2;
     }
-    return nullptr;
+    while (m_frames.size() > 8)
+        m_frames.removeFirst();
 }
 
-// On a serial line a frame ends with the silence after it: bytes after the reply Qt
-// took make one longer frame whose check sum is wrong.
-bool TMBComMaster::ReplyEndsTheLine(const Task &task, const QModbusResponse &raw) const
+const TMBComMaster::SniffedFrame *TMBComMaster::FrameOf(const QModbusResponse &raw) const
 {
-    QByteArray adu(1, char(task.device));
-    adu += char(raw.functionCode() | (raw.isException() ? QModbusPdu::ExceptionByte : 0));
-    adu += raw.data();
-    return m_sniffed.size() >= adu.size() + 2 && m_sniffed.chopped(2).endsWith(adu);
+    const int function = raw.functionCode() | (raw.isException() ? QModbusPdu::ExceptionByte : 0);
+    for (qsizetype i = m_frames.size() - 1; i >= 0; --i) {
+        const SniffedFrame &f = m_frames.at(i);
+        if (f.function == function && f.pduSize == raw.dataSize())
+            return &f;
+    }
+    return nullptr;
 }
 
 int TMBComMaster::ExecutionBoundMs() const
@@ -652,8 +750,7 @@ int TMBComMaster::CompletionBoundMs() const
 
 void TMBComMaster::FailPending()
 {
-    m_watchdog->stop();
-    ++m_execution; // the reply of the execution on the line no longer counts
+    DropAnswer(); // the reply of the execution on the line no longer counts
     QList<TaskPtr> pending = m_queue;
     m_queue.clear();
     if (m_current) {

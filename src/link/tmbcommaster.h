@@ -2,24 +2,31 @@
 
 #include "link/imbcommaster.h"
 #include "link/linecapture.h"
+#include "link/rtumaster.h"
 
+#include <QBasicTimer>
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QList>
 #include <QModbusDevice>
+#include <QModbusResponse>
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 class QModbusClient;
+class QModbusDevice;
 class QModbusReply;
 class QModbusRequest;
 class QModbusResponse;
 class QTimer;
 
-// The task server client over Qt SerialBus: "tcp://host:port" opens Modbus TCP,
-// any other ComPort a serial RTU line. Tasks run one at a time in hand-over order;
-// every execution ends in one OnExchange, always emitted from the event loop. A
+// The task server client: "tcp://host:port" opens Modbus TCP through Qt SerialBus,
+// any other ComPort a serial RTU line through RtuMaster. Tasks run one at a time in
+// hand-over order; every execution ends in one OnExchange, always emitted from the
+// event loop, and the next task is on its way before that event is handled. A
 // periodic task runs first at hand-over, then every Period ms; a period that elapses
 // while its execution is still queued or on the line adds none. A watchdog ends
 // every execution within ExecutionBoundMs(): a reply Qt's client never finishes
@@ -53,6 +60,9 @@ public:
     // absolute paths as given.
     static QString SerialPortName(const QString &comPort);
 
+protected:
+    void timerEvent(QTimerEvent *event) override;
+
 private:
     enum class Kind { ReadInput, ReadHold, WriteHold, WriteBins, ReadBins, DeviceName };
     struct Task {
@@ -78,10 +88,24 @@ private:
     TaskPtr MakeTask(Kind kind, int qid, int period, int address, int dataType, int count) const;
     void HandOver(const TaskPtr &task);
     void Enqueue(const TaskPtr &task);
+    void PostProcessQueue();
     void ProcessQueue();
     void Execute(const TaskPtr &task);
+    void FinishLater(const TaskPtr &task, int result);
     QModbusReply *Send(const Task &task);
-    void OnReplyFinished(const QPointer<QModbusReply> &reply, quint64 execution);
+    void OnReplyFinished(QModbusReply *reply);
+    void OnRtuFinished(const RtuMaster::Outcome &outcome);
+    void DropAnswer();
+    // What came back, as Qt's client or RtuMaster tells it.
+    struct Answer {
+        QModbusDevice::Error error = QModbusDevice::NoError;
+        QModbusResponse raw;
+        QList<quint16> values;
+        bool crcSeen = false;
+    };
+    TaskPtr TakeCurrent();
+    void Conclude(const TaskPtr &task, const Answer &answer);
+    int ResultOf(const Task &task, const Answer &answer, QVariant *value) const;
     void Finish(const TaskPtr &task, const QVariant &value, int result);
     void Release(const TaskPtr &task);
     void OnStateChanged(QModbusDevice::State state);
@@ -89,17 +113,21 @@ private:
     void OnConnectBound();
     void Recycle();
     void SniffReplies(QModbusClient *client);
+    void SniffHeaders(QIODevice *device);
+    // The MBAP header of a Modbus TCP reply as it arrived.
     struct SniffedFrame {
         int unit = 0;
         int protocol = 0; // 0 for Modbus
-        QByteArray pdu;
+        int function = 0; // with its exception bit
+        int pduSize = 0;
     };
-    const SniffedFrame *FrameOf(const QByteArray &pdu) const;
-    bool ReplyEndsTheLine(const Task &task, const QModbusResponse &raw) const;
+    const SniffedFrame *FrameOf(const QModbusResponse &raw) const;
     QString OpenFailure() const;
     void FailPending();
     void ApplyRs485();
-    QModbusClient *CreateClient();
+    QModbusDevice *CreateClient();
+    QModbusClient *Tcp() const;
+    RtuMaster *Rtu() const;
     static int FunctionOf(const Task &task);
     // The exchange record of an execution (tmbcommasterrecord.cpp): the request when
     // it is sent, the reply when it comes, published from Finish.
@@ -107,12 +135,12 @@ private:
     void RecordRequest(Task &task) const;
     static void RecordReply(Task &task, const QModbusResponse &reply);
     void PublishRecord(Task &task, int result);
-    void WatchLine(QModbusClient *client);
+    void WatchLine(QModbusDevice *client);
     void TakeSentFrames(Task &task) const;
     void TakeReceivedFrames();
     static QModbusRequest RequestPdu(const Task &task);
 
-    QPointer<QModbusClient> m_client;
+    QPointer<QModbusDevice> m_client;
     bool m_connected = false;
     bool m_tcp = false;
     bool m_recycling = false; // a fresh Qt client is connecting; the queue waits
@@ -120,14 +148,22 @@ private:
     QTimer *m_connectBound = nullptr;
     int m_bound = 0;          // ExecutionBoundMs of the open link
     QTimer *m_watchdog = nullptr;
+    QDeadlineTimer m_deadline; // of the execution on the line, kept by the watchdog
     // Modbus TCP frames as they arrived, newest last: Qt's client does not tell
-    // which unit answered, nor the protocol its header named. On a serial line, the
-    // bytes received since the request went out.
-    QByteArray m_sniffed;
+    // which unit answered, nor the protocol its header named.
     QList<SniffedFrame> m_frames;
+    char m_header[8] = {};   // of the frame arriving
+    int m_headerBytes = 0;
+    qint64 m_skipBytes = 0;  // of its PDU, which Qt's reader has
+    bool m_processPosted = false;
     QList<TaskPtr> m_tasks;  // every task not yet freed (periodic ones until freed)
     QList<TaskPtr> m_queue;  // executions waiting for the line
     TaskPtr m_current;       // the execution on the line
-    quint64 m_execution = 0; // tags the reply of the current execution
-    bool m_crcSeen = false;  // a CRC error was reported during the current execution
+    // The answer of the execution on the line, handed to the next pass of the event
+    // loop: a handler may wait for its next task, and neither client can read that
+    // task's reply while it is still inside the signal of this one. A zero timer
+    // costs that pass no wake-up of the loop, a posted event two system calls.
+    QBasicTimer m_answered;
+    QPointer<QModbusReply> m_reply;
+    std::optional<RtuMaster::Outcome> m_rtuOutcome;
 };

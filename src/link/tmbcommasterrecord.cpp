@@ -64,13 +64,13 @@ void TMBComMaster::PublishRecord(Task &task, int result)
     r.framing = m_tcp ? ExchangeRecord::Framing::Tcp : ExchangeRecord::Framing::Rtu;
     r.result = result;
     r.dataType = task.dataType;
-    for (const ExchangeRecord &row : SplitAttempts(r, std::move(wire), LineCapture::ClockNs()))
+    for (const ExchangeRecord &row : SplitAttempts(std::move(r), std::move(wire), LineCapture::ClockNs()))
         emit ExchangeRecorded(row);
 }
 
 // Qt's reader logs what it received inside the same readyRead, before this
 // client's own slot runs: what was logged last is this client's.
-void TMBComMaster::WatchLine(QModbusClient *client)
+void TMBComMaster::WatchLine(QModbusDevice *client)
 {
     QIODevice *device = client->device();
     if (!device)
@@ -85,9 +85,14 @@ void TMBComMaster::WatchLine(QModbusClient *client)
     });
 }
 
+// RtuMaster keeps the frames of its line itself; Qt's TCP client only logs them.
 void TMBComMaster::TakeSentFrames(Task &task) const
 {
-    if (task.sent.Sent() && LineCapture::Active())
+    if (!task.sent.Sent())
+        return;
+    if (RtuMaster *rtu = Rtu())
+        task.wire += rtu->TakeFrames();
+    else if (LineCapture::Active())
         task.wire += LineCapture::TakeSent(m_tcp, task.sent.request);
 }
 

@@ -6,6 +6,7 @@
 #include "support/ptypair.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QHash>
 #include <QPointer>
 #include <QSignalSpy>
@@ -16,6 +17,8 @@
 
 #include <QSocketNotifier>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 #include <arpa/inet.h>
@@ -357,6 +360,83 @@ private Q_SLOTS:
         QVERIFY(done.wait(5000));
         QCOMPARE(done.last().at(4).toInt(), 0);
         QCOMPARE(done.last().at(3).toInt(), 7);
+        ::close(fd);
+    }
+
+    // The next request keeps the line's silence after the last byte of a reply, and
+    // no more than it takes to hear that byte and wake up: at 9600 baud a
+    // millisecond timer started after the reply is handled costs a tenth of the line.
+    void rtuSilenceFollowsTheLastByte_data()
+    {
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<double>("silenceMs");
+        QTest::newRow("9600") << 9600 << 35.0 * 1000 / 9600;
+        QTest::newRow("115200") << 115200 << 1.75;
+    }
+    void rtuSilenceFollowsTheLastByte()
+    {
+        QFETCH(int, baud);
+        QFETCH(double, silenceMs);
+        const int fd = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(fd >= 0 && ::grantpt(fd) == 0 && ::unlockpt(fd) == 0);
+        const QString device = QString::fromLocal8Bit(::ptsname(fd));
+        QElapsedTimer clock;
+        clock.start();
+        QList<qint64> requestNs, replyNs;
+        QByteArray in;
+        QSocketNotifier notifier(fd, QSocketNotifier::Read);
+        connect(&notifier, &QSocketNotifier::activated, this, [&] {
+            char buf[256];
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0)
+                in.append(buf, n);
+            if (in.size() < 8)
+                return;
+            requestNs.append(clock.nsecsElapsed());
+            in.clear();
+            QByteArray frame("\x01\x03\x02\x00\x07", 5);
+            const quint16 crc = Crc(frame);
+            frame.append(char(crc & 0xFF)).append(char(crc >> 8));
+            [[maybe_unused]] const ssize_t w = ::write(fd, frame.constData(), size_t(frame.size()));
+            replyNs.append(clock.nsecsElapsed());
+        });
+        TMBComMaster rtu;
+        rtu.SetComPort(device);
+        rtu.SetComSpeed(baud);
+        rtu.SetAnswerDelay(kAnswerDelay);
+        rtu.SetRetries(0);
+        rtu.SetDeviceAddres(1);
+        QSignalSpy up(&rtu, &IMBComMaster::OnChangeConnected);
+        rtu.SetConnected(true);
+        QVERIFY(up.wait(5000));
+        constexpr int kReads = 31;
+        int done = 0, failed = 0;
+        // A real event loop: QTest's waits sleep in steps of 10 ms.
+        QEventLoop loop;
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        connect(&rtu, &IMBComMaster::OnExchange, this, [&](int, int, int, const QVariant &, int result) {
+            failed += result != 0;
+            if (++done < kReads)
+                rtu.ReadHoldRegs(330, 0, 0, dtUInt16, 1);
+            else
+                loop.quit();
+        });
+        rtu.ReadHoldRegs(330, 0, 0, dtUInt16, 1);
+        loop.exec();
+        QCOMPARE(done, kReads);
+        QCOMPARE(failed, 0);
+        QList<double> gapsMs;
+        for (int i = 0; i + 1 < requestNs.size(); ++i)
+            gapsMs.append((requestNs.at(i + 1) - replyNs.at(i)) / 1e6);
+        std::sort(gapsMs.begin(), gapsMs.end());
+        const QString gaps = QStringLiteral("gaps %1 .. %2 ms, median %3 ms")
+                                 .arg(gapsMs.first())
+                                 .arg(gapsMs.last())
+                                 .arg(gapsMs.at(gapsMs.size() / 2));
+        qInfo().noquote() << gaps;
+        QVERIFY2(gapsMs.first() >= silenceMs, qPrintable(gaps));
+        QVERIFY2(gapsMs.at(gapsMs.size() / 2) < silenceMs + 1.2, qPrintable(gaps));
+        rtu.SetConnected(false);
         ::close(fd);
     }
 

@@ -38,6 +38,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sched.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <termios.h>
@@ -70,6 +71,15 @@ void DieWithParent(const char *parentPid)
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != pid_t(std::atoi(parentPid)))
         _exit(1);
+}
+
+// The relay is the line and the RTU server the device: neither may be late because
+// the machine is busy, so both run at real-time priority where that is allowed.
+void RunAsLine()
+{
+    sched_param param{};
+    param.sched_priority = 50;
+    sched_setscheduler(0, SCHED_FIFO, &param);
 }
 
 // Character time and inter-frame silence of RTU: 10 bits a byte (8N1); 3.5
@@ -189,7 +199,10 @@ int RunRelay(int baud)
 
     // Waking from a sleep takes tens of µs; the last byte of what is queued, the
     // one a peer answers, is waited for by spinning through this margin.
-    constexpr int64_t kSpinNs = 80'000;
+    const int64_t kSpinNs = getenv("RELAY_SPIN_US") ? atoi(getenv("RELAY_SPIN_US")) * 1000LL : 50'000;
+    const int64_t kNapNs = getenv("RELAY_NAP_US") ? atoi(getenv("RELAY_NAP_US")) * 1000LL : 100'000;
+    constexpr int64_t kActiveNs = 50'000'000;
+    int64_t lastActivity = INT64_MIN / 2;
     const bool timed = baud > 0;
     const int64_t charNs = timed ? CharNs(baud) : 0;
     const int64_t silenceNs = timed ? SilenceNs(baud) : 0;
@@ -204,6 +217,7 @@ int RunRelay(int baud)
     std::vector<double> lateEnds; // µs, of the bytes that ended what was queued
     double lateSum = 0, lateMax = 0;
     long bytes = 0;
+    int64_t dbgSlept = 0, dbgAsked = 0;
 
     while (!g_stop) {
         int64_t now = MonotonicNs();
@@ -219,29 +233,38 @@ int RunRelay(int baud)
             if (write(side[to].master, out, n) < 0 && errno != EAGAIN)
                 return 1; // nobody reading: the byte is lost, as on a line
             bytes += long(n);
+            lastActivity = now;
             lateSum += late;
             lateMax = std::max(lateMax, late);
             if (queue.empty() && timed)
                 lateEnds.push_back(late);
+            if (late > 300 && getenv("RELAY_DEBUG"))
+                std::fprintf(stderr, "late %.0f us, %zu left, t=%.6f slept %.0f asked %.0f\n", late, queue.size(), double(now) / 1e9, dbgSlept/1e3, dbgAsked/1e3);
         }
         pollfd fds[2] = {{side[0].master, POLLIN, 0}, {side[1].master, POLLIN, 0}};
         timespec wait{};
         timespec *timeout = nullptr;
-        if (!queue.empty()) {
+        if (!queue.empty() || now - lastActivity < kActiveNs) {
             const int64_t margin = queue.size() == 1 ? kSpinNs : 0;
-            const int64_t left = std::max<int64_t>(0, queue.front().at - margin - now);
+            int64_t left = queue.empty() ? kNapNs : std::max<int64_t>(0, queue.front().at - margin - now);
+            left = std::min(left, kNapNs);
             wait.tv_sec = time_t(left / 1000000000);
             wait.tv_nsec = long(left % 1000000000);
             timeout = &wait;
         }
+        const int64_t dbg0 = MonotonicNs();
+        dbgAsked = timeout ? wait.tv_sec * 1000000000LL + wait.tv_nsec : -1;
         if (ppoll(fds, 2, timeout, &unblocked) < 0 && errno != EINTR)
             return 1;
         now = MonotonicNs();
+        dbgSlept = now - dbg0;
         for (int from = 0; from < 2; ++from) {
             if (!(fds[from].revents & POLLIN))
                 continue;
             uint8_t in[512];
             const ssize_t got = read(side[from].master, in, sizeof in);
+            if (got > 0)
+                lastActivity = now;
             for (ssize_t i = 0; i < got; ++i) {
                 if (!timed) {
                     queue.push_back({now, 1 - from, in[i]});
@@ -347,7 +370,12 @@ Figures RunLibmodbus(const Line &line, double seconds)
         round.Fail();
     } else {
         uint16_t regs[2];
-        while (round.Complete(modbus_read_registers(ctx, 0, 2, regs) == 2)) {
+        for (;;) {
+            const bool ok = modbus_read_registers(ctx, 0, 2, regs) == 2;
+            if (!ok)
+                std::fprintf(stderr, "libmodbus: %s\n", modbus_strerror(errno));
+            if (!round.Complete(ok))
+                break;
         }
         modbus_close(ctx);
     }
@@ -391,6 +419,10 @@ Figures RunQtAlone(const Line &line, double seconds)
         }
         QObject::connect(reply, &QModbusReply::finished, &loop, [&, reply] {
             const bool ok = reply->error() == QModbusDevice::NoError && reply->result().valueCount() == 2;
+            if (!ok)
+                std::fprintf(stderr, "Qt alone: %s\n", qPrintable(reply->errorString()));
+            // Closing the link finishes the last reply a second time with an abort
+            QObject::disconnect(reply, nullptr, &loop, nullptr);
             reply->deleteLater();
             if (round.Complete(ok))
                 next();
@@ -425,6 +457,8 @@ Figures RunOurs(const Line &line, double seconds)
     auto next = [&client] { client.ReadHoldRegs(400001, 0, 0, dtUInt16, 2); };
     QObject::connect(&client, &IMBComMaster::OnExchange, &loop,
                      [&](int, int, int, const QVariant &, int result) {
+                         if (result != 0)
+                             std::fprintf(stderr, "ours: result %d\n", result);
                          if (round.Complete(result == 0))
                              next();
                          else
@@ -546,7 +580,8 @@ int RunConfig(const Config &config, double seconds, int rounds)
         }
     StopPeer(server);
     StopPeer(relay);
-    const QStringList precision = QString::fromLocal8Bit(relay.readAllStandardOutput()).simplified().split(' ');
+    const QStringList precision =
+        config.tcp ? QStringList() : QString::fromLocal8Bit(relay.readAllStandardOutput()).simplified().split(' ');
 
     std::printf("  %-8s", "round");
     for (const char *name : kClients)
@@ -607,10 +642,12 @@ int main(int argc, char **argv)
     }
     if (argc > 4 && std::strcmp(argv[1], "--rtu-server") == 0) {
         DieWithParent(argv[4]);
+        RunAsLine();
         return RunRtuServer(argv[2], std::atoi(argv[3]));
     }
     if (argc > 3 && std::strcmp(argv[1], "--relay") == 0) {
         DieWithParent(argv[3]);
+        RunAsLine();
         return RunRelay(std::atoi(argv[2]));
     }
 

@@ -74,11 +74,12 @@ void DieWithParent(const char *parentPid)
 }
 
 // The relay is the line and the RTU server the device: neither may be late because
-// the machine is busy, so both run at real-time priority where that is allowed.
-void RunAsLine()
+// the machine is busy, so both run at real-time priority where that is allowed, the
+// line above the device.
+void RunRealtime(int priority)
 {
     sched_param param{};
-    param.sched_priority = 50;
+    param.sched_priority = priority;
     sched_setscheduler(0, SCHED_FIFO, &param);
 }
 
@@ -636,12 +637,12 @@ int main(int argc, char **argv)
     }
     if (argc > 4 && std::strcmp(argv[1], "--rtu-server") == 0) {
         DieWithParent(argv[4]);
-        RunAsLine();
+        RunRealtime(50);
         return RunRtuServer(argv[2], std::atoi(argv[3]));
     }
     if (argc > 3 && std::strcmp(argv[1], "--relay") == 0) {
         DieWithParent(argv[3]);
-        RunAsLine();
+        RunRealtime(60);
         return RunRelay(std::atoi(argv[2]));
     }
 

@@ -9,6 +9,8 @@ pkgs=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-s
 if [ "${1:-}" = test ]; then
   # Modbus peers and a pseudo-terminal pair for the link and simulator tests
   pkgs+=(python3-pymodbus python3-serial-asyncio mbpoll socat)
+  # libmodbus: the reference master and the peers of the link benchmark (perf/bench_line), nothing else
+  pkgs+=(libmodbus-dev)
   # the protocol documents read back: PDF text, the spreadsheet
   pkgs+=(poppler-utils python3-openpyxl)
   # the journal's tests start a throwaway PostgreSQL server of their own

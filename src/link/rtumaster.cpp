@@ -92,8 +92,15 @@ void RtuMaster::close()
     setState(QModbusDevice::ClosingState);
     if (m_port->isOpen())
         m_port->close();
-    if (m_stage != Stage::Idle)
-        Complete({QModbusDevice::ReplyAbortedError, {}, false});
+    if (m_stage != Stage::Idle) {
+        m_stage = Stage::Idle;
+        m_alarm->Stop();
+        m_timeout->stop();
+        // From the event loop, not inside the caller's close.
+        QMetaObject::invokeMethod(
+            this, [this] { emit Finished({QModbusDevice::ReplyAbortedError, {}, m_crcSeen}); },
+            Qt::QueuedConnection);
+    }
     setState(QModbusDevice::UnconnectedState);
 }
 

@@ -18,7 +18,8 @@ class QTimer;
 // waits a whole number of milliseconds from the moment the next request reaches it,
 // a tenth of the line at 9600 baud.
 //
-// One request at a time; its outcome comes from the event loop in Finished(). A
+// One request at a time; its outcome comes in Finished(), always from the event loop
+// and outside the signals of the port, so its handler may run an event loop. A
 // reply with a wrong check sum, or from another device or function, is dropped and
 // the master waits on until its time-out; a time-out with tries left sends again.
 // A broadcast is done once it has left the line, and the line then rests for the

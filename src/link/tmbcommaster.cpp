@@ -105,11 +105,11 @@ QModbusDevice *TMBComMaster::CreateClient()
         auto *rtu = new RtuMaster(this);
         rtu->SetLine(SerialPortName(port), ComSpeed());
         rtu->SetTiming(timeout, retries);
+        // Direct: RtuMaster tells an outcome from the event loop, outside the signals
+        // of its port, so a handler may wait for its next task inside it.
         connect(rtu, &RtuMaster::Finished, this, [this, rtu](const RtuMaster::Outcome &o) {
-            if (rtu == m_client && m_current) {
-                m_rtuOutcome = o;
-                m_answered.start(0, this);
-            }
+            if (rtu == m_client && m_current)
+                OnRtuFinished(o);
         });
         client = rtu;
     }
@@ -500,13 +500,8 @@ void TMBComMaster::timerEvent(QTimerEvent *event)
     if (event->timerId() != m_answered.timerId())
         return IMBComMaster::timerEvent(event);
     m_answered.stop();
-    if (m_rtuOutcome) {
-        const RtuMaster::Outcome outcome = std::move(*m_rtuOutcome);
-        m_rtuOutcome.reset();
-        OnRtuFinished(outcome);
-    } else if (m_reply && m_reply->isFinished()) {
+    if (m_reply && m_reply->isFinished())
         OnReplyFinished(m_reply.data());
-    }
 }
 
 // The answer of an execution that ended otherwise; a reply that may still come goes
@@ -514,7 +509,6 @@ void TMBComMaster::timerEvent(QTimerEvent *event)
 void TMBComMaster::DropAnswer()
 {
     m_answered.stop();
-    m_rtuOutcome.reset();
     if (m_reply)
         m_reply->deleteLater();
     m_reply = nullptr;

@@ -14,7 +14,6 @@
 #include <QPointer>
 
 #include <memory>
-#include <optional>
 
 class QModbusClient;
 class QModbusDevice;
@@ -159,11 +158,10 @@ private:
     QList<TaskPtr> m_tasks;  // every task not yet freed (periodic ones until freed)
     QList<TaskPtr> m_queue;  // executions waiting for the line
     TaskPtr m_current;       // the execution on the line
-    // The answer of the execution on the line, handed to the next pass of the event
-    // loop: a handler may wait for its next task, and neither client can read that
-    // task's reply while it is still inside the signal of this one. A zero timer
-    // costs that pass no wake-up of the loop, a posted event two system calls.
+    // The TCP reply of the execution on the line, handed on in the next pass of the
+    // event loop: a handler may wait for its next task, and Qt's client cannot read
+    // that task's reply while it is still inside the socket's signal for this one. A
+    // zero timer costs that pass no wake-up of the loop, a posted event two system calls.
     QBasicTimer m_answered;
     QPointer<QModbusReply> m_reply;
-    std::optional<RtuMaster::Outcome> m_rtuOutcome;
 };

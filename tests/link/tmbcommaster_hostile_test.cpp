@@ -181,6 +181,44 @@ quint16 Crc(const QByteArray &data)
     return crc;
 }
 
+// Unit 1 on the far side of a pseudo-terminal: every request (one register read)
+// gets the value 7; `trailing` follows the first reply.
+class PtyDevice : public QObject
+{
+public:
+    PtyDevice(int fd, QByteArray trailing = {}) : m_fd(fd), m_trailing(std::move(trailing)), m_notifier(fd, QSocketNotifier::Read)
+    {
+        m_clock.start();
+        connect(&m_notifier, &QSocketNotifier::activated, this, [this] { Answer(); });
+    }
+    QList<qint64> requestNs, replyNs; // when each request was whole, each reply written
+
+private:
+    void Answer()
+    {
+        char buf[256];
+        const ssize_t n = ::read(m_fd, buf, sizeof buf);
+        if (n > 0)
+            m_in.append(buf, n);
+        if (m_in.size() < 8)
+            return;
+        requestNs.append(m_clock.nsecsElapsed());
+        m_in.clear();
+        QByteArray frame("\x01\x03\x02\x00\x07", 5);
+        const quint16 crc = Crc(frame);
+        frame.append(char(crc & 0xFF)).append(char(crc >> 8));
+        frame.append(std::exchange(m_trailing, {}));
+        [[maybe_unused]] const ssize_t w = ::write(m_fd, frame.constData(), size_t(frame.size()));
+        replyNs.append(m_clock.nsecsElapsed());
+    }
+
+    int m_fd;
+    QByteArray m_trailing;
+    QByteArray m_in;
+    QElapsedTimer m_clock;
+    QSocketNotifier m_notifier;
+};
+
 struct Exchange {
     int qid = 0;
     int mbAddr = 0;
@@ -325,24 +363,7 @@ private Q_SLOTS:
         QVERIFY(pty.Ready());
         const int fd = ::open(QFile::encodeName(pty.b).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         QVERIFY(fd >= 0);
-        int replies = 0;
-        QByteArray in;
-        QSocketNotifier notifier(fd, QSocketNotifier::Read);
-        connect(&notifier, &QSocketNotifier::activated, this, [&] {
-            char buf[256];
-            const ssize_t n = ::read(fd, buf, sizeof buf);
-            if (n > 0)
-                in.append(buf, n);
-            if (in.size() < 8)
-                return;
-            in.clear();
-            QByteArray frame("\x01\x03\x02\x00\x07", 5);
-            const quint16 crc = Crc(frame);
-            frame.append(char(crc & 0xFF)).append(char(crc >> 8));
-            if (replies++ == 0)
-                frame.append("\x00\x55", 2);
-            [[maybe_unused]] const ssize_t w = ::write(fd, frame.constData(), size_t(frame.size()));
-        });
+        PtyDevice unit(fd, QByteArray("\x00\x55", 2));
         TMBComMaster rtu;
         rtu.SetComPort(pty.a);
         rtu.SetComSpeed(19200);
@@ -380,26 +401,7 @@ private Q_SLOTS:
         const int fd = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
         QVERIFY(fd >= 0 && ::grantpt(fd) == 0 && ::unlockpt(fd) == 0);
         const QString device = QString::fromLocal8Bit(::ptsname(fd));
-        QElapsedTimer clock;
-        clock.start();
-        QList<qint64> requestNs, replyNs;
-        QByteArray in;
-        QSocketNotifier notifier(fd, QSocketNotifier::Read);
-        connect(&notifier, &QSocketNotifier::activated, this, [&] {
-            char buf[256];
-            const ssize_t n = ::read(fd, buf, sizeof buf);
-            if (n > 0)
-                in.append(buf, n);
-            if (in.size() < 8)
-                return;
-            requestNs.append(clock.nsecsElapsed());
-            in.clear();
-            QByteArray frame("\x01\x03\x02\x00\x07", 5);
-            const quint16 crc = Crc(frame);
-            frame.append(char(crc & 0xFF)).append(char(crc >> 8));
-            [[maybe_unused]] const ssize_t w = ::write(fd, frame.constData(), size_t(frame.size()));
-            replyNs.append(clock.nsecsElapsed());
-        });
+        PtyDevice unit(fd);
         TMBComMaster rtu;
         rtu.SetComPort(device);
         rtu.SetComSpeed(baud);
@@ -426,8 +428,8 @@ private Q_SLOTS:
         QCOMPARE(done, kReads);
         QCOMPARE(failed, 0);
         QList<double> gapsMs;
-        for (int i = 0; i + 1 < requestNs.size(); ++i)
-            gapsMs.append((requestNs.at(i + 1) - replyNs.at(i)) / 1e6);
+        for (int i = 0; i + 1 < unit.requestNs.size(); ++i)
+            gapsMs.append((unit.requestNs.at(i + 1) - unit.replyNs.at(i)) / 1e6);
         std::sort(gapsMs.begin(), gapsMs.end());
         const QString gaps = QStringLiteral("gaps %1 .. %2 ms, median %3 ms")
                                  .arg(gapsMs.first())

@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QLoggingCategory>
-#include <QModbusResponse>
 #include <QMutex>
 
 #include <atomic>
@@ -104,19 +103,6 @@ QList<QByteArray> TcpFrames(QByteArray buffer)
     return out;
 }
 
-// The frame Qt's RTU reader takes out of its buffer: the first, once it is whole, by
-// the size its function code announces (one a read, the rest stays in the buffer
-// and is logged again with the next bytes).
-QList<QByteArray> RtuFrames(const QByteArray &buffer)
-{
-    if (buffer.size() < 2)
-        return {};
-    const QModbusResponse pdu(QModbusPdu::FunctionCode(quint8(buffer.at(1))), buffer.mid(2, buffer.size() - 4));
-    const int data = QModbusResponse::calculateDataSize(pdu);
-    if (data < 0 || buffer.size() < 4 + data)
-        return {};
-    return {buffer.left(4 + data)};
-}
 } // namespace
 
 LineCapture::Hold::Hold()
@@ -194,13 +180,9 @@ QList<LineFrame> LineCapture::Parse(const QString &message)
 {
     struct Form {
         const char *text;
-        bool tcp;
         bool sent;
     };
-    static const Form forms[] = {{"(TCP client) Sent TCP ADU:", true, true},
-                                 {"(RTU client) Sent Serial ADU:", false, true},
-                                 {"(TCP client) Response buffer:", true, false},
-                                 {"(RTU client) Response buffer:", false, false}};
+    static const Form forms[] = {{"(TCP client) Sent TCP ADU:", true}, {"(TCP client) Response buffer:", false}};
     for (const Form &form : forms) {
         const QLatin1String text(form.text);
         if (!message.startsWith(text))
@@ -210,11 +192,11 @@ QList<LineFrame> LineCapture::Parse(const QString &message)
         if (form.sent)
             cut = {bytes};
         else
-            cut = form.tcp ? TcpFrames(bytes) : RtuFrames(bytes);
+            cut = TcpFrames(bytes);
         QList<LineFrame> out;
         for (const QByteArray &b : cut)
             if (!b.isEmpty())
-                out.append(LineFrame{form.sent, form.tcp, b, 0, 0, 0});
+                out.append(LineFrame{form.sent, true, b, 0, 0, 0});
         return out;
     }
     return {};

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-// One frame as Qt SerialBus's client put it on the line or took it off: the whole
+// One frame as a client put it on the line or took it off: the whole
 // frame, MBAP header or CRC included, bad ones too.
 struct LineFrame {
     bool sent = false;
@@ -17,7 +17,7 @@ struct LineFrame {
     quint64 seq = 0;    // the order in which they were logged
 };
 
-// The frames Qt SerialBus's clients log to "qt.modbus.lowlevel", taken from its log
+// The frames Qt SerialBus's TCP clients log to "qt.modbus.lowlevel", taken from its log
 // while at least one Hold lives. The log does not say which client logged, so each
 // client takes its own: the frames it sent by their content, the receive buffer
 // right after Qt's reader logged it (the same readyRead). The messages themselves

@@ -127,6 +127,7 @@ bool RtuMaster::Send(int device, const QModbusRequest &pdu)
     m_adu.append(ModbusRtuCrc(m_adu));
     m_triesLeft = m_retries + 1;
     m_crcSeen = false;
+    m_frames.clear(); // of a request nobody took them for
     m_stage = Stage::Silence;
     if (LineAlarm::NowNs() >= m_quietAtNs)
         Transmit();

@@ -542,16 +542,19 @@ void TMBComMaster::OnRtuFinished(const RtuMaster::Outcome &outcome)
     Conclude(TakeCurrent(), answer);
 }
 
+// The execution leaves the line: what the RTU master heard is its own, and the
+// next execution's frames must not join them.
 TMBComMaster::TaskPtr TMBComMaster::TakeCurrent()
 {
     TaskPtr task = std::move(m_current);
     m_current.reset();
+    if (task)
+        TakeLineFrames(*task);
     return task;
 }
 
 void TMBComMaster::Conclude(const TaskPtr &task, const Answer &answer)
 {
-    TakeSentFrames(*task); // before the next task's frames join them
     RecordReply(*task, answer.raw);
     QVariant value;
     const int result = ResultOf(*task, answer, &value);
@@ -747,10 +750,8 @@ void TMBComMaster::FailPending()
     DropAnswer(); // the reply of the execution on the line no longer counts
     QList<TaskPtr> pending = m_queue;
     m_queue.clear();
-    if (m_current) {
-        pending.prepend(m_current);
-        m_current.reset();
-    }
+    if (TaskPtr current = TakeCurrent())
+        pending.prepend(current);
     for (const TaskPtr &t : std::as_const(pending)) {
         t->queued = false;
         Finish(t, {}, kCannotSend);

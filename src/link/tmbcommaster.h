@@ -136,6 +136,7 @@ private:
     void PublishRecord(Task &task, int result);
     void WatchLine(QModbusDevice *client);
     void TakeSentFrames(Task &task) const;
+    void TakeLineFrames(Task &task) const;
     void TakeReceivedFrames();
     static QModbusRequest RequestPdu(const Task &task);
 

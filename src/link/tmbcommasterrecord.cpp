@@ -85,15 +85,19 @@ void TMBComMaster::WatchLine(QModbusDevice *client)
     });
 }
 
-// RtuMaster keeps the frames of its line itself; Qt's TCP client only logs them.
+// Qt's TCP client logs the frames it sends; they are told apart by their content.
 void TMBComMaster::TakeSentFrames(Task &task) const
 {
-    if (!task.sent.Sent())
-        return;
-    if (RtuMaster *rtu = Rtu())
-        task.wire += rtu->TakeFrames();
-    else if (LineCapture::Active())
+    if (task.sent.Sent() && m_tcp && LineCapture::Active())
         task.wire += LineCapture::TakeSent(m_tcp, task.sent.request);
+}
+
+// RtuMaster keeps the frames of the request on its line itself.
+void TMBComMaster::TakeLineFrames(Task &task) const
+{
+    RtuMaster *rtu = Rtu();
+    if (rtu && task.sent.Sent())
+        task.wire += rtu->TakeFrames();
 }
 
 void TMBComMaster::TakeReceivedFrames()

@@ -16,10 +16,8 @@
 #include <memory>
 
 class QModbusClient;
-class QModbusDevice;
 class QModbusReply;
 class QModbusRequest;
-class QModbusResponse;
 class QTimer;
 
 // The task server client: "tcp://host:port" opens Modbus TCP through Qt SerialBus,

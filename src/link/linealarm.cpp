@@ -55,10 +55,10 @@ void LineAlarm::StartAt(qint64 clockNs)
     if (m_fd >= 0) {
         // A moment already past would disarm the timer: ring at once instead.
         const qint64 at = qMax(clockNs, NowNs() + 1);
-        itimerspec spec = {};
-        spec.it_value.tv_sec = time_t(at / 1'000'000'000);
-        spec.it_value.tv_nsec = long(at % 1'000'000'000);
-        timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &spec, nullptr);
+        itimerspec ring = {};
+        ring.it_value.tv_sec = time_t(at / 1'000'000'000);
+        ring.it_value.tv_nsec = long(at % 1'000'000'000);
+        timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &ring, nullptr);
         return;
     }
 #endif
